@@ -1,0 +1,103 @@
+// The dialog functions of the class library. The program main installs the Qt
+// implementation from platform/; tests install TTestDialoge, which records every text
+// shown and answers from a script.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QPrinter;
+
+// The application title, used as the caption of message and input boxes.
+QString AnwendungsTitel();
+void SetzeAnwendungsTitel(const QString& titel);
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8 };
+using TMsgDlgButtons = int;
+enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+// Captions of the typed message boxes ("Bestätigen" for questions).
+QString MessageDlgCaption(TMsgDlgType typ);
+
+struct TSaveDialogOptionen {
+    QString Titel;
+    QString Filter; // class library notation: "Text-Datei (*.txt)|*.txt"
+    QString DefaultExt;
+    QString FileName;
+    QString InitialDir;
+};
+
+class TDialoge {
+public:
+    virtual ~TDialoge() = default;
+    virtual void ShowMessage(const QString& text) = 0;
+    virtual int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe) = 0;
+    // Returns the typed text on "OK" and the preset answer on "Abbrechen".
+    virtual QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
+                             bool passwort) = 0;
+    virtual void Fehler(const QString& text) = 0;
+    // The print dialog: true when the user confirmed; the printer is set up by it.
+    virtual bool PrintDialog(QPrinter& drucker) = 0;
+    // The save dialog: the chosen file name, empty when cancelled.
+    virtual QString SaveDialog(const TSaveDialogOptionen& optionen) = 0;
+};
+
+void InstalliereDialoge(std::unique_ptr<TDialoge> dialoge);
+TDialoge& Dialoge();
+
+// The familiar free functions.
+void ShowMessage(const QString& text);
+int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe);
+QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
+                 bool passwort = false);
+void FehlerMeldung(const QString& text);
+
+// The scriptable dialogs for tests.
+struct TDialogAufruf {
+    enum Art { Nachricht, Frage, Eingabe, Fehlerbox, Drucken, Speichern } art;
+    QString caption;
+    QString text; // message or prompt
+    QString vorgabe;
+    bool passwort = false;
+    TMsgDlgType typ = mtCustom;
+    TMsgDlgButtons knoepfe = 0;
+};
+
+class TTestDialoge : public TDialoge {
+public:
+    // Every dialog shown, in order.
+    std::vector<TDialogAufruf> Protokoll;
+    // Answers, taken in order by the dialogs that need one: MessageDlg takes an int
+    // (mrYes...), InputBox a text (std::nullopt there = "Abbrechen"), PrintDialog a
+    // bool, SaveDialog a file name. Without a scripted answer: MessageDlg mrNo,
+    // InputBox "Abbrechen", PrintDialog false, SaveDialog cancelled.
+    std::deque<int> Knopfantworten;
+    std::deque<std::optional<QString>> Eingaben;
+    std::deque<bool> Druckantworten;
+    std::deque<QString> Dateinamen;
+    // Called with each dialog as it is "open" (a modal loop would run here).
+    std::function<void(const TDialogAufruf&)> BeiAnzeige;
+
+    void ShowMessage(const QString& text) override;
+    int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe) override;
+    QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
+                     bool passwort) override;
+    void Fehler(const QString& text) override;
+    bool PrintDialog(QPrinter& drucker) override;
+    QString SaveDialog(const TSaveDialogOptionen& optionen) override;
+
+    // Texts of all message boxes (ShowMessage, MessageDlg, error box) in order.
+    QStringList Meldungen() const;
+
+private:
+    void Zeige(const TDialogAufruf& aufruf);
+};
+
+// Installs fresh TTestDialoge and returns them (owned by the dialog functions).
+TTestDialoge& InstalliereTestDialoge();

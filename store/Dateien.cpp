@@ -1,0 +1,262 @@
+#include "store/Dateien.h"
+
+#include "runtime/Dialoge.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Files that could not be read at start-up: this run never writes over them.
+QSet<QString>& gesperrt()
+{
+    static QSet<QString> pfade;
+    return pfade;
+}
+
+QString Grund(int fehler)
+{
+    switch (fehler) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Zugriff verweigert");
+    case ENOSPC:
+        return QStringLiteral("Kein Speicherplatz mehr auf dem Gerät");
+    case EDQUOT:
+        return QStringLiteral("Speicherkontingent überschritten");
+    case EFBIG:
+        return QStringLiteral("Datei zu groß");
+    case EROFS:
+        return QStringLiteral("Das Dateisystem ist nur lesbar");
+    case EISDIR:
+        return QStringLiteral("Ist ein Verzeichnis");
+    case ENOENT:
+        return QStringLiteral("Datei oder Verzeichnis nicht gefunden");
+    case EIO:
+        return QStringLiteral("Ein-/Ausgabefehler");
+    default:
+        return QString::fromLocal8Bit(std::strerror(fehler));
+    }
+}
+
+mode_t MitUmask(unsigned modus)
+{
+    const mode_t maske = ::umask(0);
+    ::umask(maske);
+    return mode_t(modus) & ~maske;
+}
+
+bool SchreibeAlles(int fd, const char* daten, size_t anzahl)
+{
+    while (anzahl > 0) {
+        const ssize_t n = ::write(fd, daten, anzahl);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        daten += n;
+        anzahl -= size_t(n);
+    }
+    return true;
+}
+
+// Copies the bytes of 'quelle' from offset 'ab' to the end onto 'ziel'.
+bool KopiereRest(int quelle, int ziel, off_t ab)
+{
+    if (::lseek(quelle, ab, SEEK_SET) < 0)
+        return false;
+    char puffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(quelle, puffer, sizeof puffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            return true;
+        if (!SchreibeAlles(ziel, puffer, size_t(n)))
+            return false;
+    }
+}
+
+void SyncVerzeichnis(const QString& verzeichnis)
+{
+    const int fd = ::open(QFile::encodeName(verzeichnis).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+QString ProgrammVerzeichnis()
+{
+    char puffer[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", puffer, sizeof puffer - 1);
+    if (n <= 0)
+        return {};
+    return QFileInfo(QFile::decodeName(QByteArray(puffer, int(n)))).absolutePath();
+}
+
+} // namespace
+
+QString DatenVerzeichnis()
+{
+    const QByteArray vorgabe = qgetenv("KOSTENWOLF_DATA_DIR");
+    if (!vorgabe.isEmpty()) {
+        QDir().mkpath(QFile::decodeName(vorgabe));
+        return QFile::decodeName(vorgabe);
+    }
+    const QString programm = ProgrammVerzeichnis();
+    if (!programm.isEmpty() && ::access(QFile::encodeName(programm).constData(), W_OK) == 0)
+        return programm;
+    QString basis = QFile::decodeName(qgetenv("XDG_DATA_HOME"));
+    if (basis.isEmpty())
+        basis = QDir::homePath() + QStringLiteral("/.local/share");
+    const QString verzeichnis = basis + QStringLiteral("/kostenwolf");
+    QDir().mkpath(verzeichnis);
+    return verzeichnis;
+}
+
+TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, unsigned modus)
+{
+    const QByteArray name = QFile::encodeName(pfad);
+    gesperrt().remove(pfad);
+    TLadeErgebnis ergebnis;
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            ergebnis = {TLadeErgebnis::Unlesbar, Grund(errno)};
+            gesperrt().insert(pfad);
+            return ergebnis;
+        }
+        const int neu = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, MitUmask(modus));
+        if (neu < 0)
+            return {TLadeErgebnis::NichtAngelegt, Grund(errno)};
+        ::close(neu);
+        return {TLadeErgebnis::Angelegt, {}};
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int fehler = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        gesperrt().insert(pfad);
+        return {TLadeErgebnis::Unlesbar, Grund(fehler ? fehler : EIO)};
+    }
+    char* p = static_cast<char*>(ziel);
+    size_t rest = groesse;
+    while (rest > 0) {
+        const ssize_t n = ::read(fd, p, rest);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ergebnis = {TLadeErgebnis::Unlesbar, Grund(errno)};
+            gesperrt().insert(pfad);
+            break;
+        }
+        if (n == 0)
+            break; // a short file fills only the beginning
+        p += n;
+        rest -= size_t(n);
+    }
+    ::close(fd);
+    return ergebnis;
+}
+
+TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, size_t groesse, unsigned modus)
+{
+    TSpeicherErgebnis ergebnis;
+    ergebnis.Pfad = pfad;
+    auto fehler = [&](int nummer) {
+        ergebnis.Ok = false;
+        ergebnis.Grund = Grund(nummer);
+        return ergebnis;
+    };
+    if (gesperrt().contains(pfad)) {
+        ergebnis.Ok = false;
+        ergebnis.Gesperrt = true;
+        return ergebnis;
+    }
+
+    const QByteArray name = QFile::encodeName(pfad);
+    struct stat alt {};
+    const bool vorhanden = ::stat(name.constData(), &alt) == 0;
+    if (vorhanden) {
+        if (!S_ISREG(alt.st_mode))
+            return fehler(S_ISDIR(alt.st_mode) ? EISDIR : EINVAL);
+        // A write-protected file stays as it is, as it would if written in place.
+        if (::access(name.constData(), W_OK) != 0)
+            return fehler(errno);
+    }
+    const mode_t modusNeu = vorhanden ? (alt.st_mode & 07777) : MitUmask(modus);
+
+    const QFileInfo info(pfad);
+    QByteArray vorlage = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
+                                           + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(vorlage.data());
+    if (fd < 0)
+        return fehler(errno);
+    auto abbrechen = [&](int nummer) {
+        ::close(fd);
+        ::unlink(vorlage.constData());
+        return fehler(nummer);
+    };
+    if (::fchmod(fd, modusNeu) != 0)
+        return abbrechen(errno);
+    if (vorhanden && (alt.st_uid != ::geteuid() || alt.st_gid != ::getegid()))
+        (void)!::fchown(fd, alt.st_uid, alt.st_gid);
+    if (!SchreibeAlles(fd, static_cast<const char*>(quelle), groesse))
+        return abbrechen(errno);
+    if (vorhanden && alt.st_size > off_t(groesse)) {
+        const int altFd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        if (altFd < 0)
+            return abbrechen(errno);
+        const bool ok = KopiereRest(altFd, fd, off_t(groesse));
+        const int nummer = errno;
+        ::close(altFd);
+        if (!ok)
+            return abbrechen(nummer);
+    }
+    if (::fsync(fd) != 0)
+        return abbrechen(errno);
+    if (::close(fd) != 0) {
+        const int nummer = errno;
+        ::unlink(vorlage.constData());
+        return fehler(nummer);
+    }
+    if (::rename(vorlage.constData(), name.constData()) != 0) {
+        const int nummer = errno;
+        ::unlink(vorlage.constData());
+        return fehler(nummer);
+    }
+    SyncVerzeichnis(info.absolutePath());
+    return ergebnis;
+}
+
+QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis)
+{
+    if (ergebnis.Ok || ergebnis.Gesperrt)
+        return {};
+    return QStringLiteral("Die Daten konnten nicht gespeichert werden: ") + QDir::toNativeSeparators(ergebnis.Pfad)
+           + QStringLiteral(" (") + ergebnis.Grund + QStringLiteral(")");
+}
+
+void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis)
+{
+    const QString text = SpeicherFehlerText(ergebnis);
+    if (!text.isEmpty())
+        ShowMessage(text);
+}
+
+QString LadeFehlerText(const QString& pfad)
+{
+    return QStringLiteral("Die Datei ") + QDir::toNativeSeparators(pfad)
+           + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert.");
+}

@@ -1,0 +1,44 @@
+// Where the two data files live and how they are read and written.
+#pragma once
+
+#include <QString>
+#include <cstddef>
+
+// The data directory: $KOSTENWOLF_DATA_DIR if set; else the directory of the
+// executable when it is writable; else $XDG_DATA_HOME/kostenwolf (created).
+QString DatenVerzeichnis();
+
+struct TLadeErgebnis {
+    enum Art {
+        Geladen, // read (possibly only a short file's bytes)
+        Angelegt, // missing and created empty
+        NichtAngelegt, // missing and could not be created: data stay as they are
+        Unlesbar, // exists but cannot be read: left untouched, never saved over
+    } art = Geladen;
+    QString Grund;
+};
+
+struct TSpeicherErgebnis {
+    bool Ok = true;
+    // True when the file could not be read at start-up, so this run keeps its hands off
+    // it; the user has been told at start-up already.
+    bool Gesperrt = false;
+    QString Pfad;
+    QString Grund;
+};
+
+// Reads up to 'groesse' bytes from the start of the file into 'ziel'; bytes the file
+// lacks keep their previous content. A missing file is created empty with 'modus'.
+TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, unsigned modus);
+
+// Replaces the first 'groesse' bytes of the file crash-safe: a temporary file in the
+// same directory receives the record and the old file's tail, is flushed to disk and
+// renamed over the old one. A failure leaves the old file as it was.
+TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, size_t groesse, unsigned modus);
+
+// The text shown after a failed save, empty when there is nothing to tell.
+QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis);
+// Shows that text, if any, in a message box.
+void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis);
+// The start-up text for a file that could not be read.
+QString LadeFehlerText(const QString& pfad);

@@ -1,0 +1,63 @@
+#include "store/Daten.h"
+
+#include "store/Tarife.h"
+
+TDaten Daten{};
+uint8_t AktBenutzer = 0;
+
+QString DatenPfad()
+{
+    return DatenVerzeichnis() + QStringLiteral("/Daten.kwd");
+}
+
+TLadeErgebnis LadeDaten()
+{
+    const TLadeErgebnis ergebnis = LeseDatensatz(DatenPfad(), &Daten, sizeof Daten, 0600);
+    BegrenzeDaten(Daten);
+    return ergebnis;
+}
+
+TSpeicherErgebnis SpeichereDaten()
+{
+    // The file holds passwords: readable by its owner only.
+    return SchreibeDatensatz(DatenPfad(), &Daten, sizeof Daten, 0600);
+}
+
+void BegrenzeDaten(TDaten& daten)
+{
+    if (daten.BenutzerAnzahl > MaxBenutzer)
+        daten.BenutzerAnzahl = MaxBenutzer;
+    if (daten.StartBenutzer > MaxBenutzer)
+        daten.StartBenutzer = 1;
+    for (TBenutzer& b : daten.Benutzer.Eintrag) {
+        b.Name.Begrenze();
+        b.Kennwort.Begrenze();
+        if (b.TarifNr > MaxTarife)
+            b.TarifNr = 0;
+        if (b.MonatNr > 12)
+            b.MonatNr = 0;
+        for (TMonat& m : b.Monate)
+            for (TVerbindung& v : m.Verbindungen)
+                v.Tarif.Begrenze();
+    }
+}
+
+void LeereMonat(TMonat& monat)
+{
+    for (TVerbindung& v : monat.Verbindungen) {
+        v.Tarif.Leeren();
+        v.Datum = 0;
+        v.Dauer = 0;
+        v.Kosten = 0;
+    }
+    monat.SummeDauer = 0;
+    monat.SummeKosten = 0;
+}
+
+int AnzahlVerbindungen(const TMonat& monat)
+{
+    int n = 0;
+    while (n < MaxVerbindungen && !monat.Verbindungen[n].Tarif.Leer())
+        ++n;
+    return n;
+}
