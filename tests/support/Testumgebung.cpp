@@ -1,0 +1,29 @@
+#include "Testumgebung.h"
+
+#include "runtime/Datum.h"
+#include "runtime/Format.h"
+#include "runtime/Shell.h"
+#include "store/Daten.h"
+#include "store/Tarife.h"
+
+#include <cstring>
+
+TTestumgebung::TTestumgebung()
+{
+    qputenv("KOSTENWOLF_DATA_DIR", QFile::encodeName(Verzeichnis.path()));
+    FormatSettings = DeutscheFormate();
+    SetzeAnwendungsTitel(QStringLiteral("Kostenwolf"));
+    Dialoge = &InstalliereTestDialoge();
+    Shell = &ZeichneShellAuf();
+    std::memset(&Daten, 0, sizeof Daten);
+    std::memset(&Tarife, 0, sizeof Tarife);
+    std::memset(&AktTarif, 0, sizeof AktTarif);
+    AktBenutzer = 0;
+    SetzeUhr(std::nullopt);
+}
+
+TTestumgebung::~TTestumgebung()
+{
+    SetzeUhr(std::nullopt);
+    qunsetenv("KOSTENWOLF_DATA_DIR");
+}

@@ -1,0 +1,21 @@
+// A clean world for one test: its own data directory, German format settings, the
+// scriptable dialogs, a recorded shell, empty data and tariffs, the real clock.
+#pragma once
+
+#include "runtime/Dialoge.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+struct TTestumgebung {
+    QTemporaryDir Verzeichnis;
+    TTestDialoge* Dialoge = nullptr;
+    QStringList* Shell = nullptr;
+
+    TTestumgebung();
+    ~TTestumgebung();
+    TTestumgebung(const TTestumgebung&) = delete;
+    TTestumgebung& operator=(const TTestumgebung&) = delete;
+
+    QString Pfad(const QString& name) const { return Verzeichnis.filePath(name); }
+};
