@@ -1,0 +1,92 @@
+#include "store/Abrechnung.h"
+
+#include "runtime/Format.h"
+
+#include <cmath>
+#include <cstring>
+
+int64_t AbrechenbareMinuten(TDateTime dauer)
+{
+    if (!std::isfinite(dauer) || dauer <= 0)
+        return 0;
+    const TZeitTeile t = ZerlegeZeit(dauer);
+    if (t.Tage < 0)
+        return 0;
+    return t.Tage * 1440 + t.Stunde * 60 + t.Minute + (t.Sekunde > 0 ? 1 : 0);
+}
+
+int32_t PreisInPfennig(int64_t minuten, const TTarif& tarif)
+{
+    return Runde(static_cast<long double>(minuten) * static_cast<long double>(tarif.Preis));
+}
+
+double Verbindungskosten(TDateTime dauer, const TTarif& tarif)
+{
+    const int32_t pfennig = PreisInPfennig(AbrechenbareMinuten(dauer), tarif);
+    return static_cast<double>((static_cast<long double>(pfennig) + tarif.Einwahl) * 0.01L);
+}
+
+namespace {
+
+bool GueltigerBenutzer(int u)
+{
+    return u >= 1 && u <= MaxBenutzer;
+}
+
+// The slot the user logs into; a damaged month number falls back to slot 0, which
+// every reader ignores, rather than leading outside the record.
+TMonat& AktuellerMonat(TBenutzer& b)
+{
+    return b.Monate[b.MonatNr <= 12 ? b.MonatNr : 0];
+}
+
+} // namespace
+
+TProtokollErgebnis ProtokolliereVerbindung(int benutzer, const TTarif& tarif, TDateTime datum, TDateTime dauer,
+                                           double kosten)
+{
+    if (!GueltigerBenutzer(benutzer))
+        return TProtokollErgebnis::KeinBenutzer;
+    TMonat& monat = AktuellerMonat(Daten.Benutzer[benutzer]);
+    const int frei = AnzahlVerbindungen(monat);
+    if (frei >= MaxVerbindungen)
+        return TProtokollErgebnis::MonatVoll;
+
+    TVerbindung& v = monat.Verbindungen[frei];
+    if (tarif.Name.Leer()) {
+        v.Tarif.Setze(KeinTarifName);
+    } else {
+        // Byte for byte: the name goes back to the file in the code page it came from.
+        const size_t n = tarif.Name.Anzahl();
+        std::memcpy(v.Tarif.Zeichen, tarif.Name.Zeichen, n);
+        v.Tarif.Laenge = uint8_t(n);
+    }
+    v.Kosten = kosten;
+    v.Dauer = dauer;
+    v.Datum = datum;
+    monat.SummeKosten += kosten;
+    monat.SummeDauer += dauer;
+    return TProtokollErgebnis::Eingetragen;
+}
+
+double MonatsSumme(int u)
+{
+    double summe = 0;
+    if (GueltigerBenutzer(u)) {
+        const TMonat& monat = AktuellerMonat(Daten.Benutzer[u]);
+        const int n = AnzahlVerbindungen(monat);
+        for (int k = 0; k < n; ++k)
+            summe += monat.Verbindungen[k].Kosten;
+    }
+    return AufPfennig(static_cast<long double>(summe) + AktTarif.Grundpreis);
+}
+
+QString BetragText(double betrag)
+{
+    return FloatToStr(betrag) + QStringLiteral(" DM");
+}
+
+QString MonatsText(double summe)
+{
+    return QStringLiteral("Diesen Monat: ") + BetragText(summe);
+}

@@ -1,0 +1,47 @@
+// Pricing and logging of one dial-up connection, and the month amount the main window
+// shows. Plain arithmetic on the shared record; the main window's handlers call it.
+#pragma once
+
+#include "runtime/Datum.h"
+#include "store/Daten.h"
+#include "store/Tarife.h"
+
+#include <QString>
+#include <cstdint>
+
+// The name an entry gets when no tariff priced it: an empty name would mark the entry
+// as free, and the next connection would overwrite it while the sums kept its values.
+inline const QString KeinTarifName = QStringLiteral("(kein Tarif)");
+
+// Every whole minute of the elapsed time (whole days included), plus one for a started
+// minute; milliseconds alone do not start a minute. A negative span (the clock was set
+// back) bills nothing.
+int64_t AbrechenbareMinuten(TDateTime dauer);
+
+// The price of the billable minutes in whole Pfennig (ties to even).
+int32_t PreisInPfennig(int64_t minuten, const TTarif& tarif);
+
+// The cost in DM of a connection that has lasted 'dauer': the rounded minute price plus
+// the dial-in charge, both in Pfennig.
+double Verbindungskosten(TDateTime dauer, const TTarif& tarif);
+
+enum class TProtokollErgebnis {
+    Eingetragen,
+    MonatVoll, // all entries of the month in use: nothing written
+    KeinBenutzer, // no valid current user: nothing written
+};
+
+// Writes a finished connection into the first free entry of the month slot that user
+// 'benutzer' currently logs into, and adds it to the slot's sums. The entry's tariff
+// name is the tariff's name, or KeinTarifName for an empty one.
+TProtokollErgebnis ProtokolliereVerbindung(int benutzer, const TTarif& tarif, TDateTime datum, TDateTime dauer,
+                                           double kosten);
+
+// The amount of user u's current month in DM: the logged costs plus AktTarif's base
+// fee, rounded to whole Pfennig.
+double MonatsSumme(int u);
+
+// "Diesen Monat: 11,91 DM"
+QString MonatsText(double summe);
+// "11,91 DM"
+QString BetragText(double betrag);
