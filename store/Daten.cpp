@@ -36,9 +36,8 @@ void BegrenzeDaten(TDaten& daten)
             b.TarifNr = 0;
         if (b.MonatNr > 12)
             b.MonatNr = 0;
-        for (TMonat& m : b.Monate)
-            for (TVerbindung& v : m.Verbindungen)
-                v.Tarif.Begrenze();
+        // The 31,200 log entries are not walked here: their names are only ever read
+        // through Text(), which stops at the capacity.
     }
 }
 
