@@ -1,0 +1,52 @@
+// Tells the program when a dial-up connection comes up and goes down: polls the RAS
+// connection list once a second and raises OnConnect on the change to online and
+// OnDisconnect on the change to offline.
+#pragma once
+
+#include "runtime/Ereignisse.h"
+
+#include <QObject>
+#include <QString>
+
+class QTimer;
+
+class TInternetDetect : public QObject {
+    Q_OBJECT
+public:
+    // Polling starts at once, whether or not the owner has finished building.
+    explicit TInternetDetect(QObject* AOwner);
+    ~TInternetDetect() override;
+
+    TNotifyEvent OnConnect;
+    TNotifyEvent OnDisconnect;
+
+    // The poll period in milliseconds. A value below 1 stops polling, as the class
+    // library's timer does, rather than polling without pause.
+    int CheckInterval() const { return FCheckInterval; }
+    void SetCheckInterval(int wert);
+
+    // The state and address text found by the last poll. Writing either only stores
+    // it: the next poll compares against the stored Connected.
+    bool Connected() const { return FConnected; }
+    void SetConnected(bool wert) { FConnected = wert; }
+    QString IP() const { return FIP; }
+    void SetIP(const QString& wert) { FIP = wert; }
+
+    // One poll; Sender is handed on to DoConnect or DoDisconnect.
+    void CheckConnection(QObject* Sender);
+
+    virtual void DoConnect(QObject* Sender);
+    virtual void DoDisconnect(QObject* Sender);
+
+    // The address the poll decides by: the first connection whose projection gives
+    // an address that counts as online; failing that, the first projection's text;
+    // empty without one.
+    static QString GefundeneAdresse();
+    static bool IstOnlineAdresse(const QString& adresse);
+
+private:
+    int FCheckInterval = 1000;
+    bool FConnected = false;
+    QString FIP = QStringLiteral("127.0.0.1");
+    QTimer* FTimer = nullptr;
+};
