@@ -1,0 +1,239 @@
+#include "components/TrayIcon.h"
+
+#include "platform/Anwendung.h"
+#include "runtime/Dialoge.h"
+
+#include <cstring>
+
+// The application's hooks point here through this type, so that the destructor can
+// tell its own hooks from ones that others installed since.
+struct TTrayHaken {
+    TTrayIcon* Ziel;
+    void (TTrayIcon::*Methode)(QObject*);
+    void operator()(QObject* Sender) const { (Ziel->*Methode)(Sender); }
+};
+
+namespace {
+
+constexpr uint32_t WM_TRAYICON = WM_USER + 1;
+
+void LoeseHaken(TNotifyEvent& ereignis, const TTrayIcon* ziel)
+{
+    if (const auto* haken = ereignis.target<TTrayHaken>(); haken && haken->Ziel == ziel)
+        ereignis = nullptr;
+}
+
+} // namespace
+
+TTrayIcon::TTrayIcon(QObject* AOwner)
+    : QObject(AOwner)
+    , FIcon(std::make_unique<TIcon>(Application().Icon))
+{
+    FNotifyData.cbSize = sizeof FNotifyData;
+    FNotifyData.hWnd = AllocateHWnd([this](TMessage& Message) { WndProc(Message); });
+    FNotifyData.uID = 0;
+    FNotifyData.hIcon = FIcon->Handle();
+    const QString titel = AnwendungsTitel();
+    SetzeTip(FNotifyData, titel);
+    FNotifyData.uFlags = NIF_MESSAGE | NIF_ICON;
+    if (!titel.isEmpty())
+        FNotifyData.uFlags |= NIF_TIP;
+    FNotifyData.uCallbackMessage = WM_TRAYICON;
+    angezeigt = Shell_NotifyIconA(NIM_ADD, &FNotifyData);
+    Application().OnMinimize = TTrayHaken { this, &TTrayIcon::ApplicationMinimize };
+    Application().OnRestore = TTrayHaken { this, &TTrayIcon::ApplicationRestore };
+}
+
+TTrayIcon::~TTrayIcon()
+{
+    LoeseHaken(Application().OnMinimize, this);
+    LoeseHaken(Application().OnRestore, this);
+    DeallocateHWnd(FNotifyData.hWnd);
+    if (angezeigt)
+        Shell_NotifyIconA(NIM_DELETE, &FNotifyData);
+}
+
+void TTrayIcon::SetHint(const QString& Value)
+{
+    if (Value == FHint)
+        return;
+    FHint = Value;
+    SetzeTip(FNotifyData, Value);
+    if (Value.isEmpty())
+        FNotifyData.uFlags &= ~NIF_TIP;
+    else
+        FNotifyData.uFlags |= NIF_TIP;
+    ModifyIcon();
+}
+
+void TTrayIcon::SetIcon(const TIcon* Value)
+{
+    if (!Value || Value == FIcon.get())
+        return;
+    FIcon->Assign(*Value);
+    FNotifyData.hIcon = Value->Handle();
+    ModifyIcon();
+}
+
+void TTrayIcon::SetIcon(const QIcon& bild)
+{
+    const TIcon neu(bild);
+    SetIcon(&neu);
+}
+
+void TTrayIcon::Melde(uint32_t nachricht)
+{
+    // Without an icon there is nothing in the shell to change.
+    if (angezeigt)
+        Shell_NotifyIconA(nachricht, &FNotifyData);
+}
+
+void TTrayIcon::ModifyIcon()
+{
+    Melde(NIM_MODIFY);
+}
+
+void TTrayIcon::DeleteIcon()
+{
+    Melde(NIM_DELETE);
+    angezeigt = false;
+}
+
+void TTrayIcon::PopupAtCursor()
+{
+    const QWidget* hauptfenster = Application().MainForm;
+    if (PopupMenu && !(hauptfenster && hauptfenster->isVisible()))
+        PopupMenu->popup(GetCursorPos());
+}
+
+void TTrayIcon::Click()
+{
+    if (OnClick)
+        OnClick(this);
+}
+
+void TTrayIcon::DblClick()
+{
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
+void TTrayIcon::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (OnMouseMove)
+        OnMouseMove(this, Shift, X, Y);
+}
+
+void TTrayIcon::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (OnMouseDown)
+        OnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TTrayIcon::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (OnMouseUp)
+        OnMouseUp(this, Button, Shift, X, Y);
+}
+
+TShiftState TTrayIcon::GetShiftState()
+{
+    TShiftState Shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        Shift = Shift | TShift::ssShift;
+    if (GetKeyState(VK_CONTROL) < 0)
+        Shift = Shift | TShift::ssCtrl;
+    if (GetKeyState(VK_MENU) < 0)
+        Shift = Shift | TShift::ssAlt;
+    return Shift;
+}
+
+void TTrayIcon::WndProc(TMessage& Message)
+{
+    Message.Result = 0;
+    switch (Message.Msg) {
+    case WM_QUERYENDSESSION:
+        Message.Result = 1;
+        return;
+    case WM_ENDSESSION:
+        if (Message.WParam != 0)
+            DeleteIcon();
+        return;
+    case WM_TRAYICON:
+        break;
+    default:
+        return;
+    }
+
+    const QPoint P = GetCursorPos();
+    const TShiftState Shift = GetShiftState();
+    switch (uint32_t(Message.LParam)) {
+    case WM_MOUSEMOVE:
+        MouseMove(Shift, P.x(), P.y());
+        break;
+    case WM_LBUTTONDOWN:
+        MouseDown(TMouseButton::mbLeft, Shift | TShift::ssLeft, P.x(), P.y());
+        FClickPending = true;
+        break;
+    case WM_LBUTTONUP:
+        if (FClickPending) {
+            FClickPending = false;
+            Click();
+        }
+        MouseUp(TMouseButton::mbLeft, Shift | TShift::ssLeft, P.x(), P.y());
+        break;
+    case WM_RBUTTONDOWN:
+        MouseDown(TMouseButton::mbRight, Shift | TShift::ssRight, P.x(), P.y());
+        PopupAtCursor();
+        break;
+    case WM_RBUTTONUP:
+        MouseUp(TMouseButton::mbRight, Shift | TShift::ssRight, P.x(), P.y());
+        break;
+    case WM_MBUTTONDOWN:
+        MouseDown(TMouseButton::mbMiddle, Shift | TShift::ssMiddle, P.x(), P.y());
+        break;
+    case WM_MBUTTONUP:
+        MouseUp(TMouseButton::mbMiddle, Shift | TShift::ssMiddle, P.x(), P.y());
+        break;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        DblClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TTrayIcon::ApplicationMinimize(QObject*)
+{
+    DoMinimize();
+}
+
+void TTrayIcon::ApplicationRestore(QObject*)
+{
+    DoRestore();
+}
+
+void TTrayIcon::DoMinimize()
+{
+    QWidget* hauptfenster = Application().MainForm;
+    if (angezeigt) {
+        if (hauptfenster)
+            hauptfenster->hide();
+    }
+    else {
+        // Hidden without an icon, the program could not be brought back.
+        Application().MinimiereAufTaskleiste();
+    }
+    if (OnMinimize)
+        OnMinimize(this);
+}
+
+void TTrayIcon::DoRestore()
+{
+    if (QWidget* hauptfenster = Application().MainForm)
+        hauptfenster->showNormal();
+    if (OnRestore)
+        OnRestore(this);
+}

@@ -1,0 +1,87 @@
+// The notification-area icon: shows one icon with a tooltip for as long as the
+// component exists, turns the shell's mouse notifications into events, offers its
+// popup menu on a right click while the program is hidden, and hides the program
+// whenever the application is minimized.
+//
+// Where the desktop has no notification area the component stays without an icon
+// and does nothing at all with the shell; IconAngezeigt() tells so, and then a
+// minimize leaves the window on the taskbar instead of hiding it, since the program
+// could not be brought back otherwise.
+#pragma once
+
+#include "platform/Icon.h"
+#include "platform/ShellNotify.h"
+#include "runtime/Ereignisse.h"
+
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+class TTrayIcon : public QObject {
+    Q_OBJECT
+
+public:
+    // Puts the icon into the notification area, with the application's icon and title
+    // as tooltip, and installs itself as the application's minimize and restore hooks.
+    explicit TTrayIcon(QObject* AOwner);
+    // Removes the icon, detaches those hooks still pointing here and stops the window
+    // that receives the shell's notifications.
+    ~TTrayIcon() override;
+    TTrayIcon(const TTrayIcon&) = delete;
+    TTrayIcon& operator=(const TTrayIcon&) = delete;
+
+    const QString& Hint() const { return FHint; }
+    // The tooltip follows the hint, cut to 63 characters; an empty hint removes it.
+    virtual void SetHint(const QString& Value);
+    TIcon* Icon() const { return FIcon.get(); }
+    // Shares the given icon's picture and shows it; the held icon itself changes nothing.
+    virtual void SetIcon(const TIcon* Value);
+    void SetIcon(const QIcon& bild);
+
+    // Not owned; forgotten when the menu is destroyed.
+    QPointer<QMenu> PopupMenu;
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TNotifyEvent OnMinimize;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TNotifyEvent OnRestore;
+
+    // Whether the icon is in the notification area. False where the desktop had none
+    // when the component was created, and after the session's end removed it.
+    bool IconAngezeigt() const { return angezeigt; }
+    // The window that receives the shell's callback message.
+    HWND Fenster() const { return FNotifyData.hWnd; }
+
+    virtual void ModifyIcon();
+    virtual void DeleteIcon();
+
+protected:
+    virtual void PopupAtCursor();
+    virtual void Click();
+    virtual void DblClick();
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void WndProc(TMessage& Message);
+    virtual void DoMinimize();
+    virtual void DoRestore();
+
+private:
+    NOTIFYICONDATA FNotifyData {};
+    std::unique_ptr<TIcon> FIcon;
+    QString FHint;
+    bool FClickPending = false;
+    bool angezeigt = false;
+
+    void ApplicationMinimize(QObject* Sender);
+    void ApplicationRestore(QObject* Sender);
+    void Melde(uint32_t nachricht);
+    static TShiftState GetShiftState();
+
+    friend struct TTrayHaken;
+};

@@ -1,0 +1,76 @@
+#include "platform/Anwendung.h"
+
+#include "platform/Nachrichtenfenster.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QSessionManager>
+#include <QWindowStateChangeEvent>
+
+TApplication::TApplication()
+{
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        app->installEventFilter(this);
+#ifndef QT_NO_SESSIONMANAGER
+        connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { Sitzungsende(); });
+#endif
+    }
+}
+
+TApplication& Application()
+{
+    // Never freed: components in static objects may still detach from it at exit.
+    static auto* anwendung = new TApplication;
+    return *anwendung;
+}
+
+void TApplication::Minimize()
+{
+    if (OnMinimize) {
+        OnMinimize(this);
+        return;
+    }
+    MinimiereAufTaskleiste();
+}
+
+void TApplication::MinimiereAufTaskleiste()
+{
+    if (MainForm && (!MainForm->isVisible() || !MainForm->isMinimized()))
+        MainForm->showMinimized();
+}
+
+void TApplication::Restore()
+{
+    if (MainForm) {
+        MainForm->showNormal();
+        MainForm->raise();
+        MainForm->activateWindow();
+    }
+    if (OnRestore)
+        OnRestore(this);
+}
+
+void TApplication::Sitzungsende()
+{
+    SendeAnAlleFenster(WM_QUERYENDSESSION, 0, 0);
+    SendeAnAlleFenster(WM_ENDSESSION, 1, 0);
+}
+
+bool TApplication::eventFilter(QObject* objekt, QEvent* ereignis)
+{
+    if (ereignis->type() == QEvent::WindowStateChange && MainForm && objekt == MainForm.data()) {
+        const auto* wechsel = static_cast<QWindowStateChangeEvent*>(ereignis);
+        if (!(wechsel->oldState() & Qt::WindowMinimized) && MainForm->isMinimized()) {
+            // From the event loop, not inside the state change: the handlers hide the
+            // window, and the user may have restored it again by then.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (MainForm && MainForm->isMinimized())
+                        Minimize();
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return QObject::eventFilter(objekt, ereignis);
+}

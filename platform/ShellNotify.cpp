@@ -1,0 +1,254 @@
+#include "platform/ShellNotify.h"
+
+#include "runtime/Codepage.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+std::unique_ptr<TShellNotifyDienst>& Dienst()
+{
+    // Never destroyed: a component in a static object may still remove its icon at exit.
+    static auto* dienst = new std::unique_ptr<TShellNotifyDienst>;
+    return *dienst;
+}
+
+// What the shell reports for each kind of activation Qt tells us about: a click is a
+// press and a release, a double click replaces the second press.
+std::vector<uint32_t> MausNachrichten(QSystemTrayIcon::ActivationReason grund)
+{
+    switch (grund) {
+    case QSystemTrayIcon::Trigger:
+        return { WM_LBUTTONDOWN, WM_LBUTTONUP };
+    case QSystemTrayIcon::DoubleClick:
+        return { WM_LBUTTONDBLCLK };
+    case QSystemTrayIcon::Context:
+        return { WM_RBUTTONDOWN, WM_RBUTTONUP };
+    case QSystemTrayIcon::MiddleClick:
+        return { WM_MBUTTONDOWN, WM_MBUTTONUP };
+    default:
+        return {};
+    }
+}
+
+class TDesktopShellNotify : public TShellNotifyDienst {
+public:
+    TDesktopShellNotify() = default;
+    TDesktopShellNotify(const TDesktopShellNotify&) = delete;
+    TDesktopShellNotify& operator=(const TDesktopShellNotify&) = delete;
+    ~TDesktopShellNotify() override
+    {
+        // The icons' click handlers point at this object.
+        for (auto& [schluessel, symbol] : symbole)
+            if (symbol.Icon)
+                Entferne(symbol.Icon);
+    }
+
+    bool NotifyIcon(uint32_t nachricht, const NOTIFYICONDATA& daten) override
+    {
+        const std::pair<HWND, uint32_t> schluessel { daten.hWnd, daten.uID };
+        auto it = symbole.find(schluessel);
+        if (it != symbole.end() && it->second.Icon.isNull()) {
+            // The tray icon went with the application object.
+            symbole.erase(it);
+            it = symbole.end();
+        }
+        switch (nachricht) {
+        case NIM_ADD: {
+            if (it != symbole.end() || !QSystemTrayIcon::isSystemTrayAvailable())
+                return false;
+            // Owned by the application object so it is gone before the static objects.
+            auto* icon = new QSystemTrayIcon(QCoreApplication::instance());
+            TSymbol& symbol = symbole[schluessel];
+            symbol.Icon = icon;
+            Uebernimm(symbol, daten);
+            QObject::connect(icon, &QSystemTrayIcon::activated, icon,
+                [this, schluessel](
+                    QSystemTrayIcon::ActivationReason grund) { Aktiviert(schluessel, grund); });
+            icon->show();
+            return true;
+        }
+        case NIM_MODIFY:
+            if (it == symbole.end())
+                return false;
+            Uebernimm(it->second, daten);
+            return true;
+        case NIM_DELETE: {
+            if (it == symbole.end())
+                return false;
+            QSystemTrayIcon* icon = it->second.Icon;
+            symbole.erase(it);
+            Entferne(icon);
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    struct TSymbol {
+        QPointer<QSystemTrayIcon> Icon;
+        uint32_t Flags = 0;
+        uint32_t Rueckruf = 0;
+    };
+    std::map<std::pair<HWND, uint32_t>, TSymbol> symbole;
+
+    static void Entferne(QSystemTrayIcon* icon)
+    {
+        // Later, not now: the call may come from a handler of this very icon's click.
+        icon->hide();
+        icon->disconnect();
+        icon->deleteLater();
+    }
+
+    static void Uebernimm(TSymbol& symbol, const NOTIFYICONDATA& daten)
+    {
+        symbol.Flags = daten.uFlags;
+        if (daten.uFlags & NIF_MESSAGE)
+            symbol.Rueckruf = daten.uCallbackMessage;
+        if (daten.uFlags & NIF_ICON)
+            symbol.Icon->setIcon(IconZuHandle(daten.hIcon));
+        // Without NIF_TIP the icon has no tooltip: an empty hint removes it.
+        symbol.Icon->setToolTip((daten.uFlags & NIF_TIP) ? TipText(daten) : QString());
+    }
+
+    void Aktiviert(const std::pair<HWND, uint32_t>& schluessel, QSystemTrayIcon::ActivationReason grund)
+    {
+        const auto it = symbole.find(schluessel);
+        if (it == symbole.end() || !(it->second.Flags & NIF_MESSAGE))
+            return;
+        for (const uint32_t maus : MausNachrichten(grund))
+            StelleNachrichtZu(schluessel.first, it->second.Rueckruf, schluessel.second, intptr_t(maus));
+    }
+};
+
+} // namespace
+
+void SetzeTip(NOTIFYICONDATA& daten, const QString& text)
+{
+    const std::string bytes = NachWindows1252(text);
+    const size_t anzahl = std::min(bytes.size(), size_t(MaxTipLaenge));
+    std::memset(daten.szTip, 0, sizeof daten.szTip);
+    std::memcpy(daten.szTip, bytes.data(), anzahl);
+}
+
+QString TipText(const NOTIFYICONDATA& daten)
+{
+    const void* ende = std::memchr(daten.szTip, 0, sizeof daten.szTip);
+    const size_t anzahl = ende ? size_t(static_cast<const char*>(ende) - daten.szTip) : sizeof daten.szTip;
+    return AusWindows1252(daten.szTip, anzahl);
+}
+
+QPoint TShellNotifyDienst::Cursorposition() const
+{
+    return QCursor::pos();
+}
+
+Qt::KeyboardModifiers TShellNotifyDienst::Tastatur() const
+{
+    return QGuiApplication::queryKeyboardModifiers();
+}
+
+void InstalliereShellNotify(std::unique_ptr<TShellNotifyDienst> dienst)
+{
+    Dienst() = std::move(dienst);
+}
+
+TShellNotifyDienst& ShellNotify()
+{
+    if (!Dienst())
+        Dienst() = DesktopShellNotify();
+    return *Dienst();
+}
+
+std::unique_ptr<TShellNotifyDienst> DesktopShellNotify()
+{
+    return std::make_unique<TDesktopShellNotify>();
+}
+
+bool Shell_NotifyIconA(uint32_t dwMessage, const NOTIFYICONDATA* lpData)
+{
+    if (!lpData || lpData->cbSize != sizeof(NOTIFYICONDATA))
+        return false;
+    return ShellNotify().NotifyIcon(dwMessage, *lpData);
+}
+
+QPoint GetCursorPos()
+{
+    return ShellNotify().Cursorposition();
+}
+
+int16_t GetKeyState(int nVirtKey)
+{
+    Qt::KeyboardModifier taste;
+    switch (nVirtKey) {
+    case VK_SHIFT:
+        taste = Qt::ShiftModifier;
+        break;
+    case VK_CONTROL:
+        taste = Qt::ControlModifier;
+        break;
+    case VK_MENU:
+        taste = Qt::AltModifier;
+        break;
+    default:
+        return 0;
+    }
+    return ShellNotify().Tastatur().testFlag(taste) ? int16_t(0x8000) : int16_t(0);
+}
+
+bool TShellNotifyAufzeichnung::NotifyIcon(uint32_t nachricht, const NOTIFYICONDATA& daten)
+{
+    Aufrufe.push_back({ nachricht, daten });
+    const std::pair<HWND, uint32_t> schluessel { daten.hWnd, daten.uID };
+    const bool da = Symbole.count(schluessel) != 0;
+    switch (nachricht) {
+    case NIM_ADD:
+        if (da || !Infobereich)
+            return false;
+        Symbole[schluessel] = daten;
+        zuletzt = schluessel;
+        return true;
+    case NIM_MODIFY:
+        if (!da)
+            return false;
+        Symbole[schluessel] = daten;
+        return true;
+    case NIM_DELETE:
+        return Symbole.erase(schluessel) != 0;
+    default:
+        return false;
+    }
+}
+
+bool TShellNotifyAufzeichnung::Maus(uint32_t mausNachricht)
+{
+    const auto it = Symbole.find(zuletzt);
+    if (it == Symbole.end())
+        return false;
+    SendeNachricht(it->first.first, it->second.uCallbackMessage, it->first.second, intptr_t(mausNachricht));
+    return true;
+}
+
+std::vector<TShellNotifyAufruf> TShellNotifyAufzeichnung::AufrufeMit(uint32_t nachricht) const
+{
+    std::vector<TShellNotifyAufruf> gefunden;
+    for (const TShellNotifyAufruf& aufruf : Aufrufe)
+        if (aufruf.Nachricht == nachricht)
+            gefunden.push_back(aufruf);
+    return gefunden;
+}
+
+TShellNotifyAufzeichnung& ZeichneShellNotifyAuf()
+{
+    auto aufzeichnung = std::make_unique<TShellNotifyAufzeichnung>();
+    TShellNotifyAufzeichnung& ergebnis = *aufzeichnung;
+    InstalliereShellNotify(std::move(aufzeichnung));
+    return ergebnis;
+}

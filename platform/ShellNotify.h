@@ -1,0 +1,116 @@
+// The shell's notification-area call, Shell_NotifyIconA, over QSystemTrayIcon. The
+// component hands over the whole NOTIFYICONDATA record on every call, as the shell
+// wants it; the icon's clicks come back as the record's callback message, posted to
+// the record's window with the mouse message in LParam. The service behind the call
+// can be replaced: tests install the recording one below.
+#pragma once
+
+#include "platform/Icon.h"
+#include "platform/Nachrichtenfenster.h"
+
+#include <QPoint>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#pragma pack(push, 4)
+struct NOTIFYICONDATA {
+    uint32_t cbSize;
+    HWND hWnd;
+    uint32_t uID;
+    uint32_t uFlags;
+    uint32_t uCallbackMessage;
+    HICON hIcon;
+    char szTip[64];
+};
+#pragma pack(pop)
+
+static_assert(sizeof(NOTIFYICONDATA) == 88);
+static_assert(offsetof(NOTIFYICONDATA, cbSize) == 0);
+static_assert(offsetof(NOTIFYICONDATA, hWnd) == 4);
+static_assert(offsetof(NOTIFYICONDATA, uID) == 8);
+static_assert(offsetof(NOTIFYICONDATA, uFlags) == 12);
+static_assert(offsetof(NOTIFYICONDATA, uCallbackMessage) == 16);
+static_assert(offsetof(NOTIFYICONDATA, hIcon) == 20);
+static_assert(offsetof(NOTIFYICONDATA, szTip) == 24);
+
+inline constexpr uint32_t NIM_ADD = 0;
+inline constexpr uint32_t NIM_MODIFY = 1;
+inline constexpr uint32_t NIM_DELETE = 2;
+
+inline constexpr uint32_t NIF_MESSAGE = 1;
+inline constexpr uint32_t NIF_ICON = 2;
+inline constexpr uint32_t NIF_TIP = 4;
+
+inline constexpr int VK_SHIFT = 0x10;
+inline constexpr int VK_CONTROL = 0x11;
+inline constexpr int VK_MENU = 0x12;
+
+// The tooltip holds at most this many characters (Windows-1252) and a closing zero.
+inline constexpr int MaxTipLaenge = 63;
+
+// Puts the text, cut to 63 characters, into szTip; the rest of the field is zeroed.
+void SetzeTip(NOTIFYICONDATA& daten, const QString& text);
+// szTip up to its closing zero (or the end of the field, should it lack one).
+QString TipText(const NOTIFYICONDATA& daten);
+
+class TShellNotifyDienst {
+public:
+    virtual ~TShellNotifyDienst() = default;
+    virtual bool NotifyIcon(uint32_t nachricht, const NOTIFYICONDATA& daten) = 0;
+    // Where the mouse is and which modifier keys are down, read when a click is handled.
+    virtual QPoint Cursorposition() const;
+    virtual Qt::KeyboardModifiers Tastatur() const;
+};
+
+// Replaces the service; nullptr brings back the desktop's notification area.
+void InstalliereShellNotify(std::unique_ptr<TShellNotifyDienst> dienst);
+TShellNotifyDienst& ShellNotify();
+
+// The desktop's notification area. NIM_ADD fails where the desktop has none.
+std::unique_ptr<TShellNotifyDienst> DesktopShellNotify();
+
+bool Shell_NotifyIconA(uint32_t dwMessage, const NOTIFYICONDATA* lpData);
+QPoint GetCursorPos();
+// High bit set (negative) while the key is down; only VK_SHIFT, VK_CONTROL, VK_MENU.
+int16_t GetKeyState(int nVirtKey);
+
+// A notification area that records every call. It holds its icons like the shell
+// does: NIM_ADD fails for an icon already there (or when Infobereich is false),
+// NIM_MODIFY and NIM_DELETE fail for one that is not.
+struct TShellNotifyAufruf {
+    uint32_t Nachricht;
+    NOTIFYICONDATA Daten;
+    QString Tip() const { return TipText(Daten); }
+};
+
+class TShellNotifyAufzeichnung : public TShellNotifyDienst {
+public:
+    std::vector<TShellNotifyAufruf> Aufrufe;
+    // Whether the simulated desktop has a notification area at all.
+    bool Infobereich = true;
+    QPoint Cursor;
+    Qt::KeyboardModifiers Tasten;
+    // Icons now shown, by (hWnd, uID).
+    std::map<std::pair<HWND, uint32_t>, NOTIFYICONDATA> Symbole;
+
+    bool NotifyIcon(uint32_t nachricht, const NOTIFYICONDATA& daten) override;
+    QPoint Cursorposition() const override { return Cursor; }
+    Qt::KeyboardModifiers Tastatur() const override { return Tasten; }
+
+    // The user acts on the icon added last: its callback message with the mouse
+    // message, delivered at once. Returns false when no icon is shown.
+    bool Maus(uint32_t mausNachricht);
+    // The calls made with the given NIM_ code.
+    std::vector<TShellNotifyAufruf> AufrufeMit(uint32_t nachricht) const;
+
+private:
+    std::pair<HWND, uint32_t> zuletzt { 0, 0 };
+};
+
+// Installs a fresh recording service and returns it (owned by the shell layer).
+TShellNotifyAufzeichnung& ZeichneShellNotifyAuf();
