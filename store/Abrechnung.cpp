@@ -20,7 +20,7 @@ int32_t PreisInPfennig(int64_t minuten, const TTarif& tarif)
     return Runde(static_cast<long double>(minuten) * static_cast<long double>(tarif.Preis));
 }
 
-double Verbindungskosten(TDateTime dauer, const TTarif& tarif)
+double Verbindungspreis(TDateTime dauer, const TTarif& tarif)
 {
     const int32_t pfennig = PreisInPfennig(AbrechenbareMinuten(dauer), tarif);
     return static_cast<double>((static_cast<long double>(pfennig) + tarif.Einwahl) * 0.01L);

@@ -23,7 +23,7 @@ int32_t PreisInPfennig(int64_t minuten, const TTarif& tarif);
 
 // The cost in DM of a connection that has lasted 'dauer': the rounded minute price plus
 // the dial-in charge, both in Pfennig.
-double Verbindungskosten(TDateTime dauer, const TTarif& tarif);
+double Verbindungspreis(TDateTime dauer, const TTarif& tarif);
 
 enum class TProtokollErgebnis {
     Eingetragen,

@@ -72,7 +72,7 @@ TEST(Preis, GanzeTageWerdenBerechnet)
 TEST(Preis, ZurueckgestellteUhrBerechnetNichts)
 {
     EXPECT_EQ(AbrechenbareMinuten(-Spanne(90)), 0);
-    EXPECT_EQ(Verbindungskosten(-Spanne(90), Tarif("T", 4.8, 0, 6)), 0.06);
+    EXPECT_EQ(Verbindungspreis(-Spanne(90), Tarif("T", 4.8, 0, 6)), 0.06);
 }
 
 TEST(Preis, RundetPfennigZurGeradenNachbarzahl)
@@ -81,29 +81,29 @@ TEST(Preis, RundetPfennigZurGeradenNachbarzahl)
     EXPECT_EQ(PreisInPfennig(1, t), 2);
     EXPECT_EQ(PreisInPfennig(3, t), 8);
     EXPECT_EQ(PreisInPfennig(5, t), 12);
-    EXPECT_EQ(FloatToStr(Verbindungskosten(Spanne(60), t)), "0,02");
-    EXPECT_EQ(FloatToStr(Verbindungskosten(Spanne(180), t)), "0,08");
+    EXPECT_EQ(FloatToStr(Verbindungspreis(Spanne(60), t)), "0,02");
+    EXPECT_EQ(FloatToStr(Verbindungspreis(Spanne(180), t)), "0,08");
 }
 
 TEST(Preis, ZehnMinutenZuVierKommaAcht)
 {
     const TTarif t = Tarif("T", 4.8);
-    EXPECT_EQ(FloatToStr(Verbindungskosten(Spanne(600), t)), "0,48");
-    EXPECT_EQ(FloatToStr(Verbindungskosten(Spanne(601), t)), "0,53");
-    EXPECT_EQ(BetragText(Verbindungskosten(Spanne(601), t)), "0,53 DM");
+    EXPECT_EQ(FloatToStr(Verbindungspreis(Spanne(600), t)), "0,48");
+    EXPECT_EQ(FloatToStr(Verbindungspreis(Spanne(601), t)), "0,53");
+    EXPECT_EQ(BetragText(Verbindungspreis(Spanne(601), t)), "0,53 DM");
 }
 
 TEST(Preis, EinwahlIstInPfennig)
 {
     const TTarif t = Tarif("T", 4.8, 0, 6);
-    EXPECT_EQ(FloatToStr(Verbindungskosten(Spanne(60), t)), "0,11");
-    EXPECT_EQ(FloatToStr(Verbindungskosten(Spanne(25 * 3600 + 3 * 60), t)), "72,2"); // 1503 × 4.8 = 7214.4 → 7214 + 6
-    EXPECT_EQ(Verbindungskosten(Spanne(0, 900), t), 0.06);
+    EXPECT_EQ(FloatToStr(Verbindungspreis(Spanne(60), t)), "0,11");
+    EXPECT_EQ(FloatToStr(Verbindungspreis(Spanne(25 * 3600 + 3 * 60), t)), "72,2"); // 1503 × 4.8 = 7214.4 → 7214 + 6
+    EXPECT_EQ(Verbindungspreis(Spanne(0, 900), t), 0.06);
 }
 
 TEST(Preis, LeererTarifKostetNichts)
 {
-    EXPECT_EQ(Verbindungskosten(Spanne(3600), TTarif{}), 0);
+    EXPECT_EQ(Verbindungspreis(Spanne(3600), TTarif{}), 0);
 }
 
 TEST_F(Abrechnung, SchreibtInErstenFreienEintragUndSummiert)

@@ -1,0 +1,400 @@
+#include "app/Haupt.h"
+
+#include "components/InternetDetect.h"
+#include "runtime/Dialoge.h"
+#include "runtime/Format.h"
+#include "runtime/Shell.h"
+#include "store/Abrechnung.h"
+#include "store/Daten.h"
+#include "store/Startablauf.h"
+#include "store/Tarife.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTimer>
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+const QString KeinTarifText = QStringLiteral(
+    "Es ist kein Tarif ausgewählt. Bitte tun Sie dies im Menü \"Datei -> Einstellungen\"");
+const QString MonatVollText = QStringLiteral(
+    "Das Verbindungsprotokoll dieses Monats ist voll (600 Verbindungen). Die Verbindung wurde nicht gespeichert.");
+
+QLabel* NeuesLabel(QWidget* eltern, const char* name, const QString& text, int links, int oben, int breite)
+{
+    auto* label = new QLabel(text, eltern);
+    label->setObjectName(QLatin1String(name));
+    QFont schrift = label->font();
+    schrift.setBold(true);
+    label->setFont(schrift);
+    label->setGeometry(links, oben, breite, qMax(13, label->sizeHint().height()));
+    return label;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent, TStart start)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    // The detector polls from here on, so events can arrive during start-up's dialogs.
+    InternetDetect1 = new TInternetDetect(this);
+    InternetDetect1->setObjectName(QStringLiteral("InternetDetect1"));
+    InternetDetect1->OnConnect = [this](QObject* Sender) { InternetDetect1Connect(Sender); };
+    InternetDetect1->OnDisconnect = [this](QObject* Sender) { InternetDetect1Disconnect(Sender); };
+    BaueMenues();
+    BaueFenster();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
+
+    TrayHint = QStringLiteral("Kostenwolf - 0,00DM");
+
+    if (start == TStart::MitStartablauf)
+        FormCreate(this);
+}
+
+TForm1::~TForm1()
+{
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::BaueMenues()
+{
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    Kostenwolf1 = MainMenu1->addMenu(QStringLiteral("&Kostenwolf"));
+    Kostenwolf1->setObjectName(QStringLiteral("Kostenwolf1"));
+    auto eintrag = [](QMenu* menue, const char* name, const QString& text) {
+        QAction* a = menue->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    Konto1 = eintrag(Kostenwolf1, "Konto1", QStringLiteral("Konto"));
+    Einstellungen1 = eintrag(Kostenwolf1, "Einstellungen1", QStringLiteral("&Einstellungen"));
+    Info1 = eintrag(Kostenwolf1, "Info1", QStringLiteral("&Info"));
+    N1 = Kostenwolf1->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    Beenden1 = eintrag(Kostenwolf1, "Beenden1", QStringLiteral("&Beenden"));
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    ffnen1 = eintrag(PopupMenu1, "ffnen1", QStringLiteral("Öffnen"));
+    Beenden2 = eintrag(PopupMenu1, "Beenden2", QStringLiteral("Beenden"));
+
+    connect(Konto1, &QAction::triggered, this, [this] { Konto1Click(Konto1); });
+    connect(Einstellungen1, &QAction::triggered, this, [this] { Einstellungen1Click(Einstellungen1); });
+    connect(Info1, &QAction::triggered, this, [this] { Info1Click(Info1); });
+    connect(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(Beenden1); });
+    connect(ffnen1, &QAction::triggered, this, [this] { ffnen1Click(ffnen1); });
+    connect(Beenden2, &QAction::triggered, this, [this] { Beenden2Click(Beenden2); });
+}
+
+void TForm1::BaueFenster()
+{
+    setWindowTitle(QStringLiteral("Kostenwolf"));
+    // Single border, system menu and minimize button; the window cannot be maximized.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    QFont schrift(QStringLiteral("MS Sans Serif"));
+    schrift.setPixelSize(11); // 8 points at 96 dpi
+    setFont(schrift);
+
+    auto* flaeche = new QWidget(this);
+    flaeche->setObjectName(QStringLiteral("Flaeche"));
+    flaeche->setFixedSize(171, 97);
+    setCentralWidget(flaeche);
+
+    ZeitLabel = NeuesLabel(flaeche, "ZeitLabel", QStringLiteral("00:00:00"), 5, 5, 75);
+    KostenLabel = NeuesLabel(flaeche, "KostenLabel", QStringLiteral("0,00 DM"), 80, 5, 91);
+    Label1 = NeuesLabel(flaeche, "Label1", QStringLiteral("Diesen Monat: 0,00 DM"), 5, 30, 166);
+    Benutzerlabel = NeuesLabel(flaeche, "Benutzerlabel", QStringLiteral("xxxxxxxxxxxxxxxxx"), 5, 55, 166);
+    URLLabel = NeuesLabel(flaeche, "URLLabel", QStringLiteral("Homepage"), 5, 75, 60);
+    QFont unterstrichen = URLLabel->font();
+    unterstrichen.setUnderline(true);
+    URLLabel->setFont(unterstrichen);
+    QPalette blau = URLLabel->palette();
+    blau.setColor(QPalette::WindowText, Qt::blue);
+    URLLabel->setPalette(blau);
+    URLLabel->setCursor(Qt::PointingHandCursor);
+    URLLabel->installEventFilter(this);
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(226, 84);
+}
+
+bool TForm1::eventFilter(QObject* objekt, QEvent* event)
+{
+    if (objekt == URLLabel && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton
+        && URLLabel->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        URLLabelClick(URLLabel);
+        return true;
+    }
+    return QMainWindow::eventFilter(objekt, event);
+}
+
+void TForm1::FormCreate(QObject*)
+{
+    FStartLaeuft = true;
+
+    const TLadeErgebnis daten = LadeDaten();
+    const TLadeErgebnis tarife = LadeTarife();
+    if (daten.art == TLadeErgebnis::Unlesbar)
+        ShowMessage(LadeFehlerText(DatenPfad()));
+    if (tarife.art == TLadeErgebnis::Unlesbar)
+        ShowMessage(LadeFehlerText(TarifePfad()));
+
+    if (Daten.MinimiertStarten == 1)
+        setWindowState(windowState() | Qt::WindowMinimized);
+    setWindowFlag(Qt::WindowStaysOnTopHint, Daten.FensterStil == 3);
+
+    RichteErstenStartEin();
+
+    if (!Anmelden()) {
+        FStartAbgebrochen = true;
+        FStartLaeuft = false;
+        return;
+    }
+    Benutzerlabel->setText(Daten.Benutzer[AktBenutzer].Name.Text());
+
+    int jahr, monat, tag;
+    DecodeDate(Now(), jahr, monat, tag);
+    WechsleMonat(monat);
+
+    if (Daten.Benutzer[AktBenutzer].TarifNr == 0)
+        ShowMessage(KeinTarifText);
+    SetzeAktTarif(Daten.Benutzer[AktBenutzer].TarifNr);
+    Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
+
+    FStartLaeuft = false;
+    GibGehalteneVerbindungenFrei();
+}
+
+bool TForm1::Anmelden()
+{
+    const int u = AnzumeldenderBenutzer();
+    if (HatKennwort(u)) {
+        for (;;) {
+            const QString eingabe = InputBox(QStringLiteral("Kennwort eingeben"),
+                                             QStringLiteral("Geben Sie bitte Ihr Kennwort ein."), QString(), true);
+            // "Abbrechen" answers with the empty preset; no password is empty.
+            if (eingabe.isEmpty())
+                return false;
+            if (KennwortPasst(u, eingabe))
+                break;
+            ShowMessage(QStringLiteral("Falsches Kennwort"));
+        }
+    }
+    AktBenutzer = uint8_t(u);
+    return true;
+}
+
+void TForm1::ZeigeBeimStart()
+{
+    // Without a tray icon a hidden window could not be brought back.
+    const bool insTray = false;
+    if (Daten.MinimiertStarten == 1 && insTray) {
+        AppMinimize(this);
+        return;
+    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    FormClose(this);
+    event->accept();
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+}
+
+void TForm1::FormClose(QObject*)
+{
+    if (FGeschlossen)
+        return;
+    FGeschlossen = true;
+
+    // A connection still running is logged up to this moment rather than lost.
+    const bool laeuft = Timer1->isActive();
+    Timer1->stop();
+    if (laeuft) {
+        Timer1Timer(this);
+        Verbindungsende = Now();
+        Verbindungsdauer = Verbindungsende - Verbindungsbeginn;
+        Protokolliere(false);
+    }
+    InternetDetect1->SetConnected(false);
+
+    MeldeSpeicherFehler(SpeichereDaten());
+    MeldeSpeicherFehler(SpeichereTarife());
+    emit Geschlossen();
+}
+
+void TForm1::Beenden1Click(QObject*)
+{
+    close();
+}
+
+void TForm1::Beenden2Click(QObject*)
+{
+    // Ends the orderly way, so the run's changes are saved like with "&Beenden".
+    close();
+}
+
+void TForm1::Einstellungen1Click(QObject*)
+{
+    // The settings window is bound here once it exists.
+}
+
+void TForm1::Info1Click(QObject*)
+{
+    // The about window is bound here once it exists.
+}
+
+void TForm1::Konto1Click(QObject*)
+{
+    // The account report is bound here once it exists.
+}
+
+void TForm1::ffnen1Click(QObject*)
+{
+    showNormal();
+    activateWindow();
+}
+
+void TForm1::TrayIcon1DblClick(QObject*)
+{
+    showNormal();
+    activateWindow();
+}
+
+void TForm1::AppMinimize(QObject*)
+{
+    hide();
+}
+
+void TForm1::FormDblClick(QObject*) {}
+
+void TForm1::FormMouseDown(QObject*) {}
+
+void TForm1::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    FormDblClick(this);
+    QMainWindow::mouseDoubleClickEvent(event);
+}
+
+void TForm1::mousePressEvent(QMouseEvent* event)
+{
+    FormMouseDown(this);
+    QMainWindow::mousePressEvent(event);
+}
+
+void TForm1::URLLabelClick(QObject*)
+{
+    ShellExecuteOpen(HerstellerHomepage());
+}
+
+void TForm1::SetzeHint(const QString& text)
+{
+    TrayHint = text;
+}
+
+bool TForm1::KannProtokollieren() const
+{
+    return !FStartLaeuft && AktBenutzer >= 1 && AktBenutzer <= MaxBenutzer;
+}
+
+void TForm1::InternetDetect1Connect(QObject*)
+{
+    Verbindungsbeginn = Now();
+    Verbindungskosten = 0;
+    ZeitLabel->setText(QStringLiteral("00:00:00"));
+    KostenLabel->setText(QStringLiteral("0,00 DM"));
+    if (!KannProtokollieren()) {
+        // Start-up still waits for the user: meter from this moment once it is done.
+        FVerbindungGehalten = true;
+        return;
+    }
+    Timer1->start();
+}
+
+void TForm1::Timer1Timer(QObject*)
+{
+    const TDateTime dauer = Now() - Verbindungsbeginn;
+    Verbindungskosten = Verbindungspreis(dauer, AktTarif);
+    KostenLabel->setText(BetragText(Verbindungskosten));
+    ZeitLabel->setText(DauerToStr(dauer));
+    SetzeHint(DauerToStr(dauer) + QStringLiteral(" - ") + BetragText(Verbindungskosten));
+}
+
+void TForm1::InternetDetect1Disconnect(QObject*)
+{
+    Timer1->stop();
+    Verbindungsende = Now();
+    Verbindungsdauer = Verbindungsende - Verbindungsbeginn;
+    if (!KannProtokollieren()) {
+        if (FVerbindungGehalten)
+            FGehalteneVerbindungen.emplace_back(Verbindungsbeginn, Verbindungsende);
+        FVerbindungGehalten = false;
+        return;
+    }
+    ZeitLabel->setText(DauerToStr(Verbindungsdauer));
+    KostenLabel->setText(BetragText(Verbindungskosten));
+    Protokolliere(true);
+}
+
+void TForm1::Protokolliere(bool abschluss)
+{
+    const TProtokollErgebnis ergebnis =
+        ProtokolliereVerbindung(AktBenutzer, AktTarif, Now(), Verbindungsdauer, Verbindungskosten);
+    Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
+    if (abschluss) {
+        const TSpeicherErgebnis gespeichert = SpeichereDaten();
+        ShowMessage(QStringLiteral("Die Verbindung kostete: ") + BetragText(Verbindungskosten));
+        if (ergebnis == TProtokollErgebnis::MonatVoll)
+            ShowMessage(MonatVollText);
+        MeldeSpeicherFehler(gespeichert);
+    } else if (ergebnis == TProtokollErgebnis::MonatVoll) {
+        ShowMessage(MonatVollText);
+    }
+}
+
+void TForm1::GibGehalteneVerbindungenFrei()
+{
+    // Connections that came and went while start-up waited are priced by their length
+    // now that the user and tariff are known.
+    const auto gehalten = std::move(FGehalteneVerbindungen);
+    FGehalteneVerbindungen.clear();
+    const bool offen = FVerbindungGehalten;
+    const TDateTime offenSeit = Verbindungsbeginn;
+    FVerbindungGehalten = false;
+    for (const auto& [beginn, ende] : gehalten) {
+        Verbindungsbeginn = beginn;
+        Verbindungsende = ende;
+        Verbindungsdauer = ende - beginn;
+        Verbindungskosten = Verbindungspreis(Verbindungsdauer, AktTarif);
+        ZeitLabel->setText(DauerToStr(Verbindungsdauer));
+        KostenLabel->setText(BetragText(Verbindungskosten));
+        Protokolliere(true);
+    }
+    if (offen) {
+        Verbindungsbeginn = offenSeit;
+        Timer1->start();
+        Timer1Timer(this);
+    }
+}

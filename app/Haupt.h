@@ -1,0 +1,115 @@
+// The main window: the running meter (time, cost, month amount, user), the program
+// menu, and the start-up and close sequences of the program.
+//
+// Constructing TForm1 runs the start-up sequence (FormCreate): it loads "Daten.kwd"
+// and "Tarife.kwt" from the data directory (KOSTENWOLF_DATA_DIR in tests), may ask for
+// a password and shows its messages through the dialog functions, so tests install the
+// scriptable dialogs first and prepare the record by saving it before. Tests that need
+// the window without that sequence (the record prepared in memory) pass
+// TForm1::TStart::OhneStartablauf.
+#pragma once
+
+#include "runtime/Datum.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <utility>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QTimer;
+class TInternetDetect;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    enum class TStart { MitStartablauf, OhneStartablauf };
+
+    explicit TForm1(QWidget* parent = nullptr, TStart start = TStart::MitStartablauf);
+    ~TForm1() override;
+
+    TInternetDetect* InternetDetect1 = nullptr;
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* Kostenwolf1 = nullptr;
+    QAction* Einstellungen1 = nullptr;
+    QAction* Info1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Beenden1 = nullptr;
+    QString TrayHint; // what the tray icon's tooltip shows
+    QMenu* PopupMenu1 = nullptr;
+    QLabel* ZeitLabel = nullptr;
+    QTimer* Timer1 = nullptr;
+    QLabel* KostenLabel = nullptr;
+    QAction* ffnen1 = nullptr;
+    QAction* Beenden2 = nullptr;
+    QAction* Konto1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Benutzerlabel = nullptr;
+    QLabel* URLLabel = nullptr;
+
+    void FormCreate(QObject* Sender);
+    void Beenden1Click(QObject* Sender);
+    void FormClose(QObject* Sender);
+    void Einstellungen1Click(QObject* Sender);
+    void Info1Click(QObject* Sender);
+    void Beenden2Click(QObject* Sender);
+    void ffnen1Click(QObject* Sender);
+    void TrayIcon1DblClick(QObject* Sender);
+    void Konto1Click(QObject* Sender);
+    void InternetDetect1Connect(QObject* Sender);
+    void Timer1Timer(QObject* Sender);
+    void InternetDetect1Disconnect(QObject* Sender);
+    void FormDblClick(QObject* Sender);
+    void FormMouseDown(QObject* Sender);
+    void URLLabelClick(QObject* Sender);
+    void AppMinimize(QObject* Sender);
+
+    // The connection being metered, or the last one.
+    TDateTime Verbindungsbeginn = 0;
+    TDateTime Verbindungsende = 0;
+    TDateTime Verbindungsdauer = 0;
+    double Verbindungskosten = 0;
+
+    // True once "Abbrechen" was chosen at the password prompt: the program ends at
+    // once and writes nothing.
+    bool StartAbgebrochen() const { return FStartAbgebrochen; }
+    // Shows the window as the message loop starts: minimized to the tray when the
+    // options ask for it and a tray icon can take its place, else normally.
+    void ZeigeBeimStart();
+
+signals:
+    // The close sequence has run; the program ends.
+    void Geschlossen();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* objekt, QEvent* event) override;
+
+private:
+    void BaueFenster();
+    void BaueMenues();
+    bool Anmelden();
+    bool KannProtokollieren() const;
+    // Logs the finished connection held in the Verbindungs... fields into the current
+    // user's month; 'abschluss' = a normal disconnect (save, tell the cost).
+    void Protokolliere(bool abschluss);
+    void GibGehalteneVerbindungenFrei();
+    void SetzeHint(const QString& text);
+
+    bool FStartLaeuft = false;
+    bool FStartAbgebrochen = false;
+    bool FGeschlossen = false;
+    // Connection events that came while start-up still waited in a dialog: the open
+    // connection (its start is Verbindungsbeginn) and finished ones (start, end).
+    bool FVerbindungGehalten = false;
+    std::vector<std::pair<TDateTime, TDateTime>> FGehalteneVerbindungen;
+};
+
+extern TForm1* Form1;
