@@ -1,5 +1,6 @@
 #include "components/InternetDetect.h"
 #include "support/FalscheRas.h"
+#include "support/Umgebungsvariable.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -229,30 +230,6 @@ TEST_F(Detektor, WithSeveralConnectionsTheFirstUsableAddressCounts)
     EXPECT_EQ(D->IP(), "127.0.0.1") << "offline shows what the first projection gave";
     EXPECT_EQ(Arten(), (QStringList { "connect", "disconnect" }));
 }
-
-// Environment variable set for one test, the previous value back afterwards.
-class TUmgebungsvariable {
-public:
-    TUmgebungsvariable(const char* name, const QByteArray& wert)
-        : FName(name)
-        , FGesetzt(qEnvironmentVariableIsSet(name))
-        , FVorher(qgetenv(name))
-    {
-        qputenv(name, wert);
-    }
-    ~TUmgebungsvariable()
-    {
-        if (FGesetzt)
-            qputenv(FName, FVorher);
-        else
-            qunsetenv(FName);
-    }
-
-private:
-    const char* FName;
-    bool FGesetzt;
-    QByteArray FVorher;
-};
 
 class Simulation : public ::testing::Test {
 protected:

@@ -1,0 +1,155 @@
+// The interface source against a real kernel: a tun device named like a pppd link in
+// a network namespace of its own, so the machine's interfaces are never touched.
+#include "components/InternetDetect.h"
+#include "platform/RasSchnittstellen.h"
+#include "support/Umgebungsvariable.h"
+
+#include <QTest>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <gtest/gtest.h>
+#include <linux/if_tun.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* Name = "ppp9";
+
+class Namensraum : public ::testing::Test {
+protected:
+    int Vorher = -1;
+    bool Drin = false;
+    int Tun = -1;
+    TUmgebungsvariable Simulation { "KOSTENWOLF_RAS_SIMULATION", std::nullopt };
+    TUmgebungsvariable Muster { "KOSTENWOLF_INTERFACES", std::nullopt };
+
+    void SetUp() override
+    {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "Skipped: creating a network namespace with a tun device needs root.";
+        Vorher = ::open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
+        if (Vorher < 0)
+            GTEST_SKIP() << "Skipped: /proc/self/ns/net: " << std::strerror(errno);
+        // Only this thread moves; TearDown brings it back.
+        if (::unshare(CLONE_NEWNET) != 0)
+            GTEST_SKIP() << "Skipped: no network namespaces here: " << std::strerror(errno);
+        Drin = true;
+        Tun = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC);
+        if (Tun < 0)
+            GTEST_SKIP() << "Skipped: /dev/net/tun: " << std::strerror(errno);
+        ifreq ifr {};
+        std::strncpy(ifr.ifr_name, Name, IFNAMSIZ - 1);
+        ifr.ifr_flags = IFF_TUN | IFF_NO_PI;
+        if (::ioctl(Tun, TUNSETIFF, &ifr) != 0)
+            GTEST_SKIP() << "Skipped: no tun device: " << std::strerror(errno);
+    }
+
+    void TearDown() override
+    {
+        if (Tun >= 0)
+            ::close(Tun);
+        if (Drin && ::setns(Vorher, CLONE_NEWNET) != 0)
+            ADD_FAILURE() << "could not leave the namespace: " << std::strerror(errno);
+        if (Vorher >= 0)
+            ::close(Vorher);
+    }
+
+    void Steuere(unsigned long befehl, ifreq& ifr)
+    {
+        const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        ASSERT_GE(s, 0) << std::strerror(errno);
+        std::strncpy(ifr.ifr_name, Name, IFNAMSIZ - 1);
+        const int ergebnis = ::ioctl(s, befehl, &ifr);
+        const int fehler = errno;
+        ::close(s);
+        ASSERT_EQ(ergebnis, 0) << std::strerror(fehler);
+    }
+
+    void Schalte(bool an)
+    {
+        ifreq ifr {};
+        Steuere(SIOCGIFFLAGS, ifr);
+        ifr.ifr_flags = short(an ? ifr.ifr_flags | IFF_UP : ifr.ifr_flags & ~IFF_UP);
+        Steuere(SIOCSIFFLAGS, ifr);
+    }
+
+    void GibAdresse(const char* adresse, const char* maske)
+    {
+        for (auto [befehl, text] :
+            { std::pair { SIOCSIFADDR, adresse }, std::pair { SIOCSIFNETMASK, maske } }) {
+            ifreq ifr {};
+            auto* sin = reinterpret_cast<sockaddr_in*>(&ifr.ifr_addr);
+            sin->sin_family = AF_INET;
+            ASSERT_EQ(::inet_pton(AF_INET, text, &sin->sin_addr), 1);
+            Steuere(befehl, ifr);
+        }
+    }
+
+    // The kernel reports a link as running a moment after it comes up.
+    static bool Warte(const std::function<bool()>& bedingung)
+    {
+        for (int i = 0; i < 250; ++i) {
+            if (bedingung())
+                return true;
+            QTest::qWait(20);
+        }
+        return bedingung();
+    }
+};
+
+TEST_F(Namensraum, DetectorFollowsAPppLink)
+{
+    TInternetDetect d(nullptr);
+    d.SetCheckInterval(0); // the test polls itself
+    QStringList arten;
+    d.OnConnect = [&](QObject*) { arten << "connect:" + d.IP(); };
+    d.OnDisconnect = [&](QObject*) { arten << "disconnect"; };
+    const auto pollOnline = [&] {
+        d.CheckConnection(nullptr);
+        return d.Connected();
+    };
+    const auto pollOffline = [&] { return !pollOnline(); };
+
+    d.CheckConnection(nullptr);
+    EXPECT_FALSE(d.Connected()) << "the link is still down";
+
+    Schalte(true);
+    ASSERT_TRUE(Warte([] { return TRasSchnittstellen("").Verbindungen().size() == 1; }))
+        << "ppp9 never became up and running";
+    d.CheckConnection(nullptr);
+    EXPECT_FALSE(d.Connected()) << "up but without an address: projection not complete";
+    EXPECT_EQ(d.IP(), "");
+
+    GibAdresse("192.0.2.1", "255.255.255.0");
+    ASSERT_TRUE(Warte(pollOnline));
+    EXPECT_EQ(d.IP(), "192.0.2.1");
+
+    Muster.Setze("eth*,wlan*");
+    EXPECT_TRUE(pollOffline()) << "a name outside the patterns is no dial-up link";
+    Muster.Setze(" wlan*, ppp[0-9]");
+    EXPECT_TRUE(pollOnline());
+    Muster.Setze(std::nullopt);
+
+    Schalte(false);
+    EXPECT_TRUE(Warte(pollOffline));
+    Schalte(true);
+    EXPECT_TRUE(Warte(pollOnline)) << "the address stays while the link is down";
+
+    ::close(Tun); // pppd ending: the link disappears
+    Tun = -1;
+    EXPECT_TRUE(Warte(pollOffline));
+    EXPECT_EQ(d.IP(), "");
+    EXPECT_EQ(arten,
+        (QStringList { "connect:192.0.2.1", "disconnect", "connect:192.0.2.1", "disconnect",
+            "connect:192.0.2.1", "disconnect" }));
+}
+
+} // namespace
