@@ -1,0 +1,155 @@
+#include "process/InstanceManager.h"
+
+#include "platform/InstanzClient.h"
+#include "platform/InstanzServer.h"
+#include "platform/InstanzSperre.h"
+#include "platform/Laufzeitverzeichnis.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The names a running instance is known by: a mutex and a window of this class and title.
+const char* const MutexName = "Kostenwolf";
+const char* const FensterKlasse = "TInstanceManager";
+const char* const FensterTitel = "Kostenwolf";
+
+} // namespace
+
+TInstanceManager::TInstanceManager(const QString& verzeichnis)
+    : verzeichnis(verzeichnis)
+{
+}
+
+TInstanceManager::~TInstanceManager()
+{
+    Beende();
+}
+
+QString TInstanceManager::SperrPfad() const
+{
+    return QDir(verzeichnis).filePath(QString::fromLatin1(MutexName) + QStringLiteral(".lock"));
+}
+
+QString TInstanceManager::ServerPfad() const
+{
+    return QDir(verzeichnis).filePath(QStringLiteral("%1-%2").arg(QLatin1String(FensterKlasse), QLatin1String(FensterTitel)));
+}
+
+TInstanceManager::TStart TInstanceManager::Starte(const QByteArray& erstesArgument)
+{
+    sperre = std::make_unique<TInstanzSperre>(SperrPfad());
+    switch (sperre->Warte(Sperrwartezeit)) {
+    case TInstanzSperre::Erhalten:
+        break;
+    case TInstanzSperre::Zeitueberschreitung:
+        return Zeitueberschreitung;
+    case TInstanzSperre::Fehler:
+        fehlertext = sperre->Fehlertext();
+        return Fehler;
+    }
+
+    const TUebergabe uebergabe = SendeNachricht(ServerPfad(), TCopyData {0, erstesArgument}, Antwortwartezeit);
+    switch (uebergabe.Ergebnis) {
+    case TUebergabe::KeinServer:
+        // Holding the lock, nobody can be setting up a server: a socket file that refuses
+        // connections was left by an instance that died.
+        QFile::remove(ServerPfad());
+        return ErsteInstanz;
+    case TUebergabe::Beantwortet:
+        sperre->Freigeben();
+        return uebergabe.Antwort > 0 ? Uebergeben : NichtBestaetigt;
+    case TUebergabe::KeineAntwort:
+        sperre->Freigeben();
+        return Zeitueberschreitung;
+    case TUebergabe::Fehler:
+        break;
+    }
+    sperre->Freigeben();
+    fehlertext = uebergabe.Fehlertext;
+    return Fehler;
+}
+
+bool TInstanceManager::Registriere()
+{
+    if (server)
+        return true;
+    auto* neu = new TInstanzServer(QCoreApplication::instance());
+    neu->BeiNachricht = [this](const TCopyData& nachricht) { return WndProc(nachricht); };
+    if (!neu->Lausche(ServerPfad())) {
+        fehlertext = neu->Fehlertext();
+        delete neu;
+        if (sperre)
+            sperre->Freigeben();
+        return false;
+    }
+    server = neu;
+    if (sperre)
+        sperre->Freigeben();
+    return true;
+}
+
+void TInstanceManager::Beende()
+{
+    delete server.data();
+}
+
+bool TInstanceManager::Registriert() const
+{
+    return server && server->Lauscht();
+}
+
+qint32 TInstanceManager::WndProc(const TCopyData& nachricht)
+{
+    if (OnCopyData)
+        OnCopyData(nachricht);
+    return 1;
+}
+
+namespace {
+
+std::unique_ptr<TInstanceManager> Waechter;
+
+[[noreturn]] void BeendeMitFehler(const QString& text)
+{
+    std::fprintf(stderr, "Kostenwolf: Der Schutz vor einem zweiten Start kann nicht eingerichtet werden: %s\n",
+                 text.toLocal8Bit().constData());
+    std::exit(1);
+}
+
+// Runs inside the application object's constructor, as soon as an event loop can serve
+// the socket.
+void RegistriereBeimAnwendungsstart()
+{
+    if (Waechter && !Waechter->Registriere())
+        BeendeMitFehler(Waechter->Fehlertext());
+}
+
+} // namespace
+
+void InstanceManagerStart(int argc, char** argv)
+{
+    const TLaufzeitverzeichnis ort = Laufzeitverzeichnis();
+    if (ort.Pfad.isEmpty())
+        BeendeMitFehler(ort.Fehler);
+
+    Waechter = std::make_unique<TInstanceManager>(ort.Pfad);
+    const QByteArray argument = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    switch (Waechter->Starte(argument)) {
+    case TInstanceManager::ErsteInstanz:
+        qAddPreRoutine(RegistriereBeimAnwendungsstart);
+        return;
+    case TInstanceManager::NichtBestaetigt:
+        Waechter.reset();
+        return;
+    case TInstanceManager::Uebergeben:
+    case TInstanceManager::Zeitueberschreitung:
+        std::exit(0);
+    case TInstanceManager::Fehler:
+        BeendeMitFehler(Waechter->Fehlertext());
+    }
+}

@@ -1,0 +1,64 @@
+// Keeps Kostenwolf to one running instance per user. The first instance opens a local
+// socket server, reachable only by the user, for as long as it runs; a later start hands
+// its first argument over to it and ends before it has shown anything.
+#pragma once
+
+#include "platform/InstanzNachricht.h"
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class TInstanzServer;
+class TInstanzSperre;
+
+class TInstanceManager {
+public:
+    enum TStart {
+        ErsteInstanz,       // the lock is held until Registriere()
+        Uebergeben,         // the running instance acknowledged; this start ends
+        NichtBestaetigt,    // the running instance answered 0 or less; start without a server
+        Zeitueberschreitung,// no lock, or no answer, in time; this start ends silently
+        Fehler,             // see Fehlertext()
+    };
+
+    // verzeichnis must be private to the user (see platform/Laufzeitverzeichnis.h).
+    explicit TInstanceManager(const QString& verzeichnis);
+    ~TInstanceManager();
+    TInstanceManager(const TInstanceManager&) = delete;
+    TInstanceManager& operator=(const TInstanceManager&) = delete;
+
+    TStart Starte(const QByteArray& erstesArgument);
+    // The first instance, once the application object exists: opens the server and only
+    // then lets the next start in. The server is a child of the application object and
+    // closes with it.
+    bool Registriere();
+    // The shut-down step: closes the server, if this instance has one.
+    void Beende();
+
+    bool Registriert() const;
+    QString Fehlertext() const { return fehlertext; }
+    QString SperrPfad() const;
+    QString ServerPfad() const;
+
+    // Answers a hand-over; the running instance makes no other use of it.
+    qint32 WndProc(const TCopyData& nachricht);
+    // Learns of every hand-over received; the program leaves it unassigned.
+    std::function<void(const TCopyData&)> OnCopyData;
+
+    int Sperrwartezeit = 5000;
+    int Antwortwartezeit = 10000;
+
+private:
+    QString verzeichnis;
+    QString fehlertext;
+    std::unique_ptr<TInstanzSperre> sperre;
+    QPointer<TInstanzServer> server;
+};
+
+// The program's start-up step, called first thing in main, before the application
+// object exists. Returns when this process is to run as Kostenwolf; ends the process with
+// exit code 0 when a running instance took the hand-over or the wait timed out, and with
+// exit code 1 and a message on stderr when the guard cannot be set up safely.
+void InstanceManagerStart(int argc, char** argv);

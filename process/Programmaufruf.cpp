@@ -1,0 +1,46 @@
+#include "process/Programmaufruf.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+QString Versionstext()
+{
+    return QStringLiteral("Kostenwolf " KOSTENWOLF_VERSION "\n");
+}
+
+QString Hilfetext()
+{
+    return QStringLiteral("Aufruf: kostenwolf [ARGUMENT]\n"
+                          "Zeigt an, was Einwahlverbindungen kosten.\n"
+                          "\n"
+                          "Kostenwolf läuft nur einmal je Benutzer. Ein weiterer Start übergibt sein\n"
+                          "erstes Argument an das laufende Programm und endet.\n"
+                          "\n"
+                          "  -h, --help     diese Hilfe anzeigen und beenden\n"
+                          "      --version  die Versionsnummer anzeigen und beenden\n");
+}
+
+} // namespace
+
+std::optional<QString> HilfeOderVersion(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+            return Hilfetext();
+        if (std::strcmp(argv[i], "--version") == 0)
+            return Versionstext();
+    }
+    return std::nullopt;
+}
+
+void BeantworteHilfeOderVersion(int argc, char** argv)
+{
+    if (const auto text = HilfeOderVersion(argc, argv)) {
+        std::fputs(text->toLocal8Bit().constData(), stdout);
+        std::fflush(stdout);
+        std::exit(0);
+    }
+}

@@ -1,0 +1,12 @@
+// The command-line options answered before anything else, so that they work while an
+// instance is running: --help and --version print their text and end the program.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// The text to print for these arguments, if one of them asks for help or the version.
+std::optional<QString> HilfeOderVersion(int argc, const char* const* argv);
+
+// Prints the text and ends with exit code 0 when there is one; otherwise returns.
+void BeantworteHilfeOderVersion(int argc, char** argv);
