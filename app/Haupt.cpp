@@ -1,6 +1,9 @@
 #include "app/Haupt.h"
 
 #include "components/InternetDetect.h"
+#include "components/TrayIcon.h"
+#include "platform/Anwendung.h"
+#include "platform/ProgrammIcon.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "runtime/Shell.h"
@@ -16,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTimer>
 
 TForm1* Form1 = nullptr;
@@ -44,6 +48,10 @@ TForm1::TForm1(QWidget* parent, TStart start)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
+    Application().MainForm = this;
+    if (Application().Icon.isNull())
+        Application().Icon = ProgrammIcon();
+    setWindowIcon(Application().Icon);
     // The detector polls from here on, so events can arrive during start-up's dialogs.
     InternetDetect1 = new TInternetDetect(this);
     InternetDetect1->setObjectName(QStringLiteral("InternetDetect1"));
@@ -57,7 +65,11 @@ TForm1::TForm1(QWidget* parent, TStart start)
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
 
-    TrayHint = QStringLiteral("Kostenwolf - 0,00DM");
+    TrayIcon1 = new TTrayIcon(this);
+    TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
+    TrayIcon1->SetHint(QStringLiteral("Kostenwolf - 0,00DM"));
+    TrayIcon1->PopupMenu = PopupMenu1;
+    TrayIcon1->OnDblClick = [this](QObject* Sender) { TrayIcon1DblClick(Sender); };
 
     if (start == TStart::MitStartablauf)
         FormCreate(this);
@@ -155,6 +167,14 @@ void TForm1::FormCreate(QObject*)
     if (tarife.art == TLadeErgebnis::Unlesbar)
         ShowMessage(LadeFehlerText(TarifePfad()));
 
+    // Replaces the tray icon's minimize hook; its restore hook stays.
+    Application().OnMinimize = [form = QPointer<TForm1>(this)](QObject* Sender) {
+        if (form)
+            form->AppMinimize(Sender);
+        else
+            Application().MinimiereAufTaskleiste();
+    };
+
     if (Daten.MinimiertStarten == 1)
         setWindowState(windowState() | Qt::WindowMinimized);
     setWindowFlag(Qt::WindowStaysOnTopHint, Daten.FensterStil == 3);
@@ -203,9 +223,8 @@ bool TForm1::Anmelden()
 void TForm1::ZeigeBeimStart()
 {
     // Without a tray icon a hidden window could not be brought back.
-    const bool insTray = false;
-    if (Daten.MinimiertStarten == 1 && insTray) {
-        AppMinimize(this);
+    if (Daten.MinimiertStarten == 1 && ImTray()) {
+        Application().Minimize();
         return;
     }
     setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -216,11 +235,6 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     FormClose(this);
     event->accept();
-}
-
-void TForm1::changeEvent(QEvent* event)
-{
-    QMainWindow::changeEvent(event);
 }
 
 void TForm1::FormClose(QObject*)
@@ -239,6 +253,8 @@ void TForm1::FormClose(QObject*)
         Protokolliere(false);
     }
     InternetDetect1->SetConnected(false);
+    delete TrayIcon1;
+    TrayIcon1 = nullptr;
 
     MeldeSpeicherFehler(SpeichereDaten());
     MeldeSpeicherFehler(SpeichereTarife());
@@ -273,19 +289,26 @@ void TForm1::Konto1Click(QObject*)
 
 void TForm1::ffnen1Click(QObject*)
 {
-    showNormal();
-    activateWindow();
+    Application().Restore();
 }
 
 void TForm1::TrayIcon1DblClick(QObject*)
 {
-    showNormal();
-    activateWindow();
+    Application().Restore();
+}
+
+bool TForm1::ImTray() const
+{
+    return TrayIcon1 && TrayIcon1->IconAngezeigt();
 }
 
 void TForm1::AppMinimize(QObject*)
 {
-    hide();
+    // Hidden without a tray icon the program could not be reached again.
+    if (ImTray())
+        hide();
+    else
+        Application().MinimiereAufTaskleiste();
 }
 
 void TForm1::FormDblClick(QObject*) {}
@@ -311,7 +334,8 @@ void TForm1::URLLabelClick(QObject*)
 
 void TForm1::SetzeHint(const QString& text)
 {
-    TrayHint = text;
+    if (TrayIcon1)
+        TrayIcon1->SetHint(text);
 }
 
 bool TForm1::KannProtokollieren() const

@@ -22,6 +22,7 @@ class QMenu;
 class QMenuBar;
 class QTimer;
 class TInternetDetect;
+class TTrayIcon;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -39,7 +40,7 @@ public:
     QAction* Info1 = nullptr;
     QAction* N1 = nullptr;
     QAction* Beenden1 = nullptr;
-    QString TrayHint; // what the tray icon's tooltip shows
+    TTrayIcon* TrayIcon1 = nullptr; // gone once the close sequence has run
     QMenu* PopupMenu1 = nullptr;
     QLabel* ZeitLabel = nullptr;
     QTimer* Timer1 = nullptr;
@@ -80,6 +81,7 @@ public:
     // Shows the window as the message loop starts: minimized to the tray when the
     // options ask for it and a tray icon can take its place, else normally.
     void ZeigeBeimStart();
+    bool CloseSequenzGelaufen() const { return FGeschlossen; }
 
 signals:
     // The close sequence has run; the program ends.
@@ -87,7 +89,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* objekt, QEvent* event) override;
@@ -102,6 +103,7 @@ private:
     void Protokolliere(bool abschluss);
     void GibGehalteneVerbindungenFrei();
     void SetzeHint(const QString& text);
+    bool ImTray() const;
 
     bool FStartLaeuft = false;
     bool FStartAbgebrochen = false;

@@ -1,9 +1,16 @@
 #include "app/Programm.h"
+#include "process/InstanceManager.h"
+#include "process/Programmaufruf.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    // Before anything else: --help and --version work while an instance runs, and a
+    // second start hands over to the running one and ends here.
+    BeantworteHilfeOderVersion(argc, argv);
+    InstanceManagerStart(argc, argv);
+
     QApplication app(argc, argv);
     return FuehreProgrammAus(app);
 }

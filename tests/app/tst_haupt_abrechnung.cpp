@@ -2,6 +2,7 @@
 // the messages, driven by a set clock.
 #include "app/Haupt.h"
 #include "components/InternetDetect.h"
+#include "components/TrayIcon.h"
 #include "store/Abrechnung.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
@@ -112,21 +113,21 @@ private slots:
         QCOMPARE(form->Timer1->interval(), 1000);
         QCOMPARE(Zeit(), "00:00:00");
         QCOMPARE(Kosten(), "0,00 DM");
-        QCOMPARE(form->TrayHint, "Kostenwolf - 0,00DM");
+        QCOMPARE(form->TrayIcon1->Hint(), "Kostenwolf - 0,00DM");
         QCOMPARE(form->Label1->text(), "Diesen Monat: 0,75 DM");
 
         SetzeUhr(Nach(5 * 60 + 12));
         form->Timer1Timer(nullptr);
         QCOMPARE(Zeit(), "00:05:12");
         QCOMPARE(Kosten(), "0,29 DM");
-        QCOMPARE(form->TrayHint, "00:05:12 - 0,29 DM");
+        QCOMPARE(form->TrayIcon1->Hint(), "00:05:12 - 0,29 DM");
 
         SetzeUhr(Nach(5 * 60 + 40)); // the disconnect keeps the last tick's cost
         form->InternetDetect1Disconnect(nullptr);
         QVERIFY(!form->Timer1->isActive());
         QCOMPARE(Zeit(), "00:05:40");
         QCOMPARE(Kosten(), "0,29 DM");
-        QCOMPARE(form->TrayHint, "00:05:12 - 0,29 DM");
+        QCOMPARE(form->TrayIcon1->Hint(), "00:05:12 - 0,29 DM");
         QCOMPARE(form->Verbindungsdauer, Nach(5 * 60 + 40) - Beginn);
 
         const TVerbindung& v = Maerz().Verbindungen[2];
@@ -183,7 +184,7 @@ private slots:
         form->Timer1Timer(nullptr);
         QTEST(Zeit(), "zeit");
         QTEST(Kosten(), "kosten");
-        QCOMPARE(form->TrayHint, Zeit() + " - " + Kosten());
+        QCOMPARE(form->TrayIcon1->Hint(), Zeit() + " - " + Kosten());
     }
 
     void langeVerbindungZeigtGesamtstunden()

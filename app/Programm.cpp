@@ -1,0 +1,62 @@
+#include "app/Programm.h"
+
+#include "app/Haupt.h"
+#include "app/Signale.h"
+#include "platform/Anwendung.h"
+#include "platform/ProgrammIcon.h"
+#include "platform/QtDialoge.h"
+#include "runtime/Dialoge.h"
+#include "runtime/Format.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QSessionManager>
+#include <QTimer>
+
+#include <memory>
+
+int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZeigen)
+{
+    SetzeAnwendungsTitel(QStringLiteral("Kostenwolf"));
+    QApplication::setApplicationName(QStringLiteral("Kostenwolf"));
+    FormatSettings = LeseSystemFormate();
+    InstalliereDesktopDienste();
+    Application().Icon = ProgrammIcon();
+    QApplication::setWindowIcon(Application().Icon);
+    // The program ends with the main window's close sequence, not with the last
+    // visible window: in the tray there is none.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // A signal during start-up's dialogs ends the program before anything was changed.
+    LeiteBeendenSignaleUm([] { QCoreApplication::exit(0); });
+
+    auto form1 = std::make_unique<TForm1>();
+    Form1 = form1.get();
+    if (form1->StartAbgebrochen())
+        return 0;
+
+    QObject::connect(form1.get(), &TForm1::Geschlossen, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    LeiteBeendenSignaleUm([] {
+        if (Form1)
+            Form1->close();
+    });
+#ifndef QT_NO_SESSIONMANAGER
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, form1.get(), [](QSessionManager&) {
+        if (Form1)
+            Form1->close();
+    });
+#endif
+    // Whatever ends the loop, the close sequence has run by then.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, form1.get(), [] {
+        if (Form1)
+            Form1->FormClose(Form1);
+    });
+
+    form1->ZeigeBeimStart();
+    if (nachDemZeigen)
+        QTimer::singleShot(0, &app, nachDemZeigen);
+    const int ergebnis = QApplication::exec();
+
+    Form1 = nullptr;
+    return ergebnis;
+}

@@ -1,0 +1,12 @@
+// The program after the single-instance guard: application title, the four windows
+// created once in their order, the message loop, and the orderly end.
+#pragma once
+
+#include <functional>
+
+class QApplication;
+
+// Runs the program on an existing application object and returns its exit code.
+// 'nachDemZeigen' runs once the main window is shown and the loop has started (the
+// start-up benchmark uses it).
+int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZeigen = {});
