@@ -1,5 +1,6 @@
 #include "platform/RasSimulation.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +20,7 @@ std::vector<TRasVerbindung> TRasSimulation::Verbindungen()
     std::string inhalt;
     struct stat info { };
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        inhalt.resize(SimulationHoechstGroesse);
+        inhalt.resize(std::min(std::size_t(info.st_size), SimulationHoechstGroesse));
         std::size_t gelesen = 0;
         while (gelesen < inhalt.size()) {
             const ssize_t n = ::read(fd, inhalt.data() + gelesen, inhalt.size() - gelesen);

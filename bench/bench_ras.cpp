@@ -1,0 +1,121 @@
+// One poll of the connection detector against the bare system calls it stands on: a
+// poll with a connection up asks its source twice (enumeration, then projection), so
+// the baselines read the interface list or the simulation file twice. Target: what the
+// detector adds stays within half of that, at most 1.5 times the baseline each.
+#include "components/InternetDetect.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <ifaddrs.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray SimulationsDatei()
+{
+    static QTemporaryDir dir;
+    const QByteArray pfad = QFile::encodeName(dir.filePath(QStringLiteral("verbindung")));
+    QFile f(QFile::decodeName(pfad));
+    if (!f.open(QIODevice::WriteOnly) || f.write("192.0.2.7\n") != 10)
+        std::abort();
+    return pfad;
+}
+
+void Basis_Schnittstellen(benchmark::State& state)
+{
+    for (auto _ : state)
+        for (int mal = 0; mal < 2; ++mal) {
+            ifaddrs* alle = nullptr;
+            if (getifaddrs(&alle) != 0)
+                std::abort();
+            benchmark::DoNotOptimize(alle);
+            freeifaddrs(alle);
+        }
+}
+
+// The loopback link stands in for a dial-up link: it is up and has an address, so the
+// poll goes through enumeration and projection.
+void Poll_Schnittstellen(benchmark::State& state)
+{
+    qunsetenv("KOSTENWOLF_RAS_SIMULATION");
+    qputenv("KOSTENWOLF_INTERFACES", "lo");
+    TInternetDetect d(nullptr);
+    d.SetCheckInterval(0);
+    for (auto _ : state)
+        d.CheckConnection(nullptr);
+    if (d.IP() != QLatin1String("127.0.0.1"))
+        state.SkipWithError("no loopback link to poll");
+}
+
+void Basis_Datei(benchmark::State& state)
+{
+    const QByteArray pfad = SimulationsDatei();
+    char puffer[64];
+    struct stat info { };
+    for (auto _ : state)
+        for (int mal = 0; mal < 2; ++mal) {
+            const int fd = ::open(pfad.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0 || ::fstat(fd, &info) != 0 || ::read(fd, puffer, sizeof puffer) != 10)
+                std::abort();
+            ::close(fd);
+            benchmark::DoNotOptimize(puffer);
+        }
+}
+
+void Poll_Simulation(benchmark::State& state)
+{
+    qputenv("KOSTENWOLF_RAS_SIMULATION", SimulationsDatei());
+    TInternetDetect d(nullptr);
+    d.SetCheckInterval(0);
+    for (auto _ : state)
+        d.CheckConnection(nullptr);
+    if (!d.Connected())
+        state.SkipWithError("simulation not seen");
+    qunsetenv("KOSTENWOLF_RAS_SIMULATION");
+}
+
+BENCHMARK(Basis_Schnittstellen)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK(Poll_Schnittstellen)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK(Basis_Datei)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK(Poll_Simulation)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+
+class Verhaeltnisse : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            zeiten[r.run_name.function_name] = r.GetAdjustedRealTime();
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        auto zeige = [&](const char* name, const char* basis, double ziel) {
+            const double q = zeiten[name] / zeiten[basis];
+            std::printf("%-20s %.3f x %-22s (Ziel <= %.1f) %s\n", name, q, basis, ziel,
+                q <= ziel ? "ok" : "VERFEHLT");
+        };
+        zeige("Poll_Schnittstellen", "Basis_Schnittstellen", 1.5);
+        zeige("Poll_Simulation", "Basis_Datei", 1.5);
+    }
+
+private:
+    std::map<std::string, double> zeiten;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    Verhaeltnisse reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    return 0;
+}
