@@ -1,0 +1,181 @@
+// The tray icon on a real X server with a notification area (Xvfb and trayer). The
+// test starts both on a free display and runs its second half in a child process of
+// this same program on the xcb platform, since the other tests run offscreen.
+#include "components/TrayIcon.h"
+#include "platform/Anwendung.h"
+#include "platform/ShellNotify.h"
+#include "support/Testumgebung.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+const char* const KindVariable = "KOSTENWOLF_TRAY_KIND";
+
+QList<QSystemTrayIcon*> TrayIcons()
+{
+    return QCoreApplication::instance()->findChildren<QSystemTrayIcon*>();
+}
+
+// Stops the program it started when the test ends, however it ends.
+struct TGestartet {
+    QProcess Prozess;
+    ~TGestartet()
+    {
+        if (Prozess.state() != QProcess::NotRunning) {
+            Prozess.terminate();
+            if (!Prozess.waitForFinished(3000)) {
+                Prozess.kill();
+                Prozess.waitForFinished(3000);
+            }
+        }
+    }
+};
+
+int FreiesDisplay()
+{
+    for (int n = 77; n < 177; ++n)
+        if (!QFile::exists(QString("/tmp/.X%1-lock").arg(n))
+            && !QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
+            return n;
+    return -1;
+}
+
+// The icon's own X window, which the notification area takes in as a child.
+QWidget* IconFenster()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (QByteArray(w->metaObject()->className()) == "QSystemTrayIconSys")
+            return w;
+    return nullptr;
+}
+
+// Whether the X window hangs below the root window itself, i.e. was never embedded.
+std::optional<bool> AmWurzelfenster(WId fenster)
+{
+    QProcess xwininfo;
+    xwininfo.start("xwininfo", { "-id", QString::number(fenster), "-tree" });
+    if (!xwininfo.waitForFinished(5000) || xwininfo.exitCode() != 0)
+        return std::nullopt;
+    const QString text = QString::fromLocal8Bit(xwininfo.readAllStandardOutput());
+    const QRegularExpression wurzel("Root window id: (0x[0-9a-f]+)");
+    const QRegularExpression eltern("Parent window id: (0x[0-9a-f]+)");
+    const auto w = wurzel.match(text);
+    const auto e = eltern.match(text);
+    if (!w.hasMatch() || !e.hasMatch())
+        return std::nullopt;
+    return w.captured(1) == e.captured(1);
+}
+
+bool Warte(const std::function<bool()>& bedingung, int ms)
+{
+    QElapsedTimer uhr;
+    uhr.start();
+    while (!bedingung()) {
+        if (uhr.elapsed() > ms)
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
+}
+
+TEST(TrayImXServer, IconAppearsAndTooltipFollowsHint)
+{
+    if (qEnvironmentVariableIsSet(KindVariable))
+        GTEST_SKIP() << "runs in the parent process only";
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    const QString trayer = QStandardPaths::findExecutable("trayer");
+    if (xvfb.isEmpty() || trayer.isEmpty())
+        GTEST_SKIP() << "Xvfb and trayer are needed for this test (Debian packages xvfb and trayer)";
+    const int nummer = FreiesDisplay();
+    if (nummer < 0)
+        GTEST_SKIP() << "no free X display number";
+    const QString display = QString(":%1").arg(nummer);
+
+    TGestartet xserver;
+    xserver.Prozess.start(xvfb, { display, "-screen", "0", "640x480x24", "-nolisten", "tcp" });
+    ASSERT_TRUE(xserver.Prozess.waitForStarted(5000));
+    ASSERT_TRUE(Warte([&] { return QFile::exists(QString("/tmp/.X11-unix/X%1").arg(nummer)); }, 10000))
+        << "Xvfb did not come up on " << display.toStdString();
+
+    QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
+    umgebung.insert("DISPLAY", display);
+    umgebung.insert("QT_QPA_PLATFORM", "xcb");
+    TGestartet bereich;
+    bereich.Prozess.setProcessEnvironment(umgebung);
+    bereich.Prozess.start(trayer, { "--edge", "bottom", "--align", "right", "--widthtype", "request" });
+    ASSERT_TRUE(bereich.Prozess.waitForStarted(5000));
+
+    umgebung.insert(KindVariable, "1");
+    QProcess kind;
+    kind.setProcessEnvironment(umgebung);
+    kind.setProcessChannelMode(QProcess::MergedChannels);
+    kind.start(QCoreApplication::applicationFilePath(), { "--gtest_filter=TrayImXServer.Kind" });
+    ASSERT_TRUE(kind.waitForStarted(5000));
+    const bool fertig = kind.waitForFinished(60000);
+    const QByteArray ausgabe = kind.readAll();
+    ASSERT_TRUE(fertig) << ausgabe.toStdString();
+    EXPECT_EQ(kind.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(kind.exitCode(), 0) << ausgabe.toStdString();
+    EXPECT_TRUE(ausgabe.contains("[  PASSED  ] 1 test")) << ausgabe.toStdString();
+}
+
+TEST(TrayImXServer, Kind)
+{
+    if (!qEnvironmentVariableIsSet(KindVariable))
+        GTEST_SKIP() << "the X server half, started by IconAppearsAndTooltipFollowsHint";
+    // trayer takes the notification area's selection a moment after it starts.
+    ASSERT_TRUE(Warte([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 15000))
+        << "no notification area on " << qgetenv("DISPLAY").constData();
+
+    TTestumgebung welt;
+    InstalliereShellNotify(nullptr);
+    QPixmap bild(16, 16);
+    bild.fill(Qt::yellow);
+    Application().Icon = QIcon(bild);
+    {
+        TTrayIcon tray(nullptr);
+        ASSERT_TRUE(tray.IconAngezeigt());
+        ASSERT_EQ(TrayIcons().size(), 1);
+        QSystemTrayIcon* icon = TrayIcons().first();
+        EXPECT_TRUE(icon->isVisible());
+        EXPECT_TRUE(Warte([&] { return icon->geometry().isValid() && !icon->geometry().isEmpty(); }, 10000))
+            << "the icon was not embedded into the notification area";
+        if (QStandardPaths::findExecutable("xwininfo").isEmpty()) {
+            std::printf("xwininfo missing: the icon's embedding is not checked\n");
+        }
+        else {
+            QWidget* fenster = IconFenster();
+            ASSERT_NE(fenster, nullptr);
+            EXPECT_TRUE(Warte([&] { return AmWurzelfenster(fenster->winId()) == false; }, 10000))
+                << "the notification area did not take the icon in";
+        }
+        EXPECT_EQ(icon->toolTip(), "Kostenwolf");
+
+        tray.SetHint("Kostenwolf - 0,00DM");
+        EXPECT_EQ(icon->toolTip(), "Kostenwolf - 0,00DM");
+        tray.SetHint("00:01:05 - 0,13 DM");
+        EXPECT_EQ(icon->toolTip(), "00:01:05 - 0,13 DM");
+        tray.SetHint(QString(64, 'x'));
+        EXPECT_EQ(icon->toolTip(), QString(63, 'x'));
+        tray.SetHint("");
+        EXPECT_EQ(icon->toolTip(), "");
+    }
+    // Gone from the area with the component.
+    EXPECT_TRUE(Warte([] { return TrayIcons().isEmpty(); }, 5000));
+    Application().Icon = QIcon();
+}
+
+} // namespace
