@@ -1,0 +1,269 @@
+#include "platform/InstanzClient.h"
+#include "platform/InstanzNachricht.h"
+#include "platform/InstanzServer.h"
+#include "platform/Laufzeitverzeichnis.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <future>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Kopf(quint32 dwData, quint32 cbData)
+{
+    QByteArray text = KodiereNachricht({dwData, {}});
+    text.resize(NachrichtKopfGroesse);
+    text[4] = char(cbData & 0xff);
+    text[5] = char((cbData >> 8) & 0xff);
+    text[6] = char((cbData >> 16) & 0xff);
+    text[7] = char((cbData >> 24) & 0xff);
+    return text;
+}
+
+template <typename F>
+bool WarteAuf(F bedingung, int millisekunden = 10000)
+{
+    QDeadlineTimer frist(millisekunden);
+    while (!bedingung()) {
+        if (frist.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// Runs a blocking client on its own thread while this thread serves the socket.
+TUebergabe SendeUndBediene(const QString& pfad, const TCopyData& nachricht, int wartezeit = 10000)
+{
+    auto ergebnis = std::async(std::launch::async, [&] { return SendeNachricht(pfad, nachricht, wartezeit); });
+    WarteAuf([&] { return ergebnis.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000);
+    return ergebnis.get();
+}
+
+} // namespace
+
+TEST(InstanzNachricht, ReadsMessagesArrivingInAnyPieces)
+{
+    const TCopyData gesendet {7, QByteArray("abc")};
+    const QByteArray text = KodiereNachricht(gesendet);
+    ASSERT_EQ(text.size(), NachrichtKopfGroesse + 3);
+
+    TNachrichtLeser stueckweise;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        EXPECT_EQ(stueckweise.Zustand(), TNachrichtLeser::Unvollstaendig);
+        // Until the header is in, only the header's own length is known.
+        EXPECT_EQ(stueckweise.Fehlend(), i < NachrichtKopfGroesse ? NachrichtKopfGroesse - i : text.size() - i);
+        stueckweise.Lies(text.mid(i, 1));
+    }
+    ASSERT_EQ(stueckweise.Zustand(), TNachrichtLeser::Fertig);
+    EXPECT_EQ(stueckweise.Nachricht().dwData, 7u);
+    EXPECT_EQ(stueckweise.Nachricht().cbData(), 3u);
+    EXPECT_EQ(stueckweise.Nachricht().Daten, "abc");
+
+    // A header announcing no bytes is a whole message; what follows it is not taken.
+    TNachrichtLeser leer;
+    EXPECT_EQ(leer.Lies(KodiereNachricht({0, {}}) + "zuviel"), TNachrichtLeser::Fertig);
+    EXPECT_EQ(leer.Nachricht().cbData(), 0u);
+    EXPECT_EQ(leer.Lies("mehr"), TNachrichtLeser::Fertig);
+    EXPECT_TRUE(leer.Nachricht().Daten.isEmpty());
+}
+
+TEST(InstanzNachricht, StaysWithinTheSizeBound)
+{
+    TNachrichtLeser grenze;
+    EXPECT_EQ(grenze.Lies(Kopf(0, MaxNachrichtDaten)), TNachrichtLeser::Unvollstaendig);
+    EXPECT_EQ(grenze.Fehlend(), MaxNachrichtDaten);
+
+    TNachrichtLeser zuGross;
+    EXPECT_EQ(zuGross.Lies(Kopf(0, MaxNachrichtDaten + 1)), TNachrichtLeser::Ungueltig);
+    TNachrichtLeser riesig;
+    EXPECT_EQ(riesig.Lies(Kopf(0, 0xffffffffu)), TNachrichtLeser::Ungueltig);
+    EXPECT_EQ(riesig.Fehlend(), 0);
+
+    // A sender cuts an over-long argument instead of having it refused.
+    const QByteArray lang(MaxNachrichtGroesse * 2, 'x');
+    const QByteArray text = KodiereNachricht({0, lang});
+    EXPECT_EQ(text.size(), MaxNachrichtGroesse);
+    TNachrichtLeser leser;
+    EXPECT_EQ(leser.Lies(text), TNachrichtLeser::Fertig);
+    EXPECT_EQ(leser.Nachricht().cbData(), static_cast<quint32>(MaxNachrichtDaten));
+}
+
+TEST(InstanzNachricht, AnswerIsASigned32BitNumber)
+{
+    for (qint32 antwort : {1, 0, -1, 0x7fffffff})
+        EXPECT_EQ(DekodiereAntwort(KodiereAntwort(antwort).constData()), antwort);
+}
+
+class InstanzServerTest : public ::testing::Test {
+protected:
+    QTemporaryDir ordner;
+    QString pfad = ordner.filePath(QStringLiteral("server"));
+    TInstanzServer server;
+    QList<TCopyData> empfangen;
+
+    void SetUp() override
+    {
+        server.BeiNachricht = [this](const TCopyData& nachricht) {
+            empfangen << nachricht;
+            return 1;
+        };
+        ASSERT_TRUE(server.Lausche(pfad)) << server.Fehlertext().toStdString();
+    }
+};
+
+TEST_F(InstanzServerTest, AnswersEachMessageAndClosesWhenDone)
+{
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(pfad).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u) << "the socket must be closed to other users";
+
+    const TUebergabe leer = SendeUndBediene(pfad, {0, {}});
+    EXPECT_EQ(leer.Ergebnis, TUebergabe::Beantwortet);
+    EXPECT_EQ(leer.Antwort, 1);
+    const TUebergabe abc = SendeUndBediene(pfad, {0, "abc"});
+    EXPECT_EQ(abc.Antwort, 1);
+    ASSERT_EQ(empfangen.size(), 2);
+    EXPECT_EQ(empfangen[0].cbData(), 0u);
+    EXPECT_EQ(empfangen[1].Daten, "abc");
+
+    server.Schliesse();
+    EXPECT_FALSE(QFile::exists(pfad));
+    EXPECT_EQ(SendeNachricht(pfad, {0, "abc"}, 1000).Ergebnis, TUebergabe::KeinServer);
+}
+
+TEST_F(InstanzServerTest, TurnsAwayOversizedAndSilentClients)
+{
+    server.Zeitlimit = 300;
+    QLocalSocket zuGross;
+    zuGross.connectToServer(pfad);
+    ASSERT_TRUE(WarteAuf([&] { return zuGross.state() == QLocalSocket::ConnectedState; }));
+    zuGross.write(Kopf(0, MaxNachrichtDaten + 1) + QByteArray(4096, 'x'));
+    EXPECT_TRUE(WarteAuf([&] { return zuGross.state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_EQ(zuGross.bytesAvailable(), 0);
+
+    QLocalSocket stumm;
+    stumm.connectToServer(pfad);
+    ASSERT_TRUE(WarteAuf([&] { return stumm.state() == QLocalSocket::ConnectedState; }));
+    stumm.write(Kopf(0, 10) + "abc"); // promises more than it sends
+    EXPECT_TRUE(WarteAuf([&] { return stumm.state() == QLocalSocket::UnconnectedState; }));
+
+    EXPECT_TRUE(empfangen.isEmpty());
+    // The server is still there for a proper client.
+    EXPECT_EQ(SendeUndBediene(pfad, {0, "x"}).Antwort, 1);
+}
+
+TEST_F(InstanzServerTest, LimitsConnectionsOpenAtOnce)
+{
+    server.MaxVerbindungen = 2;
+    std::vector<std::unique_ptr<QLocalSocket>> offen;
+    for (int i = 0; i < 3; ++i) {
+        offen.push_back(std::make_unique<QLocalSocket>());
+        offen.back()->connectToServer(pfad);
+    }
+    // The third is dropped, the first two stay open while they say nothing.
+    EXPECT_TRUE(WarteAuf([&] { return offen[2]->state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_EQ(offen[0]->state(), QLocalSocket::ConnectedState);
+    offen[0]->abort();
+    offen[1]->abort();
+    EXPECT_EQ(SendeUndBediene(pfad, {0, "x"}).Antwort, 1);
+}
+
+TEST(InstanzClient, TellsAMissingOrDeadServerFromAnUnansweredOne)
+{
+    QTemporaryDir ordner;
+    const QString pfad = ordner.filePath(QStringLiteral("server"));
+    EXPECT_EQ(SendeNachricht(pfad, {}, 1000).Ergebnis, TUebergabe::KeinServer);
+
+    {
+        TInstanzServer tot;
+        ASSERT_TRUE(tot.Lausche(pfad));
+    }
+    QFile::copy(QStringLiteral("/dev/null"), pfad); // not a socket at all
+    EXPECT_EQ(SendeNachricht(pfad, {}, 1000).Ergebnis, TUebergabe::KeinServer);
+    QFile::remove(pfad);
+
+    // A server that accepts but never answers: this thread does not serve it.
+    TInstanzServer haengt;
+    ASSERT_TRUE(haengt.Lausche(pfad));
+    const TUebergabe ergebnis = SendeNachricht(pfad, {0, "abc"}, 300);
+    EXPECT_EQ(ergebnis.Ergebnis, TUebergabe::KeineAntwort);
+
+    const QString langerPfad = ordner.filePath(QString(120, 'x'));
+    EXPECT_EQ(SendeNachricht(langerPfad, {}, 300).Ergebnis, TUebergabe::Fehler);
+}
+
+class LaufzeitverzeichnisTest : public ::testing::Test {
+protected:
+    QTemporaryDir ordner;
+    QByteArray altXdg = qgetenv("XDG_RUNTIME_DIR");
+    QByteArray altTmp = qgetenv("TMPDIR");
+
+    void SetUp() override { qputenv("TMPDIR", QFile::encodeName(ordner.filePath(QStringLiteral("tmp")))); }
+    void TearDown() override
+    {
+        qputenv("XDG_RUNTIME_DIR", altXdg);
+        qputenv("TMPDIR", altTmp);
+    }
+    QString Tempordner() const { return ordner.filePath(QStringLiteral("tmp/kostenwolf-%1").arg(::geteuid())); }
+};
+
+TEST_F(LaufzeitverzeichnisTest, TakesAPrivateRuntimeDirectory)
+{
+    const QString xdg = ordner.filePath(QStringLiteral("xdg"));
+    ASSERT_TRUE(QDir().mkpath(xdg));
+    ::chmod(QFile::encodeName(xdg).constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(xdg));
+    EXPECT_EQ(Laufzeitverzeichnis().Pfad, xdg);
+}
+
+TEST_F(LaufzeitverzeichnisTest, FallsBackToAPrivateTemporaryFolder)
+{
+    ASSERT_TRUE(QDir().mkpath(ordner.filePath(QStringLiteral("tmp"))));
+    const QString offen = ordner.filePath(QStringLiteral("offen"));
+    ASSERT_TRUE(QDir().mkpath(offen));
+    ::chmod(QFile::encodeName(offen).constData(), 0755);
+
+    for (const QByteArray& xdg : {QByteArray(), QByteArray("relativ"), QFile::encodeName(offen)}) {
+        qputenv("XDG_RUNTIME_DIR", xdg);
+        const TLaufzeitverzeichnis ort = Laufzeitverzeichnis();
+        EXPECT_EQ(ort.Pfad, Tempordner()) << xdg.constData();
+        EXPECT_TRUE(IstPrivatesVerzeichnis(ort.Pfad));
+    }
+
+    // Our own folder left open by a lax umask is closed again.
+    ::chmod(QFile::encodeName(Tempordner()).constData(), 0777);
+    EXPECT_EQ(Laufzeitverzeichnis().Pfad, Tempordner());
+    EXPECT_TRUE(IstPrivatesVerzeichnis(Tempordner()));
+}
+
+TEST_F(LaufzeitverzeichnisTest, RefusesAFolderSomeoneElseCouldControl)
+{
+    qputenv("XDG_RUNTIME_DIR", QByteArray());
+    ASSERT_TRUE(QDir().mkpath(ordner.filePath(QStringLiteral("tmp"))));
+    const QString fremd = ordner.filePath(QStringLiteral("fremd"));
+    ASSERT_TRUE(QDir().mkpath(fremd));
+
+    // A link planted where our folder belongs is not followed.
+    ASSERT_TRUE(QFile::link(fremd, Tempordner()));
+    TLaufzeitverzeichnis ort = Laufzeitverzeichnis();
+    EXPECT_TRUE(ort.Pfad.isEmpty());
+    EXPECT_FALSE(ort.Fehler.isEmpty());
+    QFile::remove(Tempordner());
+
+    if (::geteuid() == 0) {
+        ASSERT_TRUE(QDir().mkpath(Tempordner()));
+        ASSERT_EQ(::chown(QFile::encodeName(Tempordner()).constData(), 65534, 65534), 0);
+        ort = Laufzeitverzeichnis();
+        EXPECT_TRUE(ort.Pfad.isEmpty());
+        EXPECT_TRUE(ort.Fehler.contains(QStringLiteral("anderen Benutzer"))) << ort.Fehler.toStdString();
+    }
+}
