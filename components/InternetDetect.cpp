@@ -7,48 +7,17 @@
 #include <cstring>
 #include <vector>
 
-TInternetDetect::TInternetDetect(QObject* AOwner)
-    : QObject(AOwner)
-    , FTimer(new QTimer(this))
-{
-    FTimer->setObjectName(QStringLiteral("Timer"));
-    FTimer->setInterval(FCheckInterval);
-    connect(FTimer, &QTimer::timeout, this, [this] { CheckConnection(FTimer); });
-    FTimer->start();
-}
+namespace {
 
-TInternetDetect::~TInternetDetect()
-{
-    delete FTimer;
-}
-
-void TInternetDetect::SetCheckInterval(int wert)
-{
-    FCheckInterval = wert;
-    if (wert > 0)
-        FTimer->start(wert);
-    else
-        FTimer->stop();
-}
-
-void TInternetDetect::DoConnect(QObject* Sender)
-{
-    if (OnConnect)
-        OnConnect(Sender);
-}
-
-void TInternetDetect::DoDisconnect(QObject* Sender)
-{
-    if (OnDisconnect)
-        OnDisconnect(Sender);
-}
-
-bool TInternetDetect::IstOnlineAdresse(const QString& adresse)
+bool IstOnlineAdresse(const QString& adresse)
 {
     return adresse != QLatin1String("127.0.0.1") && !adresse.isEmpty() && adresse != QLatin1String(" ");
 }
 
-QString TInternetDetect::GefundeneAdresse()
+// The address the poll decides by: the first connection whose projection gives an
+// address that counts as online; failing that, the first projection's text; empty
+// without one.
+QString GefundeneAdresse()
 {
     // One entry covers the usual single connection without touching the heap; a
     // second connection (a tunnel over the dial-up line) must not read as offline,
@@ -90,6 +59,44 @@ QString TInternetDetect::GefundeneAdresse()
         }
     }
     return erste;
+}
+
+} // namespace
+
+TInternetDetect::TInternetDetect(QObject* AOwner)
+    : QObject(AOwner)
+    , FTimer(new QTimer(this))
+{
+    FTimer->setObjectName(QStringLiteral("Timer"));
+    FTimer->setInterval(FCheckInterval);
+    connect(FTimer, &QTimer::timeout, this, [this] { CheckConnection(FTimer); });
+    FTimer->start();
+}
+
+TInternetDetect::~TInternetDetect()
+{
+    delete FTimer;
+}
+
+void TInternetDetect::SetCheckInterval(int wert)
+{
+    FCheckInterval = wert;
+    if (wert > 0)
+        FTimer->start(wert);
+    else
+        FTimer->stop();
+}
+
+void TInternetDetect::DoConnect(QObject* Sender)
+{
+    if (OnConnect)
+        OnConnect(Sender);
+}
+
+void TInternetDetect::DoDisconnect(QObject* Sender)
+{
+    if (OnDisconnect)
+        OnDisconnect(Sender);
 }
 
 void TInternetDetect::CheckConnection(QObject* Sender)

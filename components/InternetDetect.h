@@ -38,12 +38,6 @@ public:
     virtual void DoConnect(QObject* Sender);
     virtual void DoDisconnect(QObject* Sender);
 
-    // The address the poll decides by: the first connection whose projection gives
-    // an address that counts as online; failing that, the first projection's text;
-    // empty without one.
-    static QString GefundeneAdresse();
-    static bool IstOnlineAdresse(const QString& adresse);
-
 private:
     int FCheckInterval = 1000;
     bool FConnected = false;

@@ -194,6 +194,24 @@ TEST_F(Detektor, EdgesWithoutHandlersOnlyChangeTheState)
     EXPECT_EQ(D->IP(), "");
 }
 
+// A component built on the detector hooks the edges by overriding the Do... methods.
+TEST(DetektorAbleitung, PollRaisesThroughTheVirtualMethods)
+{
+    struct TAbgeleitet : TInternetDetect {
+        using TInternetDetect::TInternetDetect;
+        QStringList Aufrufe;
+        void DoConnect(QObject*) override { Aufrufe << "connect"; }
+        void DoDisconnect(QObject*) override { Aufrufe << "disconnect"; }
+    };
+    TFalscheRas ras;
+    TAbgeleitet d(nullptr);
+    ras.Nur("192.0.2.7");
+    d.CheckConnection(nullptr);
+    ras.Liste.clear();
+    d.CheckConnection(nullptr);
+    EXPECT_EQ(d.Aufrufe, (QStringList { "connect", "disconnect" }));
+}
+
 // A second connection (a tunnel over the dial-up line) must not end the metering of
 // the paid line, nor hide it when it comes first.
 TEST_F(Detektor, TwoOrMoreConnectionsStayOnline)
