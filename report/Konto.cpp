@@ -1,0 +1,271 @@
+#include "report/Konto.h"
+
+#include "platform/ProgrammIcon.h"
+#include "report/BerichtsDatei.h"
+#include "report/BerichtsDruck.h"
+#include "report/KontoBericht.h"
+#include "report/RtfDokument.h"
+#include "report/Werbebanner.h"
+#include "runtime/Datum.h"
+#include "runtime/Shell.h"
+#include "store/Daten.h"
+#include "store/Tarife.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cstring>
+
+TForm4* Form4 = nullptr;
+int GewaehlterMonat = 1;
+
+namespace {
+
+const QString BerichtSchrift = QStringLiteral("MS Sans Serif");
+constexpr int BerichtPunkte = 8;
+constexpr int DruckPunkte = 10;
+
+const QString WerbeFrage = QStringLiteral(
+    "Diese Werbung ist günstiger als Sie denken. Das Programm ist bis jetzt ca. 5000 Mal heruntergeladen "
+    "worden. Für genauere Informationen senden Sie uns bitte eine E-Mail. Möchten Sie dies jetzt tun?");
+
+template <typename T> T* Benannt(T* objekt, const char* name)
+{
+    objekt->setObjectName(QLatin1String(name));
+    return objekt;
+}
+
+// The month to report on. Without a valid current user (nobody logged in yet) the
+// report shows an empty month rather than reading outside the record.
+const TMonat& BerichtsMonat(int monat)
+{
+    static TMonat leer = [] {
+        TMonat m;
+        std::memset(&m, 0, sizeof m);
+        return m;
+    }();
+    if (AktBenutzer < 1 || AktBenutzer > MaxBenutzer || monat < 1 || monat > 12)
+        return leer;
+    return Daten.Benutzer[AktBenutzer].Monate[monat];
+}
+
+} // namespace
+
+TForm4::TForm4(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Konto"));
+    setWindowIcon(ProgrammIcon());
+    QFont schrift(BerichtSchrift);
+    schrift.setPointSize(BerichtPunkte);
+    setFont(schrift);
+    move(111, 16);
+    resize(640, 556);
+
+    TreeView1 = Benannt(new QTreeWidget(this), "TreeView1");
+    TreeView1->setFixedWidth(116);
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setRootIsDecorated(false);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (int m = 1; m <= 12; ++m)
+        TreeView1->addTopLevelItem(new QTreeWidgetItem(QStringList { MonatsName(m) }));
+
+    Panel2 = Benannt(new QFrame(this), "Panel2");
+    Memo1 = Benannt(new QTextEdit(Panel2), "Memo1");
+    Memo1->setReadOnly(true);
+    Memo1->setAcceptRichText(false);
+    Memo1->setFont(schrift);
+    Memo1->setLineWrapMode(QTextEdit::WidgetWidth);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QPalette farben = Memo1->palette();
+    farben.setColor(QPalette::Text, Qt::black);
+    Memo1->setPalette(farben);
+    auto* panel2Layout = new QVBoxLayout(Panel2);
+    panel2Layout->setContentsMargins(0, 0, 0, 0);
+    panel2Layout->addWidget(Memo1);
+
+    Panel1 = Benannt(new QFrame(this), "Panel1");
+    Panel1->setFixedHeight(121);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    Werbebanner = Benannt(new TWerbebanner(Panel1), "Werbebanner");
+    Werbebanner->move(0, 0);
+
+    BitBtn1 = Benannt(new QPushButton(QStringLiteral("OK"), Panel1), "BitBtn1");
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    BitBtn1->setGeometry(3, 93, 113, 25);
+    BitBtn1->setDefault(true);
+
+    Label1 = Benannt(new QLabel(QStringLiteral("Im Monat: 00,00 DM"), Panel1), "Label1");
+    QFont fett(BerichtSchrift);
+    fett.setPixelSize(13);
+    fett.setBold(true);
+    Label1->setFont(fett);
+    Label1->setGeometry(125, 95, 270, 21);
+
+    Button1 = Benannt(new QPushButton(QStringLiteral("Monat drucken"), Panel1), "Button1");
+    Button1->setGeometry(400, 93, 116, 25);
+    Button2 = Benannt(new QPushButton(QStringLiteral("Monat als Text sichern"), Panel1), "Button2");
+    Button2->setGeometry(515, 93, 116, 25);
+
+    auto* oben = new QHBoxLayout;
+    oben->setContentsMargins(0, 0, 0, 0);
+    oben->setSpacing(0);
+    oben->addWidget(TreeView1);
+    oben->addWidget(Panel2, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(oben, 1);
+    layout->addWidget(Panel1);
+
+    SaveDialog1.Filter = QStringLiteral("Text-Datei (*.txt)|*.txt");
+    SaveDialog1.DefaultExt = QStringLiteral("txt");
+
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this,
+        [this](QTreeWidgetItem* knoten, QTreeWidgetItem*) { TreeView1Change(TreeView1, knoten); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(Button1); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(Button2); });
+    Werbebanner->OnClick = [this](QObject* Sender) { WerbebannerClick(Sender); };
+
+    if (!Form4)
+        Form4 = this;
+    FormCreate(this);
+}
+
+TForm4::~TForm4()
+{
+    if (Form4 == this)
+        Form4 = nullptr;
+}
+
+QPrinter& TForm4::Drucker()
+{
+    if (!drucker)
+        drucker = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *drucker;
+}
+
+void TForm4::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        FormShow(this);
+    QDialog::showEvent(event);
+}
+
+void TForm4::FormCreate(QObject*)
+{
+    GewaehlterMonat = 1;
+}
+
+void TForm4::FormShow(QObject*)
+{
+    int jahr, monat, tag;
+    DecodeDate(Now(), jahr, monat, tag);
+    if (!TreeView1->currentItem())
+        TreeView1->setCurrentItem(TreeView1->topLevelItem(monat - 1)); // builds the report once
+    MonatAnzeigen();
+    TreeView1->setFocus();
+}
+
+void TForm4::TreeView1Change(QObject*, QTreeWidgetItem* Node)
+{
+    if (Node)
+        MonatAnzeigen();
+}
+
+void TForm4::BitBtn1Click(QObject*)
+{
+    accept();
+}
+
+void TForm4::MonatAnzeigen()
+{
+    const QTreeWidgetItem* knoten = TreeView1->currentItem();
+    GewaehlterMonat = MonatNummer(knoten ? knoten->text(0) : QString());
+    const TKontoBericht bericht = BaueKontoBericht(BerichtsMonat(GewaehlterMonat), AktTarif.Grundpreis);
+    // One replacement of the whole text: the view lays it out once.
+    Memo1->setPlainText(bericht.Zeilen.join(QLatin1Char('\n')));
+    Label1->setText(bericht.Summe);
+}
+
+QStringList TForm4::AusgabeZeilen(bool einruecken) const
+{
+    const QTreeWidgetItem* knoten = TreeView1->currentItem();
+    const QString name = knoten ? knoten->text(0) : MonatsName(GewaehlterMonat);
+    const QString ueberschrift
+        = name + QLatin1Char(' ') + QString::number(BerichtsJahr(Now(), GewaehlterMonat));
+
+    QStringList zeilen { QString(), ueberschrift, QString() };
+    const QString text = Memo1->toPlainText();
+    if (!text.isEmpty())
+        for (const QString& zeile : text.split(QLatin1Char('\n')))
+            zeilen << (einruecken ? QStringLiteral("  ") + zeile : zeile);
+    return zeilen;
+}
+
+std::unique_ptr<QTextDocument> TForm4::DruckDokument() const
+{
+    auto dokument = std::make_unique<QTextDocument>();
+    QFont schrift = Memo1->font();
+    schrift.setPointSize(DruckPunkte);
+    dokument->setDefaultFont(schrift);
+    dokument->setPlainText(AusgabeZeilen(true).join(QLatin1Char('\n')));
+    return dokument;
+}
+
+void TForm4::Button1Click(QObject*)
+{
+    QPrinter& drucker = Drucker();
+    if (!Dialoge().PrintDialog(drucker))
+        return;
+    const QTreeWidgetItem* knoten = TreeView1->currentItem();
+    const QString name = knoten ? knoten->text(0) : MonatsName(GewaehlterMonat);
+    drucker.setDocName(name + QString::number(BerichtsJahr(Now(), GewaehlterMonat)));
+    // The view stays as it is: the printout is laid out from a copy.
+    const std::unique_ptr<QTextDocument> dokument = DruckDokument();
+    if (!DruckeDokument(*dokument, drucker)) {
+        const QString ziel
+            = drucker.outputFileName().isEmpty() ? drucker.printerName() : drucker.outputFileName();
+        FehlerMeldung(QStringLiteral("Der Monat konnte nicht gedruckt werden (Drucker: %1).").arg(ziel));
+    }
+}
+
+void TForm4::Button2Click(QObject*)
+{
+    const QTreeWidgetItem* knoten = TreeView1->currentItem();
+    const QString name = knoten ? knoten->text(0) : MonatsName(GewaehlterMonat);
+    SaveDialog1.FileName = name + QString::number(BerichtsJahr(Now(), GewaehlterMonat));
+    const QString pfad = Dialoge().SaveDialog(SaveDialog1);
+    if (pfad.isEmpty())
+        return;
+    const QByteArray rtf = RtfDokument(AusgabeZeilen(false), BerichtSchrift, BerichtPunkte);
+    const TExportErgebnis ergebnis = SchreibeBerichtsDatei(pfad, rtf);
+    if (ergebnis != TExportErgebnis::Geschrieben)
+        FehlerMeldung(ExportFehlerText(ergebnis, pfad));
+}
+
+void TForm4::WerbebannerClick(QObject*)
+{
+    if (MessageDlg(WerbeFrage, mtConfirmation, mbYes | mbNo) == mrYes)
+        ShellExecuteOpen(QStringLiteral("mailto:") + HerstellerEMail());
+}
+
+void MonatAnzeigen()
+{
+    if (Form4)
+        Form4->MonatAnzeigen();
+}
