@@ -4,6 +4,7 @@
 #include "components/TrayIcon.h"
 #include "platform/Anwendung.h"
 #include "platform/ProgrammIcon.h"
+#include "process/Info.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "runtime/Shell.h"
@@ -48,6 +49,8 @@ TForm1::TForm1(QWidget* parent, TStart start)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
+    if (!Form1)
+        Form1 = this;
     Application().MainForm = this;
     if (Application().Icon.isNull())
         Application().Icon = ProgrammIcon();
@@ -279,7 +282,8 @@ void TForm1::Einstellungen1Click(QObject*)
 
 void TForm1::Info1Click(QObject*)
 {
-    // The about window is bound here once it exists.
+    if (Form3)
+        Form3->exec();
 }
 
 void TForm1::Konto1Click(QObject*)

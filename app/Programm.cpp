@@ -5,6 +5,7 @@
 #include "platform/Anwendung.h"
 #include "platform/ProgrammIcon.h"
 #include "platform/QtDialoge.h"
+#include "process/Info.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 
@@ -30,10 +31,13 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
     // A signal during start-up's dialogs ends the program before anything was changed.
     LeiteBeendenSignaleUm([] { QCoreApplication::exit(0); });
 
+    // The windows live until the program ends, the main window longest.
     auto form1 = std::make_unique<TForm1>();
     Form1 = form1.get();
     if (form1->StartAbgebrochen())
         return 0;
+    auto form3 = std::make_unique<TForm3>();
+    Form3 = form3.get();
 
     QObject::connect(form1.get(), &TForm1::Geschlossen, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     LeiteBeendenSignaleUm([] {
