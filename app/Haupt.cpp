@@ -5,6 +5,7 @@
 #include "platform/Anwendung.h"
 #include "platform/ProgrammIcon.h"
 #include "process/Info.h"
+#include "report/Konto.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "runtime/Shell.h"
@@ -288,7 +289,8 @@ void TForm1::Info1Click(QObject*)
 
 void TForm1::Konto1Click(QObject*)
 {
-    // The account report is bound here once it exists.
+    if (Form4)
+        Form4->exec();
 }
 
 void TForm1::ffnen1Click(QObject*)

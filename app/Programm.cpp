@@ -6,6 +6,7 @@
 #include "platform/ProgrammIcon.h"
 #include "platform/QtDialoge.h"
 #include "process/Info.h"
+#include "report/Konto.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 
@@ -38,6 +39,8 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
         return 0;
     auto form3 = std::make_unique<TForm3>();
     Form3 = form3.get();
+    auto form4 = std::make_unique<TForm4>();
+    Form4 = form4.get();
 
     QObject::connect(form1.get(), &TForm1::Geschlossen, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     LeiteBeendenSignaleUm([] {

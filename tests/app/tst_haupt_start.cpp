@@ -6,12 +6,15 @@
 #include "components/TrayIcon.h"
 #include "platform/Anwendung.h"
 #include "platform/ShellNotify.h"
+#include "process/Info.h"
+#include "report/Konto.h"
 #include "runtime/Shell.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -257,6 +260,29 @@ private slots:
         QCOMPARE(menue, (QStringList{"Konto", "&Einstellungen", "&Info", "-", "&Beenden"}));
         QCOMPARE(form->ffnen1->text(), "Öffnen");
         QCOMPARE(form->Beenden2->text(), "Beenden");
+    }
+
+    void menuesZeigenDieFensterModal()
+    {
+        Vorbereiten();
+        Starte();
+        TForm3 info;
+        TForm4 konto;
+        QWidget* modal = nullptr;
+        auto schliesseGleich = [&] {
+            QTimer::singleShot(0, [&] {
+                modal = QApplication::activeModalWidget();
+                if (modal)
+                    modal->close();
+            });
+        };
+        schliesseGleich();
+        form->Info1->trigger();
+        QCOMPARE(modal, &info);
+        schliesseGleich();
+        form->Konto1->trigger();
+        QCOMPARE(modal, &konto);
+        QVERIFY(!info.isVisible() && !konto.isVisible());
     }
 
     void homepage()
