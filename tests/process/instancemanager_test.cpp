@@ -1,0 +1,165 @@
+#include "platform/InstanzServer.h"
+#include "process/InstanceManager.h"
+#include "process/Programmaufruf.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstring>
+#include <future>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// Starts a later instance on its own thread while this thread serves the running one.
+TInstanceManager::TStart StarteNebenher(TInstanceManager& spaeter, const QByteArray& argument)
+{
+    auto ergebnis = std::async(std::launch::async, [&] { return spaeter.Starte(argument); });
+    QDeadlineTimer frist(30000);
+    while (ergebnis.wait_for(std::chrono::seconds(0)) != std::future_status::ready && !frist.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return ergebnis.get();
+}
+
+qint64 ToterProzess()
+{
+    QProcess kurz;
+    kurz.start(QStringLiteral("/bin/sleep"), { QStringLiteral("0.1") });
+    kurz.waitForStarted();
+    const qint64 pid = kurz.processId();
+    kurz.waitForFinished();
+    return pid;
+}
+
+// A socket file nobody listens at any more, as a killed instance leaves it behind.
+void LasseToteSocketDateiZurueck(const QString& pfad)
+{
+    sockaddr_un adresse {};
+    adresse.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(pfad);
+    std::memcpy(adresse.sun_path, name.constData(), name.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&adresse), sizeof adresse);
+    ::listen(fd, 1);
+    ::close(fd);
+}
+
+} // namespace
+
+class InstanceManagerTest : public ::testing::Test {
+protected:
+    QTemporaryDir ordner;
+};
+
+TEST_F(InstanceManagerTest, FirstInstanceHoldsTheLockUntilItsServerListens)
+{
+    TInstanceManager erste(ordner.path());
+    ASSERT_EQ(erste.Starte({}), TInstanceManager::ErsteInstanz);
+
+    TInstanceManager wartet(ordner.path());
+    wartet.Sperrwartezeit = 100;
+    EXPECT_EQ(wartet.Starte("abc"), TInstanceManager::Zeitueberschreitung);
+
+    QList<TCopyData> empfangen;
+    erste.OnCopyData = [&](const TCopyData& nachricht) { empfangen << nachricht; };
+    ASSERT_TRUE(erste.Registriere()) << erste.Fehlertext().toStdString();
+    EXPECT_TRUE(erste.Registriert());
+
+    TInstanceManager ohne(ordner.path());
+    EXPECT_EQ(StarteNebenher(ohne, {}), TInstanceManager::Uebergeben);
+    TInstanceManager mit(ordner.path());
+    EXPECT_EQ(StarteNebenher(mit, "abc"), TInstanceManager::Uebergeben);
+    ASSERT_EQ(empfangen.size(), 2);
+    EXPECT_EQ(empfangen[0].dwData, 0u);
+    EXPECT_EQ(empfangen[0].cbData(), 0u);
+    EXPECT_EQ(empfangen[1].dwData, 0u);
+    EXPECT_EQ(empfangen[1].cbData(), 3u);
+    EXPECT_EQ(empfangen[1].Daten, "abc");
+    EXPECT_EQ(erste.WndProc({}), 1);
+
+    // A hand-over leaves the lock free for the next start.
+    QLockFile frei(erste.SperrPfad());
+    EXPECT_TRUE(frei.tryLock(0));
+}
+
+TEST_F(InstanceManagerTest, AfterTheFirstEndsANewStartIsFirst)
+{
+    {
+        TInstanceManager erste(ordner.path());
+        ASSERT_EQ(erste.Starte({}), TInstanceManager::ErsteInstanz);
+        ASSERT_TRUE(erste.Registriere());
+    }
+    EXPECT_FALSE(QFile::exists(TInstanceManager(ordner.path()).ServerPfad()));
+    TInstanceManager neu(ordner.path());
+    EXPECT_EQ(neu.Starte({}), TInstanceManager::ErsteInstanz);
+    EXPECT_TRUE(neu.Registriere());
+}
+
+TEST_F(InstanceManagerTest, LeftoversOfAKilledInstanceDoNotBlock)
+{
+    TInstanceManager muster(ordner.path());
+    LasseToteSocketDateiZurueck(muster.ServerPfad());
+    ASSERT_TRUE(QFileInfo(muster.ServerPfad()).exists());
+    // A lock whose owner died while it was setting up.
+    {
+        QLockFile echt(muster.SperrPfad());
+        ASSERT_TRUE(echt.tryLock(0));
+        QFile datei(muster.SperrPfad());
+        ASSERT_TRUE(datei.open(QIODevice::ReadOnly));
+        QByteArray inhalt = datei.readAll();
+        datei.close();
+        inhalt.replace(0, inhalt.indexOf('\n'), QByteArray::number(ToterProzess()));
+        echt.unlock();
+        ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+        datei.write(inhalt);
+    }
+
+    TInstanceManager neu(ordner.path());
+    QElapsedTimer uhr;
+    uhr.start();
+    ASSERT_EQ(neu.Starte({}), TInstanceManager::ErsteInstanz);
+    EXPECT_LT(uhr.elapsed(), neu.Sperrwartezeit) << "a dead owner's lock must not be waited for";
+    EXPECT_TRUE(neu.Registriere()) << neu.Fehlertext().toStdString();
+    EXPECT_TRUE(neu.Registriert());
+}
+
+TEST_F(InstanceManagerTest, UnacknowledgedHandOverStartsWithoutServer)
+{
+    TInstanceManager muster(ordner.path());
+    TInstanzServer verweigert;
+    verweigert.BeiNachricht = [](const TCopyData&) { return 0; };
+    ASSERT_TRUE(verweigert.Lausche(muster.ServerPfad()));
+
+    TInstanceManager spaeter(ordner.path());
+    EXPECT_EQ(StarteNebenher(spaeter, "abc"), TInstanceManager::NichtBestaetigt);
+    EXPECT_FALSE(spaeter.Registriert());
+    QLockFile frei(muster.SperrPfad());
+    EXPECT_TRUE(frei.tryLock(0));
+}
+
+TEST_F(InstanceManagerTest, ReportsALockThatCannotBeMade)
+{
+    TInstanceManager fehlt(ordner.filePath(QStringLiteral("gibt-es-nicht")));
+    EXPECT_EQ(fehlt.Starte({}), TInstanceManager::Fehler);
+    EXPECT_TRUE(fehlt.Fehlertext().contains(QStringLiteral("gibt-es-nicht")));
+}
+
+TEST(Programmaufruf, AnswersHelpAndVersionAnywhereOnTheLine)
+{
+    const char* version[] = { "kostenwolf", "--version" };
+    EXPECT_EQ(HilfeOderVersion(2, version), QStringLiteral("Kostenwolf 1.3.4\n"));
+    const char* hilfe[] = { "kostenwolf", "abc", "-h" };
+    ASSERT_TRUE(HilfeOderVersion(3, hilfe).has_value());
+    EXPECT_TRUE(HilfeOderVersion(3, hilfe)->startsWith(QStringLiteral("Aufruf: kostenwolf")));
+    const char* normal[] = { "kostenwolf", "abc", "--versionen" };
+    EXPECT_FALSE(HilfeOderVersion(3, normal).has_value());
+    EXPECT_FALSE(HilfeOderVersion(1, normal).has_value());
+}
