@@ -1,7 +1,6 @@
 #include "platform/InstanzClient.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
@@ -62,14 +61,16 @@ TUebergabe SendeNachricht(const QString& pfad, const TCopyData& nachricht, int m
     if (rc != 0) {
         if (errno == ENOENT || errno == ECONNREFUSED)
             return ergebnis; // KeinServer
-        ergebnis.Ergebnis = errno == EAGAIN || errno == EINPROGRESS ? TUebergabe::KeineAntwort : TUebergabe::Fehler;
+        ergebnis.Ergebnis
+            = errno == EAGAIN || errno == EINPROGRESS ? TUebergabe::KeineAntwort : TUebergabe::Fehler;
         ergebnis.Fehlertext = Systemfehler(pfad, errno);
         return ergebnis;
     }
 
     const QByteArray text = KodiereNachricht(nachricht);
     for (qsizetype gesendet = 0; gesendet < text.size();) {
-        const ssize_t n = ::send(socket.fd, text.constData() + gesendet, text.size() - gesendet, MSG_NOSIGNAL);
+        const ssize_t n
+            = ::send(socket.fd, text.constData() + gesendet, text.size() - gesendet, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {

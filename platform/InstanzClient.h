@@ -9,10 +9,10 @@
 
 struct TUebergabe {
     enum TErgebnis {
-        KeinServer,   // no socket, or one that nobody listens at any more
-        Beantwortet,  // Antwort holds the running instance's answer
+        KeinServer, // no socket, or one that nobody listens at any more
+        Beantwortet, // Antwort holds the running instance's answer
         KeineAntwort, // connected, but no answer came within the time
-        Fehler,       // the socket could not be used at all
+        Fehler, // the socket could not be used at all
     };
     TErgebnis Ergebnis = KeinServer;
     qint32 Antwort = 0;

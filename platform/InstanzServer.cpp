@@ -3,7 +3,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
-
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -19,7 +18,7 @@ struct TVerbindung : QObject {
 
 bool GehoertEigenemBenutzer(qintptr socketDeskriptor)
 {
-    struct ucred partner {};
+    struct ucred partner { };
     socklen_t laenge = sizeof partner;
     if (::getsockopt(static_cast<int>(socketDeskriptor), SOL_SOCKET, SO_PEERCRED, &partner, &laenge) != 0)
         return false;
@@ -86,7 +85,8 @@ void TInstanzServer::NeueVerbindung()
 
 void TInstanzServer::Lies(QLocalSocket* socket)
 {
-    auto* verbindung = socket->findChild<TVerbindung*>(QStringLiteral("Verbindung"), Qt::FindDirectChildrenOnly);
+    auto* verbindung
+        = socket->findChild<TVerbindung*>(QStringLiteral("Verbindung"), Qt::FindDirectChildrenOnly);
     if (!verbindung || verbindung->Leser.Zustand() != TNachrichtLeser::Unvollstaendig)
         return;
     while (socket->bytesAvailable() > 0 && verbindung->Leser.Zustand() == TNachrichtLeser::Unvollstaendig)

@@ -5,7 +5,7 @@
 #include <QString>
 
 struct TLaufzeitverzeichnis {
-    QString Pfad;   // empty when no safe directory could be found or made
+    QString Pfad; // empty when no safe directory could be found or made
     QString Fehler; // German reason when Pfad is empty
 };
 

@@ -26,7 +26,7 @@ QFrame* NeuesPanel(QWidget* eltern, const char* name, int links, int oben, int b
 
 // Captions are shown as they are: an address from the build settings is no markup.
 QLabel* NeuesLabel(QWidget* eltern, const char* name, const QString& text, int links, int oben, int breite,
-                   int hoehe, int schrifthoehe = 0)
+    int hoehe, int schrifthoehe = 0)
 {
     auto* label = new QLabel(text, eltern);
     label->setObjectName(QString::fromLatin1(name));
@@ -69,8 +69,9 @@ void AlsVerweis(QLabel* label, QObject* beobachter)
 } // namespace
 
 TForm3::TForm3(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Info"));
@@ -86,14 +87,16 @@ TForm3::TForm3(QWidget* parent)
 
     Label1 = NeuesLabel(Panel1, "Label1", QStringLiteral("Kostenwolf"), 5, 5, 301, 20, 16);
     Fett(Label1, true);
-    VersionsLabel = NeuesLabel(Panel1, "VersionsLabel", QStringLiteral("Version: " KOSTENWOLF_VERSION), 5, 30, 301, 13);
+    VersionsLabel
+        = NeuesLabel(Panel1, "VersionsLabel", QStringLiteral("Version: " KOSTENWOLF_VERSION), 5, 30, 301, 13);
 
     Image1 = new QLabel(Panel1);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(ProgrammBild());
     Image1->setGeometry(139, 70, 32, 32);
 
-    Label2 = NeuesLabel(Panel1, "Label2", QStringLiteral("Entwickelt vom Kostenwolf-Team"), 5, 110, 301, 16, 13);
+    Label2
+        = NeuesLabel(Panel1, "Label2", QStringLiteral("Entwickelt vom Kostenwolf-Team"), 5, 110, 301, 16, 13);
     Label3 = NeuesLabel(Panel1, "Label3", QStringLiteral("Kostenwolf-Projekt"), 5, 130, 301, 16, 13);
 
     Label7 = NeuesLabel(Panel1, "Label7", QStringLiteral("E-Mail:"), 68, 150, 40, 13);
@@ -113,12 +116,14 @@ TForm3::TForm3(QWidget* parent)
     }
 
     Panel2 = NeuesPanel(Panel1, "Panel2", 0, 165, 311, 86);
-    Label6 = NeuesLabel(Panel2, "Label6", QStringLiteral("Weitere Programme, finden Sie unter:"), 5, 5, 301, 46, 19);
+    Label6 = NeuesLabel(
+        Panel2, "Label6", QStringLiteral("Weitere Programme, finden Sie unter:"), 5, 5, 301, 46, 19);
     Label6->setWordWrap(true);
     URLLabel = NeuesLabel(Panel2, "URLLabel", HerstellerHomepage(), 5, 55, 301, 20, 16);
     AlsVerweis(URLLabel, this);
 
-    Label4 = NeuesLabel(Panel1, "Label4", QStringLiteral("Orginalgröße der *.exe: 565.248 Byte"), 5, 255, 301, 13);
+    Label4 = NeuesLabel(
+        Panel1, "Label4", QStringLiteral("Orginalgröße der *.exe: 565.248 Byte"), 5, 255, 301, 13);
 
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));

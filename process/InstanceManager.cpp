@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -37,7 +36,8 @@ QString TInstanceManager::SperrPfad() const
 
 QString TInstanceManager::ServerPfad() const
 {
-    return QDir(verzeichnis).filePath(QStringLiteral("%1-%2").arg(QLatin1String(FensterKlasse), QLatin1String(FensterTitel)));
+    return QDir(verzeichnis)
+        .filePath(QStringLiteral("%1-%2").arg(QLatin1String(FensterKlasse), QLatin1String(FensterTitel)));
 }
 
 TInstanceManager::TStart TInstanceManager::Starte(const QByteArray& erstesArgument)
@@ -53,7 +53,8 @@ TInstanceManager::TStart TInstanceManager::Starte(const QByteArray& erstesArgume
         return Fehler;
     }
 
-    const TUebergabe uebergabe = SendeNachricht(ServerPfad(), TCopyData {0, erstesArgument}, Antwortwartezeit);
+    const TUebergabe uebergabe
+        = SendeNachricht(ServerPfad(), TCopyData { 0, erstesArgument }, Antwortwartezeit);
     switch (uebergabe.Ergebnis) {
     case TUebergabe::KeinServer:
         // Holding the lock, nobody can be setting up a server: a socket file that refuses
@@ -116,8 +117,9 @@ std::unique_ptr<TInstanceManager> Waechter;
 
 [[noreturn]] void BeendeMitFehler(const QString& text)
 {
-    std::fprintf(stderr, "Kostenwolf: Der Schutz vor einem zweiten Start kann nicht eingerichtet werden: %s\n",
-                 text.toLocal8Bit().constData());
+    std::fprintf(stderr,
+        "Kostenwolf: Der Schutz vor einem zweiten Start kann nicht eingerichtet werden: %s\n",
+        text.toLocal8Bit().constData());
     std::exit(1);
 }
 

@@ -16,11 +16,11 @@ class TInstanzSperre;
 class TInstanceManager {
 public:
     enum TStart {
-        ErsteInstanz,       // the lock is held until Registriere()
-        Uebergeben,         // the running instance acknowledged; this start ends
-        NichtBestaetigt,    // the running instance answered 0 or less; start without a server
-        Zeitueberschreitung,// no lock, or no answer, in time; this start ends silently
-        Fehler,             // see Fehlertext()
+        ErsteInstanz, // the lock is held until Registriere()
+        Uebergeben, // the running instance acknowledged; this start ends
+        NichtBestaetigt, // the running instance answered 0 or less; start without a server
+        Zeitueberschreitung, // no lock, or no answer, in time; this start ends silently
+        Fehler, // see Fehlertext()
     };
 
     // verzeichnis must be private to the user (see platform/Laufzeitverzeichnis.h).

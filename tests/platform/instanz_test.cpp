@@ -19,7 +19,7 @@ namespace {
 
 QByteArray Kopf(quint32 dwData, quint32 cbData)
 {
-    QByteArray text = KodiereNachricht({dwData, {}});
+    QByteArray text = KodiereNachricht({ dwData, {} });
     text.resize(NachrichtKopfGroesse);
     text[4] = char(cbData & 0xff);
     text[5] = char((cbData >> 8) & 0xff);
@@ -28,8 +28,7 @@ QByteArray Kopf(quint32 dwData, quint32 cbData)
     return text;
 }
 
-template <typename F>
-bool WarteAuf(F bedingung, int millisekunden = 10000)
+template <typename F> bool WarteAuf(F bedingung, int millisekunden = 10000)
 {
     QDeadlineTimer frist(millisekunden);
     while (!bedingung()) {
@@ -43,7 +42,8 @@ bool WarteAuf(F bedingung, int millisekunden = 10000)
 // Runs a blocking client on its own thread while this thread serves the socket.
 TUebergabe SendeUndBediene(const QString& pfad, const TCopyData& nachricht, int wartezeit = 10000)
 {
-    auto ergebnis = std::async(std::launch::async, [&] { return SendeNachricht(pfad, nachricht, wartezeit); });
+    auto ergebnis
+        = std::async(std::launch::async, [&] { return SendeNachricht(pfad, nachricht, wartezeit); });
     WarteAuf([&] { return ergebnis.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000);
     return ergebnis.get();
 }
@@ -52,7 +52,7 @@ TUebergabe SendeUndBediene(const QString& pfad, const TCopyData& nachricht, int 
 
 TEST(InstanzNachricht, ReadsMessagesArrivingInAnyPieces)
 {
-    const TCopyData gesendet {7, QByteArray("abc")};
+    const TCopyData gesendet { 7, QByteArray("abc") };
     const QByteArray text = KodiereNachricht(gesendet);
     ASSERT_EQ(text.size(), NachrichtKopfGroesse + 3);
 
@@ -60,7 +60,8 @@ TEST(InstanzNachricht, ReadsMessagesArrivingInAnyPieces)
     for (qsizetype i = 0; i < text.size(); ++i) {
         EXPECT_EQ(stueckweise.Zustand(), TNachrichtLeser::Unvollstaendig);
         // Until the header is in, only the header's own length is known.
-        EXPECT_EQ(stueckweise.Fehlend(), i < NachrichtKopfGroesse ? NachrichtKopfGroesse - i : text.size() - i);
+        EXPECT_EQ(
+            stueckweise.Fehlend(), i < NachrichtKopfGroesse ? NachrichtKopfGroesse - i : text.size() - i);
         stueckweise.Lies(text.mid(i, 1));
     }
     ASSERT_EQ(stueckweise.Zustand(), TNachrichtLeser::Fertig);
@@ -70,7 +71,7 @@ TEST(InstanzNachricht, ReadsMessagesArrivingInAnyPieces)
 
     // A header announcing no bytes is a whole message; what follows it is not taken.
     TNachrichtLeser leer;
-    EXPECT_EQ(leer.Lies(KodiereNachricht({0, {}}) + "zuviel"), TNachrichtLeser::Fertig);
+    EXPECT_EQ(leer.Lies(KodiereNachricht({ 0, {} }) + "zuviel"), TNachrichtLeser::Fertig);
     EXPECT_EQ(leer.Nachricht().cbData(), 0u);
     EXPECT_EQ(leer.Lies("mehr"), TNachrichtLeser::Fertig);
     EXPECT_TRUE(leer.Nachricht().Daten.isEmpty());
@@ -90,7 +91,7 @@ TEST(InstanzNachricht, StaysWithinTheSizeBound)
 
     // A sender cuts an over-long argument instead of having it refused.
     const QByteArray lang(MaxNachrichtGroesse * 2, 'x');
-    const QByteArray text = KodiereNachricht({0, lang});
+    const QByteArray text = KodiereNachricht({ 0, lang });
     EXPECT_EQ(text.size(), MaxNachrichtGroesse);
     TNachrichtLeser leser;
     EXPECT_EQ(leser.Lies(text), TNachrichtLeser::Fertig);
@@ -99,7 +100,7 @@ TEST(InstanzNachricht, StaysWithinTheSizeBound)
 
 TEST(InstanzNachricht, AnswerIsASigned32BitNumber)
 {
-    for (qint32 antwort : {1, 0, -1, 0x7fffffff})
+    for (qint32 antwort : { 1, 0, -1, 0x7fffffff })
         EXPECT_EQ(DekodiereAntwort(KodiereAntwort(antwort).constData()), antwort);
 }
 
@@ -122,14 +123,14 @@ protected:
 
 TEST_F(InstanzServerTest, AnswersEachMessageAndClosesWhenDone)
 {
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat(QFile::encodeName(pfad).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 077, 0u) << "the socket must be closed to other users";
 
-    const TUebergabe leer = SendeUndBediene(pfad, {0, {}});
+    const TUebergabe leer = SendeUndBediene(pfad, { 0, {} });
     EXPECT_EQ(leer.Ergebnis, TUebergabe::Beantwortet);
     EXPECT_EQ(leer.Antwort, 1);
-    const TUebergabe abc = SendeUndBediene(pfad, {0, "abc"});
+    const TUebergabe abc = SendeUndBediene(pfad, { 0, "abc" });
     EXPECT_EQ(abc.Antwort, 1);
     ASSERT_EQ(empfangen.size(), 2);
     EXPECT_EQ(empfangen[0].cbData(), 0u);
@@ -137,7 +138,7 @@ TEST_F(InstanzServerTest, AnswersEachMessageAndClosesWhenDone)
 
     server.Schliesse();
     EXPECT_FALSE(QFile::exists(pfad));
-    EXPECT_EQ(SendeNachricht(pfad, {0, "abc"}, 1000).Ergebnis, TUebergabe::KeinServer);
+    EXPECT_EQ(SendeNachricht(pfad, { 0, "abc" }, 1000).Ergebnis, TUebergabe::KeinServer);
 }
 
 TEST_F(InstanzServerTest, TurnsAwayOversizedAndSilentClients)
@@ -158,7 +159,7 @@ TEST_F(InstanzServerTest, TurnsAwayOversizedAndSilentClients)
 
     EXPECT_TRUE(empfangen.isEmpty());
     // The server is still there for a proper client.
-    EXPECT_EQ(SendeUndBediene(pfad, {0, "x"}).Antwort, 1);
+    EXPECT_EQ(SendeUndBediene(pfad, { 0, "x" }).Antwort, 1);
 }
 
 TEST_F(InstanzServerTest, LimitsConnectionsOpenAtOnce)
@@ -174,7 +175,7 @@ TEST_F(InstanzServerTest, LimitsConnectionsOpenAtOnce)
     EXPECT_EQ(offen[0]->state(), QLocalSocket::ConnectedState);
     offen[0]->abort();
     offen[1]->abort();
-    EXPECT_EQ(SendeUndBediene(pfad, {0, "x"}).Antwort, 1);
+    EXPECT_EQ(SendeUndBediene(pfad, { 0, "x" }).Antwort, 1);
 }
 
 TEST(InstanzClient, TellsAMissingOrDeadServerFromAnUnansweredOne)
@@ -194,7 +195,7 @@ TEST(InstanzClient, TellsAMissingOrDeadServerFromAnUnansweredOne)
     // A server that accepts but never answers: this thread does not serve it.
     TInstanzServer haengt;
     ASSERT_TRUE(haengt.Lausche(pfad));
-    const TUebergabe ergebnis = SendeNachricht(pfad, {0, "abc"}, 300);
+    const TUebergabe ergebnis = SendeNachricht(pfad, { 0, "abc" }, 300);
     EXPECT_EQ(ergebnis.Ergebnis, TUebergabe::KeineAntwort);
 
     const QString langerPfad = ordner.filePath(QString(120, 'x'));
@@ -213,7 +214,10 @@ protected:
         qputenv("XDG_RUNTIME_DIR", altXdg);
         qputenv("TMPDIR", altTmp);
     }
-    QString Tempordner() const { return ordner.filePath(QStringLiteral("tmp/kostenwolf-%1").arg(::geteuid())); }
+    QString Tempordner() const
+    {
+        return ordner.filePath(QStringLiteral("tmp/kostenwolf-%1").arg(::geteuid()));
+    }
 };
 
 TEST_F(LaufzeitverzeichnisTest, TakesAPrivateRuntimeDirectory)
@@ -232,7 +236,7 @@ TEST_F(LaufzeitverzeichnisTest, FallsBackToAPrivateTemporaryFolder)
     ASSERT_TRUE(QDir().mkpath(offen));
     ::chmod(QFile::encodeName(offen).constData(), 0755);
 
-    for (const QByteArray& xdg : {QByteArray(), QByteArray("relativ"), QFile::encodeName(offen)}) {
+    for (const QByteArray& xdg : { QByteArray(), QByteArray("relativ"), QFile::encodeName(offen) }) {
         qputenv("XDG_RUNTIME_DIR", xdg);
         const TLaufzeitverzeichnis ort = Laufzeitverzeichnis();
         EXPECT_EQ(ort.Pfad, Tempordner()) << xdg.constData();

@@ -6,10 +6,22 @@
 namespace {
 
 const QSet<QRgb> Vga16 = {
-    qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
-    qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
-    qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
-    qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255),
+    qRgb(0, 0, 0),
+    qRgb(128, 0, 0),
+    qRgb(0, 128, 0),
+    qRgb(128, 128, 0),
+    qRgb(0, 0, 128),
+    qRgb(128, 0, 128),
+    qRgb(0, 128, 128),
+    qRgb(192, 192, 192),
+    qRgb(128, 128, 128),
+    qRgb(255, 0, 0),
+    qRgb(0, 255, 0),
+    qRgb(255, 255, 0),
+    qRgb(0, 0, 255),
+    qRgb(255, 0, 255),
+    qRgb(0, 255, 255),
+    qRgb(255, 255, 255),
 };
 
 QImage AlsRgb(const QImage& bild)
