@@ -167,24 +167,31 @@ void TTrayIcon::WndProc(TMessage& Message)
 
     const QPoint P = GetCursorPos();
     const TShiftState Shift = GetShiftState();
+    // A handler may destroy the component (a click that ends the program): nothing of
+    // it is touched after that.
+    const QPointer<TTrayIcon> lebt(this);
     switch (uint32_t(Message.LParam)) {
     case WM_MOUSEMOVE:
         MouseMove(Shift, P.x(), P.y());
         break;
     case WM_LBUTTONDOWN:
         MouseDown(TMouseButton::mbLeft, Shift | TShift::ssLeft, P.x(), P.y());
-        FClickPending = true;
+        if (lebt)
+            FClickPending = true;
         break;
     case WM_LBUTTONUP:
         if (FClickPending) {
             FClickPending = false;
             Click();
+            if (!lebt)
+                return;
         }
         MouseUp(TMouseButton::mbLeft, Shift | TShift::ssLeft, P.x(), P.y());
         break;
     case WM_RBUTTONDOWN:
         MouseDown(TMouseButton::mbRight, Shift | TShift::ssRight, P.x(), P.y());
-        PopupAtCursor();
+        if (lebt)
+            PopupAtCursor();
         break;
     case WM_RBUTTONUP:
         MouseUp(TMouseButton::mbRight, Shift | TShift::ssRight, P.x(), P.y());

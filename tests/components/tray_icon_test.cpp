@@ -361,6 +361,28 @@ TEST_F(TrayIconTest, DestructionRemovesIconHooksAndCallbacks)
     EXPECT_FALSE(fenster->isMinimized());
 }
 
+TEST_F(TrayIconTest, HandlerThatDestroysTheComponentEndsTheDispatch)
+{
+    auto* tray = new TTrayIcon(nullptr);
+    Beobachte(*tray);
+    tray->OnClick = [&](QObject* sender) {
+        ereignisse << "Click";
+        delete sender;
+    };
+    Maus({ WM_LBUTTONDOWN });
+    ASSERT_TRUE(shell.Maus(WM_LBUTTONUP));
+    EXPECT_EQ(ereignisse, QStringList({ QString("Down L %1 0,0").arg(int(TShift::ssLeft)), "Click" }));
+    EXPECT_FALSE(shell.Maus(WM_LBUTTONUP));
+
+    tray = new TTrayIcon(nullptr);
+    QMenu menu;
+    tray->PopupMenu = &menu;
+    tray->OnMouseDown = [](QObject* sender, TMouseButton, TShiftState, int, int) { delete sender; };
+    Application().MainForm = nullptr;
+    ASSERT_TRUE(shell.Maus(WM_RBUTTONDOWN));
+    EXPECT_FALSE(menu.isVisible());
+}
+
 TEST_F(TrayIconTest, DestructionLeavesHooksThatOthersInstalled)
 {
     auto tray = std::make_unique<TTrayIcon>(nullptr);

@@ -172,6 +172,25 @@ TEST(TrayImXServer, Kind)
         EXPECT_EQ(icon->toolTip(), QString(63, 'x'));
         tray.SetHint("");
         EXPECT_EQ(icon->toolTip(), "");
+
+        // Qt's activations arrive as the shell's mouse messages, from the event loop.
+        QStringList ereignisse;
+        tray.OnClick = [&](QObject*) { ereignisse << "Click"; };
+        tray.OnDblClick = [&](QObject*) { ereignisse << "DblClick"; };
+        tray.OnMouseDown = [&](QObject*, TMouseButton b, TShiftState, int, int) {
+            ereignisse << QString("Down %1").arg(int(b));
+        };
+        tray.OnMouseUp = [&](QObject*, TMouseButton b, TShiftState, int, int) {
+            ereignisse << QString("Up %1").arg(int(b));
+        };
+        emit icon->activated(QSystemTrayIcon::Trigger);
+        emit icon->activated(QSystemTrayIcon::DoubleClick);
+        emit icon->activated(QSystemTrayIcon::Context);
+        emit icon->activated(QSystemTrayIcon::MiddleClick);
+        EXPECT_TRUE(ereignisse.isEmpty());
+        EXPECT_TRUE(Warte([&] { return ereignisse.size() >= 8; }, 5000));
+        EXPECT_EQ(ereignisse,
+            QStringList({ "Down 0", "Click", "Up 0", "DblClick", "Down 1", "Up 1", "Down 2", "Up 2" }));
     }
     // Gone from the area with the component.
     EXPECT_TRUE(Warte([] { return TrayIcons().isEmpty(); }, 5000));
