@@ -3,8 +3,6 @@
 #include "platform/Anwendung.h"
 #include "runtime/Dialoge.h"
 
-#include <cstring>
-
 // The application's hooks point here through this type, so that the destructor can
 // tell its own hooks from ones that others installed since.
 struct TTrayHaken {
