@@ -6,6 +6,7 @@
 #include "platform/ProgrammIcon.h"
 #include "process/Info.h"
 #include "report/Konto.h"
+#include "settings/Settings.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "runtime/Shell.h"
@@ -278,7 +279,8 @@ void TForm1::Beenden2Click(QObject*)
 
 void TForm1::Einstellungen1Click(QObject*)
 {
-    // The settings window is bound here once it exists.
+    if (Form2)
+        Form2->exec();
 }
 
 void TForm1::Info1Click(QObject*)

@@ -7,6 +7,7 @@
 #include "platform/QtDialoge.h"
 #include "process/Info.h"
 #include "report/Konto.h"
+#include "settings/Settings.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 
@@ -37,6 +38,8 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
     Form1 = form1.get();
     if (form1->StartAbgebrochen())
         return 0;
+    auto form2 = std::make_unique<TForm2>();
+    Form2 = form2.get();
     auto form3 = std::make_unique<TForm3>();
     Form3 = form3.get();
     auto form4 = std::make_unique<TForm4>();

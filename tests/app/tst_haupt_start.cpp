@@ -8,6 +8,7 @@
 #include "platform/ShellNotify.h"
 #include "process/Info.h"
 #include "report/Konto.h"
+#include "settings/Settings.h"
 #include "runtime/Shell.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
@@ -266,6 +267,7 @@ private slots:
     {
         Vorbereiten();
         Starte();
+        TForm2 einstellungen;
         TForm3 info;
         TForm4 konto;
         QWidget* modal = nullptr;
@@ -277,12 +279,15 @@ private slots:
             });
         };
         schliesseGleich();
+        form->Einstellungen1->trigger();
+        QCOMPARE(modal, &einstellungen);
+        schliesseGleich();
         form->Info1->trigger();
         QCOMPARE(modal, &info);
         schliesseGleich();
         form->Konto1->trigger();
         QCOMPARE(modal, &konto);
-        QVERIFY(!info.isVisible() && !konto.isVisible());
+        QVERIFY(!einstellungen.isVisible() && !info.isVisible() && !konto.isVisible());
     }
 
     void homepage()
