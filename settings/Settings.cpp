@@ -739,28 +739,130 @@ void TForm2::BenutzerListeFuellen()
 
 void TForm2::NeuerBenutzerBtnClick(QObject*)
 {
+    if (Daten.BenutzerAnzahl < MaxBenutzer) {
+        const int n = Daten.BenutzerAnzahl + 1;
+        const QString name = InputBox(QStringLiteral("Neuer Benutzer - Name"),
+            QStringLiteral("Bitte geben Sie einen Namen für den Benutzer ein."),
+            QStringLiteral("Benutzer %1").arg(n));
+        FormActivate(this);
+        TNeuerBenutzerErgebnis ergebnis = PruefeBenutzerName(name);
+        if (ergebnis == TNeuerBenutzerErgebnis::Angelegt) {
+            const QString kennwort1 = InputBox(QStringLiteral("Neuer Benutzer - Kennwort"),
+                QStringLiteral("Bitte geben Sie ein Kennwort ein."), QString(), true);
+            FormActivate(this);
+            const QString kennwort2 = InputBox(QStringLiteral("Neuer Benutzer - Kennwort bestätigen"),
+                QStringLiteral("Bitte wiederhohlen Sie Ihr Kennwort."), QString(), true);
+            FormActivate(this);
+            ergebnis = FuegeBenutzerHinzu(name, kennwort1, kennwort2, Now());
+        }
+        const QString meldung = NeuerBenutzerMeldung(ergebnis);
+        if (!meldung.isEmpty())
+            Meldung(meldung);
+    }
+    BenutzerListeFuellen();
 }
 
 void TForm2::BenutzerloeschenBtnClick(QObject*)
 {
-}
-
-void TForm2::BenutzerwechselnBtnClick(QObject*)
-{
+    const int zeile = AusgewaehlteZeile(BenutzerList);
+    if (zeile < 0) {
+        ListenIndexFehler(BenutzerList);
+        return;
+    }
+    const int u = BenutzerNachName(BenutzerList->item(zeile)->text());
+    if (u > 0)
+        BenutzerEntfernen(uint8_t(u));
 }
 
 void TForm2::BenutzerListClick(QObject*)
 {
+    const int zeile = AusgewaehlteZeile(BenutzerList);
+    if (zeile < 0) {
+        ListenIndexFehler(BenutzerList);
+        return;
+    }
+    const int u = BenutzerNachName(BenutzerList->item(zeile)->text());
+    if (u == AktBenutzer) {
+        BenutzerwechselnBtn->setVisible(false);
+        return;
+    }
+    const bool mitKennwort = u > 0 && !Daten.Benutzer[u].Kennwort.Leer();
+    Label7->setVisible(mitKennwort);
+    EPasswort->setVisible(mitKennwort);
+    EPasswort->clear();
+    if (mitKennwort)
+        EPasswort->setFocus();
+    BenutzerwechselnBtn->setVisible(true);
 }
 
 void TForm2::BenutzerListDblClick(QObject*)
 {
+    BenutzerwechselnBtnClick(BenutzerwechselnBtn);
+}
+
+void TForm2::BenutzerwechselnBtnClick(QObject*)
+{
+    const int zeile = AusgewaehlteZeile(BenutzerList);
+    if (zeile < 0) {
+        ListenIndexFehler(BenutzerList);
+        return;
+    }
+    const int k = BenutzerNachName(BenutzerList->item(zeile)->text());
+    const int alt = AktBenutzer;
+    if (k > 0) {
+        const bool mitKennwort = !Daten.Benutzer[k].Kennwort.Leer();
+        switch (WechsleBenutzer(k, EPasswort->text())) {
+        case TWechselErgebnis::Gewechselt:
+            if (mitKennwort) {
+                Label7->setVisible(false);
+                EPasswort->clear();
+                EPasswort->setVisible(false);
+                BenutzerwechselnBtn->setVisible(false);
+            }
+            break;
+        case TWechselErgebnis::FalschesKennwort:
+            EPasswort->clear();
+            EPasswort->setFocus();
+            Meldung(QStringLiteral("Falsches Kennwort"));
+            break;
+        case TWechselErgebnis::Ungueltig:
+            break;
+        }
+    }
+    ZeigeBenutzerImHauptfenster();
+    SetzeTitel();
+    if (AktBenutzer != alt && TarifDesAktBenutzers() == 0) {
+        Meldung(QStringLiteral("Es ist kein Tarif gewählt, bitte tun Sie dies nun."));
+        QTreeWidgetItem* tarife = TreeView1->topLevelItem(0);
+        if (TreeView1->currentItem() == tarife)
+            TreeView1Change(TreeView1, tarife);
+        else
+            TreeView1->setCurrentItem(tarife);
+    }
 }
 
 void TForm2::ZeigeBenutzerImHauptfenster()
 {
+    if (!Form1)
+        return;
+    Form1->Benutzerlabel->setText(AktBenutzerName());
+    // The month amount of the user now current, not a zero: the label keeps it until
+    // the next connection ends.
+    Form1->Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
+    Form1->ZeitLabel->setText(QStringLiteral("00:00:00"));
+    Form1->KostenLabel->setText(QStringLiteral("0,00 DM"));
 }
 
-void BenutzerEntfernen(uint8_t)
+void BenutzerEntfernen(uint8_t u)
 {
+    const QString meldung = EntfernenMeldung(EntferneBenutzer(u));
+    if (!Form2) {
+        if (!meldung.isEmpty())
+            ShowMessage(meldung);
+        return;
+    }
+    if (!meldung.isEmpty())
+        Form2->Meldung(meldung);
+    Form2->BenutzerListeFuellen();
+    Form2->BenutzerwechselnBtn->setVisible(Daten.BenutzerAnzahl >= 2);
 }

@@ -117,6 +117,8 @@ public slots:
     void done(int r) override;
 
 private:
+    friend void BenutzerEntfernen(uint8_t u);
+
     void BaueFenster();
     QWidget* BaueTarifSeite();
     QWidget* BaueNeuerTarifSeite();
