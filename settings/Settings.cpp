@@ -428,10 +428,9 @@ void TForm2::Meldung(const QString& text)
     FormActivate(this);
 }
 
-void TForm2::ListenIndexFehler(const QListWidget* liste)
+void TForm2::KeineZeileGewaehlt()
 {
-    Meldung(
-        QStringLiteral("Der Index der Liste überschreitet das Maximum (%1)").arg(AusgewaehlteZeile(liste)));
+    Meldung(QStringLiteral("Der Index der Liste überschreitet das Maximum (-1)"));
 }
 
 void TForm2::ZeigeSeite(QWidget* seite, bool alleinig)
@@ -592,7 +591,7 @@ void TForm2::EditTarifClick(QObject*)
     const int zeile = AusgewaehlteZeile(TarifList);
     if (zeile < 0) {
         FBearbeiteterTarif = 0;
-        ListenIndexFehler(TarifList);
+        KeineZeileGewaehlt();
         return;
     }
     const int slot = TarifNachName(TarifList->item(zeile)->text());
@@ -613,7 +612,7 @@ void TForm2::OKBtnClick(QObject*)
     QString alterName;
     if (!neu) {
         if (FBearbeiteterTarif == 0) {
-            ListenIndexFehler(TarifList);
+            KeineZeileGewaehlt();
             return;
         }
         alterName = Tarife[FBearbeiteterTarif].Name.Text();
@@ -664,7 +663,7 @@ void TForm2::DeleteTarifClick(QObject*)
     else {
         const int zeile = AusgewaehlteZeile(TarifList);
         if (zeile < 0) {
-            ListenIndexFehler(TarifList);
+            KeineZeileGewaehlt();
             return;
         }
         TarifLoeschen(TarifNachName(TarifList->item(zeile)->text()));
@@ -700,7 +699,7 @@ void TForm2::SelectTarifClick(QObject*)
     }
     const int zeile = AusgewaehlteZeile(TarifList);
     if (zeile < 0) {
-        ListenIndexFehler(TarifList);
+        KeineZeileGewaehlt();
         return;
     }
     TarifWaehlen(TarifNachName(TarifList->item(zeile)->text()));
@@ -766,7 +765,7 @@ void TForm2::BenutzerloeschenBtnClick(QObject*)
 {
     const int zeile = AusgewaehlteZeile(BenutzerList);
     if (zeile < 0) {
-        ListenIndexFehler(BenutzerList);
+        KeineZeileGewaehlt();
         return;
     }
     const int u = BenutzerNachName(BenutzerList->item(zeile)->text());
@@ -778,7 +777,7 @@ void TForm2::BenutzerListClick(QObject*)
 {
     const int zeile = AusgewaehlteZeile(BenutzerList);
     if (zeile < 0) {
-        ListenIndexFehler(BenutzerList);
+        KeineZeileGewaehlt();
         return;
     }
     const int u = BenutzerNachName(BenutzerList->item(zeile)->text());
@@ -804,7 +803,7 @@ void TForm2::BenutzerwechselnBtnClick(QObject*)
 {
     const int zeile = AusgewaehlteZeile(BenutzerList);
     if (zeile < 0) {
-        ListenIndexFehler(BenutzerList);
+        KeineZeileGewaehlt();
         return;
     }
     const int k = BenutzerNachName(BenutzerList->item(zeile)->text());

@@ -134,7 +134,8 @@ private:
     // A message from one of the handlers; the window is active again afterwards, so
     // the tariff list is refilled as on every activation.
     void Meldung(const QString& text);
-    void ListenIndexFehler(const QListWidget* liste);
+    // Remove, edit, switch and the like need a selected line.
+    void KeineZeileGewaehlt();
     void ZeigeBenutzerImHauptfenster();
     void SetzeTitel();
 
