@@ -3,7 +3,9 @@
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 bool DruckeDokument(QTextDocument& dokument, QPrinter& drucker)
 {
@@ -16,18 +18,28 @@ bool DruckeDokument(QTextDocument& dokument, QPrinter& drucker)
     dokument.setDocumentMargin(0);
     const QSizeF seite = drucker.pageRect(QPrinter::DevicePixel).size();
     dokument.setPageSize(seite);
+    dokument.pageCount(); // lays the whole document out, a line that would straddle a page moved to the next
 
-    const int seiten = dokument.pageCount();
-    for (int i = 0; i < seiten; ++i) {
-        if (i > 0 && !drucker.newPage()) {
-            maler.end();
-            return false;
+    // Line by line rather than the document clipped to each page: a clipped page would
+    // still carry the text of the neighbouring lines, invisible, but found again by
+    // every search and copy in the printed file.
+    maler.setPen(Qt::black);
+    int aktuelleSeite = 0;
+    for (QTextBlock block = dokument.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* layout = block.layout();
+        const QPointF ursprung = layout->position();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine zeile = layout->lineAt(i);
+            const int seitenNr = int((ursprung.y() + zeile.y()) / seite.height());
+            while (aktuelleSeite < seitenNr) {
+                if (!drucker.newPage()) {
+                    maler.end();
+                    return false;
+                }
+                ++aktuelleSeite;
+            }
+            zeile.draw(&maler, ursprung - QPointF(0, aktuelleSeite * seite.height()));
         }
-        const QRectF ausschnitt(0, i * seite.height(), seite.width(), seite.height());
-        maler.save();
-        maler.translate(0, -ausschnitt.top());
-        dokument.drawContents(&maler, ausschnitt);
-        maler.restore();
     }
     return maler.end();
 }
