@@ -6,10 +6,10 @@
 #include "platform/ProgrammIcon.h"
 #include "process/Info.h"
 #include "report/Konto.h"
-#include "settings/Settings.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "runtime/Shell.h"
+#include "settings/Settings.h"
 #include "store/Abrechnung.h"
 #include "store/Daten.h"
 #include "store/Startablauf.h"
@@ -29,10 +29,10 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-const QString KeinTarifText = QStringLiteral(
-    "Es ist kein Tarif ausgewählt. Bitte tun Sie dies im Menü \"Datei -> Einstellungen\"");
-const QString MonatVollText = QStringLiteral(
-    "Das Verbindungsprotokoll dieses Monats ist voll (600 Verbindungen). Die Verbindung wurde nicht gespeichert.");
+const QString KeinTarifText
+    = QStringLiteral("Es ist kein Tarif ausgewählt. Bitte tun Sie dies im Menü \"Datei -> Einstellungen\"");
+const QString MonatVollText = QStringLiteral("Das Verbindungsprotokoll dieses Monats ist voll (600 "
+                                             "Verbindungen). Die Verbindung wurde nicht gespeichert.");
 
 QLabel* NeuesLabel(QWidget* eltern, const char* name, const QString& text, int links, int oben, int breite)
 {
@@ -122,7 +122,7 @@ void TForm1::BaueFenster()
     setWindowTitle(QStringLiteral("Kostenwolf"));
     // Single border, system menu and minimize button; the window cannot be maximized.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     QFont schrift(QStringLiteral("MS Sans Serif"));
     schrift.setPixelSize(11); // 8 points at 96 dpi
     setFont(schrift);
@@ -212,7 +212,7 @@ bool TForm1::Anmelden()
     if (HatKennwort(u)) {
         for (;;) {
             const QString eingabe = InputBox(QStringLiteral("Kennwort eingeben"),
-                                             QStringLiteral("Geben Sie bitte Ihr Kennwort ein."), QString(), true);
+                QStringLiteral("Geben Sie bitte Ihr Kennwort ein."), QString(), true);
             // "Abbrechen" answers with the empty preset; no password is empty.
             if (eingabe.isEmpty())
                 return false;
@@ -319,9 +319,13 @@ void TForm1::AppMinimize(QObject*)
         Application().MinimiereAufTaskleiste();
 }
 
-void TForm1::FormDblClick(QObject*) {}
+void TForm1::FormDblClick(QObject*)
+{
+}
 
-void TForm1::FormMouseDown(QObject*) {}
+void TForm1::FormMouseDown(QObject*)
+{
+}
 
 void TForm1::mouseDoubleClickEvent(QMouseEvent* event)
 {
@@ -392,8 +396,8 @@ void TForm1::InternetDetect1Disconnect(QObject*)
 
 void TForm1::Protokolliere(bool abschluss)
 {
-    const TProtokollErgebnis ergebnis =
-        ProtokolliereVerbindung(AktBenutzer, AktTarif, Now(), Verbindungsdauer, Verbindungskosten);
+    const TProtokollErgebnis ergebnis
+        = ProtokolliereVerbindung(AktBenutzer, AktTarif, Now(), Verbindungsdauer, Verbindungskosten);
     Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
     if (abschluss) {
         const TSpeicherErgebnis gespeichert = SpeichereDaten();
@@ -401,7 +405,8 @@ void TForm1::Protokolliere(bool abschluss)
         if (ergebnis == TProtokollErgebnis::MonatVoll)
             ShowMessage(MonatVollText);
         MeldeSpeicherFehler(gespeichert);
-    } else if (ergebnis == TProtokollErgebnis::MonatVoll) {
+    }
+    else if (ergebnis == TProtokollErgebnis::MonatVoll) {
         ShowMessage(MonatVollText);
     }
 }

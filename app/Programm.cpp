@@ -7,15 +7,14 @@
 #include "platform/QtDialoge.h"
 #include "process/Info.h"
 #include "report/Konto.h"
-#include "settings/Settings.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
+#include "settings/Settings.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <QSessionManager>
 #include <QTimer>
-
 #include <memory>
 
 int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZeigen)

@@ -2,14 +2,13 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
-int Paar[2] = {-1, -1};
+int Paar[2] = { -1, -1 };
 std::function<void()> Aktion;
 
 void Signal(int)
@@ -31,8 +30,7 @@ bool LeiteBeendenSignaleUm(std::function<void()> beenden)
         auto* melder = new QSocketNotifier(Paar[1], QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(melder, &QSocketNotifier::activated, melder, [] {
             char puffer[16];
-            while (::read(Paar[1], puffer, sizeof puffer) > 0) {
-            }
+            while (::read(Paar[1], puffer, sizeof puffer) > 0) { }
             if (Aktion)
                 Aktion();
         });

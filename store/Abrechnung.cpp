@@ -42,8 +42,8 @@ TMonat& AktuellerMonat(TBenutzer& b)
 
 } // namespace
 
-TProtokollErgebnis ProtokolliereVerbindung(int benutzer, const TTarif& tarif, TDateTime datum, TDateTime dauer,
-                                           double kosten)
+TProtokollErgebnis ProtokolliereVerbindung(
+    int benutzer, const TTarif& tarif, TDateTime datum, TDateTime dauer, double kosten)
 {
     if (!GueltigerBenutzer(benutzer))
         return TProtokollErgebnis::KeinBenutzer;
@@ -55,7 +55,8 @@ TProtokollErgebnis ProtokolliereVerbindung(int benutzer, const TTarif& tarif, TD
     TVerbindung& v = monat.Verbindungen[frei];
     if (tarif.Name.Leer()) {
         v.Tarif.Setze(KeinTarifName);
-    } else {
+    }
+    else {
         // Byte for byte: the name goes back to the file in the code page it came from.
         const size_t n = tarif.Name.Anzahl();
         std::memcpy(v.Tarif.Zeichen, tarif.Name.Zeichen, n);

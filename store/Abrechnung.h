@@ -34,8 +34,8 @@ enum class TProtokollErgebnis {
 // Writes a finished connection into the first free entry of the month slot that user
 // 'benutzer' currently logs into, and adds it to the slot's sums. The entry's tariff
 // name is the tariff's name, or KeinTarifName for an empty one.
-TProtokollErgebnis ProtokolliereVerbindung(int benutzer, const TTarif& tarif, TDateTime datum, TDateTime dauer,
-                                           double kosten);
+TProtokollErgebnis ProtokolliereVerbindung(
+    int benutzer, const TTarif& tarif, TDateTime datum, TDateTime dauer, double kosten);
 
 // The amount of user u's current month in DM: the logged costs plus AktTarif's base
 // fee, rounded to whole Pfennig.

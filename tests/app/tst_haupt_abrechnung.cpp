@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QTimer>
 #include <QtTest>
-
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -30,7 +29,7 @@ TDateTime Nach(int sekunden)
 
 void SetzeTarif(const char* name, double preis, double grundpreis = 0, double einwahl = 0)
 {
-    AktTarif = TTarif{};
+    AktTarif = TTarif {};
     AktTarif.Name.Setze(QString::fromLatin1(name));
     AktTarif.Preis = preis;
     AktTarif.Grundpreis = grundpreis;
@@ -137,7 +136,7 @@ private slots:
         QCOMPARE(v.Datum, Nach(5 * 60 + 40));
         QCOMPARE(Maerz().SummeKosten, 0.75 + 0.29);
         QCOMPARE(form->Label1->text(), "Diesen Monat: 10,04 DM");
-        QCOMPARE(umgebung->Dialoge->Meldungen(), QStringList{"Die Verbindung kostete: 0,29 DM"});
+        QCOMPARE(umgebung->Dialoge->Meldungen(), QStringList { "Die Verbindung kostete: 0,29 DM" });
 
         const auto datei = Gespeichert(*umgebung);
         QVERIFY(datei);
@@ -153,7 +152,7 @@ private slots:
             const auto datei = Gespeichert(*umgebung);
             gespeichert = datei && AnzahlVerbindungen(datei->Benutzer[1].Monate[3]) == 1;
         };
-        Verbindung(90, {1, 60, 61});
+        Verbindung(90, { 1, 60, 61 });
         QVERIFY(gespeichert);
     }
 
@@ -164,12 +163,18 @@ private slots:
         QTest::addColumn<int>("sekunden");
         QTest::addColumn<QString>("zeit");
         QTest::addColumn<QString>("kosten");
-        QTest::newRow("10:00 zu 4,8") << 4.8 << 0.0 << 600 << "00:10:00" << "0,48 DM";
-        QTest::newRow("10:01 zu 4,8") << 4.8 << 0.0 << 601 << "00:10:01" << "0,53 DM";
-        QTest::newRow("1 min zu 2,5") << 2.5 << 0.0 << 60 << "00:01:00" << "0,02 DM";
-        QTest::newRow("3 min zu 2,5") << 2.5 << 0.0 << 180 << "00:03:00" << "0,08 DM";
-        QTest::newRow("Einwahl in Pfennig") << 4.8 << 6.0 << 60 << "00:01:00" << "0,11 DM";
-        QTest::newRow("ganze Tage") << 4.8 << 0.0 << 25 * 3600 + 180 << "25:03:00" << "72,14 DM";
+        QTest::newRow("10:00 zu 4,8") << 4.8 << 0.0 << 600 << "00:10:00"
+                                      << "0,48 DM";
+        QTest::newRow("10:01 zu 4,8") << 4.8 << 0.0 << 601 << "00:10:01"
+                                      << "0,53 DM";
+        QTest::newRow("1 min zu 2,5") << 2.5 << 0.0 << 60 << "00:01:00"
+                                      << "0,02 DM";
+        QTest::newRow("3 min zu 2,5") << 2.5 << 0.0 << 180 << "00:03:00"
+                                      << "0,08 DM";
+        QTest::newRow("Einwahl in Pfennig") << 4.8 << 6.0 << 60 << "00:01:00"
+                                            << "0,11 DM";
+        QTest::newRow("ganze Tage") << 4.8 << 0.0 << 25 * 3600 + 180 << "25:03:00"
+                                    << "72,14 DM";
     }
 
     void preisProTick()
@@ -190,7 +195,7 @@ private slots:
     void langeVerbindungZeigtGesamtstunden()
     {
         SetzeTarif("T", 1);
-        Verbindung(25 * 3600 + 180, {25 * 3600 + 179});
+        Verbindung(25 * 3600 + 180, { 25 * 3600 + 179 });
         QCOMPARE(Zeit(), "25:03:00");
         QCOMPARE(Maerz().Verbindungen[0].Dauer, Nach(25 * 3600 + 180) - Beginn);
     }
@@ -200,7 +205,7 @@ private slots:
         SetzeTarif("T", 4.8, 0, 6);
         Verbindung(0, {});
         QCOMPARE(Maerz().Verbindungen[0].Kosten, 0.0);
-        QCOMPARE(umgebung->Dialoge->Meldungen(), QStringList{"Die Verbindung kostete: 0 DM"});
+        QCOMPARE(umgebung->Dialoge->Meldungen(), QStringList { "Die Verbindung kostete: 0 DM" });
     }
 
     void monatsbetragMitGrundpreis()
@@ -208,7 +213,7 @@ private slots:
         SetzeTarif("T", 10, 9.9);
         Trage(Maerz(), 0, "T", 0.48);
         Trage(Maerz(), 1, "T", 0.53);
-        Verbindung(600, {600}); // 10 minutes at 10 Pf
+        Verbindung(600, { 600 }); // 10 minutes at 10 Pf
         QCOMPARE(form->Label1->text(), "Diesen Monat: 11,91 DM");
     }
 
@@ -217,7 +222,7 @@ private slots:
         SetzeTarif("T", 1);
         for (int k = 0; k < 550; ++k)
             Trage(Maerz(), k, "T", 0.1);
-        Verbindung(60, {60});
+        Verbindung(60, { 60 });
         QCOMPARE(AnzahlVerbindungen(Maerz()), 551);
         QCOMPARE(form->Label1->text(), "Diesen Monat: 55,01 DM");
     }
@@ -229,20 +234,20 @@ private slots:
             Trage(Maerz(), k, "T", 0.01);
         Maerz().SummeKosten = 6;
         const auto vorher = std::make_unique<TMonat>(Maerz());
-        Verbindung(60, {60});
+        Verbindung(60, { 60 });
         QCOMPARE(std::memcmp(vorher.get(), &Maerz(), sizeof(TMonat)), 0);
         QCOMPARE(Daten.Benutzer[1].Monate[4].Verbindungen[0].Tarif.Laenge, 0);
         QCOMPARE(umgebung->Dialoge->Meldungen(),
-                 (QStringList{"Die Verbindung kostete: 0,05 DM",
-                              "Das Verbindungsprotokoll dieses Monats ist voll (600 Verbindungen). Die Verbindung "
-                              "wurde nicht gespeichert."}));
+            (QStringList { "Die Verbindung kostete: 0,05 DM",
+                "Das Verbindungsprotokoll dieses Monats ist voll (600 Verbindungen). Die Verbindung "
+                "wurde nicht gespeichert." }));
     }
 
     void ohneTarifBleibtDieVerbindungStehen()
     {
         SetzeTarif("", 0);
-        Verbindung(120, {120});
-        Verbindung(60, {60});
+        Verbindung(120, { 120 });
+        Verbindung(60, { 60 });
         QCOMPARE(AnzahlVerbindungen(Maerz()), 2);
         QCOMPARE(Maerz().Verbindungen[0].Tarif.Text(), "(kein Tarif)");
         QCOMPARE(Maerz().SummeDauer, (Nach(120) - Beginn) + (Nach(60) - Beginn));
@@ -271,11 +276,12 @@ private slots:
         // A folder where the file should be: the save cannot replace it.
         QVERIFY(QDir(umgebung->Verzeichnis.path()).mkdir(QStringLiteral("Daten.kwd")));
         SetzeTarif("T", 4.8);
-        Verbindung(60, {60});
+        Verbindung(60, { 60 });
         const QStringList meldungen = umgebung->Dialoge->Meldungen();
         QCOMPARE(meldungen.size(), 2);
         QCOMPARE(meldungen[0], "Die Verbindung kostete: 0,05 DM");
-        QVERIFY2(meldungen[1].startsWith("Die Daten konnten nicht gespeichert werden: "), qPrintable(meldungen[1]));
+        QVERIFY2(meldungen[1].startsWith("Die Daten konnten nicht gespeichert werden: "),
+            qPrintable(meldungen[1]));
         QCOMPARE(AnzahlVerbindungen(Maerz()), 1); // still in memory for the next save
     }
 

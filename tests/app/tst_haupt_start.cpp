@@ -8,8 +8,8 @@
 #include "platform/ShellNotify.h"
 #include "process/Info.h"
 #include "report/Konto.h"
-#include "settings/Settings.h"
 #include "runtime/Shell.h"
+#include "settings/Settings.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
@@ -24,7 +24,6 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
-
 #include <csignal>
 #include <cstring>
 #include <memory>
@@ -32,8 +31,8 @@
 
 namespace {
 
-const QString KeinTarif = QStringLiteral(
-    "Es ist kein Tarif ausgewählt. Bitte tun Sie dies im Menü \"Datei -> Einstellungen\"");
+const QString KeinTarif
+    = QStringLiteral("Es ist kein Tarif ausgewählt. Bitte tun Sie dies im Menü \"Datei -> Einstellungen\"");
 const TDateTime ImMaerz = EncodeDate(2026, 3, 14) + EncodeTime(9, 30, 0, 0);
 
 QByteArray Lies(const QString& pfad)
@@ -125,7 +124,7 @@ private slots:
     {
         Starte();
         QVERIFY(Eingaben().isEmpty());
-        QCOMPARE(umgebung->Dialoge->Meldungen(), QStringList{KeinTarif});
+        QCOMPARE(umgebung->Dialoge->Meldungen(), QStringList { KeinTarif });
         QCOMPARE(AktBenutzer, 1);
         QCOMPARE(form->Benutzerlabel->text(), "Standardbenutzer");
         QCOMPARE(form->Label1->text(), "Diesen Monat: 0 DM");
@@ -159,12 +158,13 @@ private slots:
         QTest::addColumn<QList<std::optional<QString>>>("antworten");
         QTest::addColumn<bool>("angemeldet");
         QTest::addColumn<QStringList>("meldungen");
-        QTest::newRow("richtig") << QList<std::optional<QString>>{"Geheim"} << true << QStringList{};
-        QTest::newRow("falsch, dann richtig")
-            << QList<std::optional<QString>>{"geheim", "Geheim"} << true << QStringList{"Falsches Kennwort"};
-        QTest::newRow("abgebrochen") << QList<std::optional<QString>>{std::nullopt} << false << QStringList{};
-        QTest::newRow("falsch, dann abgebrochen")
-            << QList<std::optional<QString>>{"Geheim ", std::nullopt} << false << QStringList{"Falsches Kennwort"};
+        QTest::newRow("richtig") << QList<std::optional<QString>> { "Geheim" } << true << QStringList {};
+        QTest::newRow("falsch, dann richtig") << QList<std::optional<QString>> { "geheim", "Geheim" } << true
+                                              << QStringList { "Falsches Kennwort" };
+        QTest::newRow("abgebrochen") << QList<std::optional<QString>> { std::nullopt } << false
+                                     << QStringList {};
+        QTest::newRow("falsch, dann abgebrochen") << QList<std::optional<QString>> { "Geheim ", std::nullopt }
+                                                  << false << QStringList { "Falsches Kennwort" };
     }
 
     void kennwort()
@@ -193,7 +193,8 @@ private slots:
             QCOMPARE(AktBenutzer, 2);
             QCOMPARE(form->Benutzerlabel->text(), "Bernd");
             meldungen << KeinTarif;
-        } else {
+        }
+        else {
             QCOMPARE(AktBenutzer, 0);
             form.reset(); // the program ends here without its close sequence
             QCOMPARE(Lies(DatenDatei()), vorher);
@@ -258,7 +259,7 @@ private slots:
         for (QAction* a : form->Kostenwolf1->actions())
             menue << (a->isSeparator() ? "-" : a->text());
         QCOMPARE(form->Kostenwolf1->title(), "&Kostenwolf");
-        QCOMPARE(menue, (QStringList{"Konto", "&Einstellungen", "&Info", "-", "&Beenden"}));
+        QCOMPARE(menue, (QStringList { "Konto", "&Einstellungen", "&Info", "-", "&Beenden" }));
         QCOMPARE(form->ffnen1->text(), "Öffnen");
         QCOMPARE(form->Beenden2->text(), "Beenden");
     }
@@ -295,7 +296,7 @@ private slots:
         form = std::make_unique<TForm1>(nullptr, TForm1::TStart::OhneStartablauf);
         form->show();
         QTest::mouseClick(form->URLLabel, Qt::LeftButton);
-        QCOMPARE(*umgebung->Shell, QStringList{HerstellerHomepage()});
+        QCOMPARE(*umgebung->Shell, QStringList { HerstellerHomepage() });
     }
 
     void minimiertStartenMitTray()

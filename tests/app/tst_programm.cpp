@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <csignal>
 #include <cstring>
 #include <memory>

@@ -1,9 +1,8 @@
 #include "runtime/Format.h"
 #include "store/Abrechnung.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace {
@@ -12,7 +11,7 @@ constexpr TDateTime Sekunde = 1.0 / 86'400;
 
 TTarif Tarif(const char* name, double preis, double grundpreis = 0, double einwahl = 0)
 {
-    TTarif t{};
+    TTarif t {};
     t.Name.Setze(QString::fromLatin1(name));
     t.Preis = preis;
     t.Grundpreis = grundpreis;
@@ -97,13 +96,14 @@ TEST(Preis, EinwahlIstInPfennig)
 {
     const TTarif t = Tarif("T", 4.8, 0, 6);
     EXPECT_EQ(FloatToStr(Verbindungspreis(Spanne(60), t)), "0,11");
-    EXPECT_EQ(FloatToStr(Verbindungspreis(Spanne(25 * 3600 + 3 * 60), t)), "72,2"); // 1503 × 4.8 = 7214.4 → 7214 + 6
+    EXPECT_EQ(FloatToStr(Verbindungspreis(Spanne(25 * 3600 + 3 * 60), t)),
+        "72,2"); // 1503 × 4.8 = 7214.4 → 7214 + 6
     EXPECT_EQ(Verbindungspreis(Spanne(0, 900), t), 0.06);
 }
 
 TEST(Preis, LeererTarifKostetNichts)
 {
-    EXPECT_EQ(Verbindungspreis(Spanne(3600), TTarif{}), 0);
+    EXPECT_EQ(Verbindungspreis(Spanne(3600), TTarif {}), 0);
 }
 
 TEST_F(Abrechnung, SchreibtInErstenFreienEintragUndSummiert)
@@ -130,8 +130,8 @@ TEST_F(Abrechnung, SchreibtInErstenFreienEintragUndSummiert)
 
 TEST_F(Abrechnung, TarifnameWirdBytegenauUebernommen)
 {
-    TTarif t{};
-    const char roh[] = {'A', char(0x81), 'B'}; // a byte Windows-1252 leaves undefined
+    TTarif t {};
+    const char roh[] = { 'A', char(0x81), 'B' }; // a byte Windows-1252 leaves undefined
     std::memcpy(t.Name.Zeichen, roh, 3);
     t.Name.Laenge = 3;
     ASSERT_EQ(ProtokolliereVerbindung(1, t, 1, 1, 1), TProtokollErgebnis::Eingetragen);
@@ -141,8 +141,8 @@ TEST_F(Abrechnung, TarifnameWirdBytegenauUebernommen)
 
 TEST_F(Abrechnung, OhneTarifBleibtDieVerbindungSichtbar)
 {
-    ASSERT_EQ(ProtokolliereVerbindung(1, TTarif{}, 1, 0.01, 0), TProtokollErgebnis::Eingetragen);
-    ASSERT_EQ(ProtokolliereVerbindung(1, TTarif{}, 2, 0.02, 0), TProtokollErgebnis::Eingetragen);
+    ASSERT_EQ(ProtokolliereVerbindung(1, TTarif {}, 1, 0.01, 0), TProtokollErgebnis::Eingetragen);
+    ASSERT_EQ(ProtokolliereVerbindung(1, TTarif {}, 2, 0.02, 0), TProtokollErgebnis::Eingetragen);
     EXPECT_EQ(AnzahlVerbindungen(Maerz()), 2);
     EXPECT_EQ(Maerz().Verbindungen[0].Tarif.Text(), "(kein Tarif)");
     EXPECT_EQ(Maerz().SummeDauer, 0.01 + 0.02);
@@ -183,7 +183,7 @@ TEST_F(Abrechnung, MonatsSummeMitGrundpreis)
     AktTarif = Tarif("T", 0, 9.9);
     EXPECT_EQ(MonatsText(MonatsSumme(1)), "Diesen Monat: 11,91 DM");
     EXPECT_EQ(MonatsText(MonatsSumme(2)), "Diesen Monat: 9,9 DM");
-    AktTarif = TTarif{};
+    AktTarif = TTarif {};
     EXPECT_EQ(MonatsText(MonatsSumme(2)), "Diesen Monat: 0 DM");
     EXPECT_EQ(MonatsSumme(0), 0);
 }
