@@ -29,14 +29,23 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
     // visible window: in the tray there is none.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // A signal during start-up's dialogs ends the program before anything was changed.
-    LeiteBeendenSignaleUm([] { QCoreApplication::exit(0); });
+    // A signal while start-up still waits in a dialog ends that dialog; the program then
+    // ends as soon as the main window exists, the orderly way if the login went through.
+    static bool fruehesEnde = false;
+    LeiteBeendenSignaleUm([] {
+        fruehesEnde = true;
+        QCoreApplication::exit(0);
+    });
 
     // The windows live until the program ends, the main window longest.
     auto form1 = std::make_unique<TForm1>();
     Form1 = form1.get();
     if (form1->StartAbgebrochen())
         return 0;
+    if (fruehesEnde) {
+        form1->close();
+        return 0;
+    }
     auto form2 = std::make_unique<TForm2>();
     Form2 = form2.get();
     auto form3 = std::make_unique<TForm3>();

@@ -12,10 +12,57 @@
 #include <cstring>
 #include <memory>
 
+namespace {
+
+void Starte(QProcess& programm, const QString& daten, const QString& laufzeit, const QString& verbindung = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KOSTENWOLF_DATA_DIR"), daten);
+    env.insert(
+        QStringLiteral("KOSTENWOLF_RAS_SIMULATION"), verbindung.isEmpty() ? daten + "/keine" : verbindung);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), laufzeit);
+    programm.setProcessEnvironment(env);
+    programm.setProcessChannelMode(QProcess::ForwardedChannels);
+    programm.start(QStringLiteral(KOSTENWOLF_BINARY), {});
+}
+
+void BeendeMitSigterm(QProcess& programm)
+{
+    QCOMPARE(programm.state(), QProcess::Running);
+    ::kill(pid_t(programm.processId()), SIGTERM);
+    QVERIFY(programm.waitForFinished(20000));
+    QCOMPARE(programm.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(programm.exitCode(), 0);
+}
+
+} // namespace
+
 class TestProgramm : public QObject {
     Q_OBJECT
 
 private slots:
+    void sigtermWaehrendDerStartmeldungSpeichert()
+    {
+        // A first start stops at the message that no tariff is selected.
+        TTestumgebung umgebung;
+        QTemporaryDir laufzeit;
+        QProcess programm;
+        Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path());
+        QVERIFY(programm.waitForStarted());
+        QTest::qWait(2000);
+        BeendeMitSigterm(programm);
+
+        QFile gespeichert(umgebung.Pfad(QStringLiteral("Daten.kwd")));
+        QVERIFY(gespeichert.open(QIODevice::ReadOnly));
+        const QByteArray bytes = gespeichert.readAll();
+        QCOMPARE(bytes.size(), qsizetype(sizeof(TDaten)));
+        auto daten = std::make_unique<TDaten>();
+        std::memcpy(daten.get(), bytes.constData(), sizeof(TDaten));
+        QCOMPARE(daten->BenutzerAnzahl, 1);
+        QCOMPARE(daten->Benutzer[1].Name.Text(), "Standardbenutzer");
+    }
+
     void sigtermWaehrendDerVerbindungProtokolliertUndSpeichert()
     {
         TTestumgebung umgebung;
@@ -41,23 +88,12 @@ private slots:
         datei.close();
 
         QProcess programm;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KOSTENWOLF_DATA_DIR"), umgebung.Verzeichnis.path());
-        env.insert(QStringLiteral("KOSTENWOLF_RAS_SIMULATION"), verbindung);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), laufzeit.path());
-        programm.setProcessEnvironment(env);
-        programm.setProcessChannelMode(QProcess::ForwardedChannels);
-        programm.start(QStringLiteral(KOSTENWOLF_BINARY), {});
+        Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
         QVERIFY(programm.waitForStarted());
 
         // The detector polls once a second; give it a few polls and ticks.
         QTest::qWait(4000);
-        QCOMPARE(programm.state(), QProcess::Running);
-        ::kill(pid_t(programm.processId()), SIGTERM);
-        QVERIFY(programm.waitForFinished(20000));
-        QCOMPARE(programm.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(programm.exitCode(), 0);
+        BeendeMitSigterm(programm);
 
         QFile gespeichert(umgebung.Pfad(QStringLiteral("Daten.kwd")));
         QVERIFY(gespeichert.open(QIODevice::ReadOnly));
