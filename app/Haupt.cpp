@@ -140,6 +140,8 @@ void TForm1::BaueFenster()
     QFont unterstrichen = URLLabel->font();
     unterstrichen.setUnderline(true);
     URLLabel->setFont(unterstrichen);
+    // Only the word itself is the link.
+    URLLabel->resize(URLLabel->sizeHint().width(), URLLabel->height());
     QPalette blau = URLLabel->palette();
     blau.setColor(QPalette::WindowText, Qt::blue);
     URLLabel->setPalette(blau);
