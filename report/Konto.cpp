@@ -113,7 +113,7 @@ TForm4::TForm4(QWidget* parent)
     fett.setPixelSize(13);
     fett.setBold(true);
     Label1->setFont(fett);
-    Label1->setGeometry(125, 95, 270, 21);
+    Label1->setGeometry(125, 95, 274, 21);
 
     Button1 = Benannt(new QPushButton(QStringLiteral("Monat drucken"), Panel1), "Button1");
     Button1->setGeometry(400, 93, 116, 25);
