@@ -52,10 +52,17 @@ QImage MaleWerbebanner()
 TWerbebanner::TWerbebanner(QWidget* parent)
     : QLabel(parent)
 {
-    const QImage bild = MaleWerbebanner();
-    setPixmap(QPixmap::fromImage(bild));
-    setFixedSize(bild.size());
+    setFixedSize(640, 93);
     setCursor(Qt::PointingHandCursor);
+}
+
+void TWerbebanner::showEvent(QShowEvent* event)
+{
+    // Painted when first seen: the picture and its fonts cost memory from start-up on,
+    // although most runs never open the report.
+    if (pixmap().isNull())
+        setPixmap(QPixmap::fromImage(MaleWerbebanner()));
+    QLabel::showEvent(event);
 }
 
 void TWerbebanner::DoClick()

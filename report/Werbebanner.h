@@ -20,4 +20,5 @@ public:
 protected:
     virtual void DoClick();
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 };
