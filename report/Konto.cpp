@@ -11,6 +11,7 @@
 #include "store/Daten.h"
 #include "store/Tarife.h"
 
+#include <algorithm>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -119,6 +120,15 @@ TForm4::TForm4(QWidget* parent)
     Button1->setGeometry(400, 93, 116, 25);
     Button2 = Benannt(new QPushButton(QStringLiteral("Monat als Text sichern"), Panel1), "Button2");
     Button2->setGeometry(515, 93, 116, 25);
+    // The design's widths suit its narrow system font; with a wider one the buttons grow
+    // to the left, still flush with the panel's right edge, so their captions stay whole.
+    const int breite2 = std::max(116, Button2->sizeHint().width());
+    const int breite1 = std::max(116, Button1->sizeHint().width());
+    if (breite1 > 116 || breite2 > 116) {
+        Button2->setGeometry(631 - breite2, 93, breite2, 25);
+        Button1->setGeometry(Button2->x() + 1 - breite1, 93, breite1, 25);
+        Label1->setFixedWidth(std::max(0, Button1->x() - 1 - Label1->x()));
+    }
 
     auto* oben = new QHBoxLayout;
     oben->setContentsMargins(0, 0, 0, 0);

@@ -69,6 +69,10 @@ QString QtZeitMuster(const QString& qt)
 TFormatSettings LeseSystemFormate()
 {
     const QLocale sys = QLocale::system();
+    // Without regional settings (the C locale) the program keeps the German ones it was
+    // made for, rather than the C locale's month-name dates.
+    if (sys.language() == QLocale::C)
+        return DeutscheFormate();
     TFormatSettings f;
     const QString dezimal = sys.decimalPoint();
     f.DecimalSeparator = dezimal.isEmpty() ? QLatin1Char('.') : dezimal.at(0);
