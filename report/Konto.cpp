@@ -1,5 +1,6 @@
 #include "report/Konto.h"
 
+#include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
 #include "report/BerichtsDatei.h"
 #include "report/BerichtsDruck.h"
@@ -38,12 +39,6 @@ constexpr int DruckPunkte = 10;
 const QString WerbeFrage = QStringLiteral(
     "Diese Werbung ist günstiger als Sie denken. Das Programm ist bis jetzt ca. 5000 Mal heruntergeladen "
     "worden. Für genauere Informationen senden Sie uns bitte eine E-Mail. Möchten Sie dies jetzt tun?");
-
-template <typename T> T* Benannt(T* objekt, const char* name)
-{
-    objekt->setObjectName(QLatin1String(name));
-    return objekt;
-}
 
 // The month to report on. Without a valid current user (nobody logged in yet) the
 // report shows an empty month rather than reading outside the record.

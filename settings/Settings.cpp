@@ -1,6 +1,7 @@
 #include "settings/Settings.h"
 
 #include "app/Haupt.h"
+#include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
@@ -34,12 +35,6 @@ namespace {
 const QString NeuerTarifTitel = QStringLiteral("Neuer Tarif");
 const QString TarifBearbeitenTitel = QStringLiteral("Tarif bearbeiten");
 const QString KeinTarifVorhanden = QStringLiteral("Kein Tarif vorhanden");
-
-template <typename T> T* Benannt(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QPushButton* SchliessenKnopf(QWidget* eltern, const char* name)
 {
