@@ -42,17 +42,6 @@ void Trage(TMonat& m, int k, const char* tarif, double kosten)
     m.Verbindungen[k].Kosten = kosten;
 }
 
-std::unique_ptr<TDaten> Gespeichert(const TTestumgebung& umgebung)
-{
-    QFile f(umgebung.Pfad(QStringLiteral("Daten.kwd")));
-    if (!f.open(QIODevice::ReadOnly) || f.size() != qint64(sizeof(TDaten)))
-        return nullptr;
-    auto daten = std::make_unique<TDaten>();
-    const QByteArray bytes = f.readAll();
-    std::memcpy(daten.get(), bytes.constData(), sizeof(TDaten));
-    return daten;
-}
-
 } // namespace
 
 class TestHauptAbrechnung : public QObject {
@@ -138,7 +127,7 @@ private slots:
         QCOMPARE(form->Label1->text(), "Diesen Monat: 10,04 DM");
         QCOMPARE(umgebung->Dialoge->Meldungen(), QStringList { "Die Verbindung kostete: 0,29 DM" });
 
-        const auto datei = Gespeichert(*umgebung);
+        const auto datei = umgebung->GespeicherteDaten();
         QVERIFY(datei);
         QCOMPARE(datei->Benutzer[1].Monate[3].Verbindungen[2].Tarif.Text(), "Nacht");
         QCOMPARE(datei->Benutzer[1].Monate[3].Verbindungen[2].Kosten, 0.29);
@@ -149,7 +138,7 @@ private slots:
         SetzeTarif("Nacht", 4.8);
         bool gespeichert = false;
         umgebung->Dialoge->BeiAnzeige = [&](const TDialogAufruf&) {
-            const auto datei = Gespeichert(*umgebung);
+            const auto datei = umgebung->GespeicherteDaten();
             gespeichert = datei && AnzahlVerbindungen(datei->Benutzer[1].Monate[3]) == 1;
         };
         Verbindung(90, { 1, 60, 61 });

@@ -41,16 +41,6 @@ QByteArray Lies(const QString& pfad)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-std::unique_ptr<TDaten> DatenAusDatei(const QString& pfad)
-{
-    const QByteArray bytes = Lies(pfad);
-    if (bytes.size() < qsizetype(sizeof(TDaten)))
-        return nullptr;
-    auto daten = std::make_unique<TDaten>();
-    std::memcpy(daten.get(), bytes.constData(), sizeof(TDaten));
-    return daten;
-}
-
 void Trage(TMonat& m, int k, const char* tarif, double kosten)
 {
     m.Verbindungen[k].Tarif.Setze(QString::fromLatin1(tarif));
@@ -132,7 +122,7 @@ private slots:
         QSignalSpy geschlossen(form.get(), &TForm1::Geschlossen);
         form->Beenden1->trigger();
         QCOMPARE(geschlossen.count(), 1);
-        const auto datei = DatenAusDatei(DatenDatei());
+        const auto datei = umgebung->GespeicherteDaten();
         QVERIFY(datei);
         QCOMPARE(Lies(DatenDatei()).size(), 2'372'360);
         QCOMPARE(datei->BenutzerAnzahl, 1);
@@ -352,7 +342,7 @@ private slots:
         else
             form->findChild<QAction*>(weg)->trigger();
         QCOMPARE(geschlossen.count(), 1);
-        QCOMPARE(DatenAusDatei(DatenDatei())->FensterStil, 3);
+        QCOMPARE(umgebung->GespeicherteDaten()->FensterStil, 3);
         const QByteArray tarife = Lies(TarifDatei());
         TTarifTabelle gelesen;
         std::memcpy(&gelesen, tarife.constData(), sizeof gelesen);
@@ -369,7 +359,7 @@ private slots:
         form->close();
         QVERIFY(!form->InternetDetect1->Connected());
         QVERIFY(umgebung->Dialoge->Meldungen().isEmpty());
-        const auto datei = DatenAusDatei(DatenDatei());
+        const auto datei = umgebung->GespeicherteDaten();
         const TVerbindung& v = datei->Benutzer[1].Monate[3].Verbindungen[0];
         QCOMPARE(v.Tarif.Text(), "Tag");
         QCOMPARE(v.Kosten, 0.12); // two started minutes at 6 Pf, priced at the close

@@ -27,20 +27,6 @@ void Starte(QProcess& programm, const QString& daten, const QString& laufzeit, c
     programm.start(QStringLiteral(KOSTENWOLF_BINARY), {});
 }
 
-// The record the program left behind, or nothing when the file is missing or not whole.
-std::unique_ptr<TDaten> LiesGespeicherteDaten(const QString& pfad)
-{
-    QFile datei(pfad);
-    if (!datei.open(QIODevice::ReadOnly))
-        return nullptr;
-    const QByteArray bytes = datei.readAll();
-    if (bytes.size() != qsizetype(sizeof(TDaten)))
-        return nullptr;
-    auto daten = std::make_unique<TDaten>();
-    std::memcpy(daten.get(), bytes.constData(), sizeof(TDaten));
-    return daten;
-}
-
 void BeendeMitSigterm(QProcess& programm)
 {
     QCOMPARE(programm.state(), QProcess::Running);
@@ -67,7 +53,7 @@ private slots:
         QTest::qWait(2000);
         BeendeMitSigterm(programm);
 
-        const std::unique_ptr<TDaten> daten = LiesGespeicherteDaten(umgebung.Pfad(QStringLiteral("Daten.kwd")));
+        const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
         QVERIFY(daten);
         QCOMPARE(daten->BenutzerAnzahl, 1);
         QCOMPARE(daten->Benutzer[1].Name.Text(), "Standardbenutzer");
@@ -105,7 +91,7 @@ private slots:
         QTest::qWait(4000);
         BeendeMitSigterm(programm);
 
-        const std::unique_ptr<TDaten> daten = LiesGespeicherteDaten(umgebung.Pfad(QStringLiteral("Daten.kwd")));
+        const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
         QVERIFY(daten);
         const TMonat& m = daten->Benutzer[1].Monate[monat];
         QCOMPARE(AnzahlVerbindungen(m), 1);

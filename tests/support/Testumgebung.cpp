@@ -6,6 +6,7 @@
 #include "store/Daten.h"
 #include "store/Tarife.h"
 
+#include <QFile>
 #include <cstring>
 
 TTestumgebung::TTestumgebung()
@@ -26,4 +27,17 @@ TTestumgebung::~TTestumgebung()
 {
     SetzeUhr(std::nullopt);
     qunsetenv("KOSTENWOLF_DATA_DIR");
+}
+
+std::unique_ptr<TDaten> TTestumgebung::GespeicherteDaten() const
+{
+    QFile datei(Pfad(QStringLiteral("Daten.kwd")));
+    if (!datei.open(QIODevice::ReadOnly))
+        return nullptr;
+    const QByteArray bytes = datei.readAll();
+    if (bytes.size() != qsizetype(sizeof(TDaten)))
+        return nullptr;
+    auto daten = std::make_unique<TDaten>();
+    std::memcpy(daten.get(), bytes.constData(), sizeof(TDaten));
+    return daten;
 }

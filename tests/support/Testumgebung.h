@@ -3,9 +3,11 @@
 #pragma once
 
 #include "runtime/Dialoge.h"
+#include "store/Daten.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <memory>
 
 struct TTestumgebung {
     QTemporaryDir Verzeichnis;
@@ -18,4 +20,8 @@ struct TTestumgebung {
     TTestumgebung& operator=(const TTestumgebung&) = delete;
 
     QString Pfad(const QString& name) const { return Verzeichnis.filePath(name); }
+
+    // The record "Daten.kwd" holds now; nothing when it is missing or not exactly one
+    // record long.
+    std::unique_ptr<TDaten> GespeicherteDaten() const;
 };
