@@ -1,6 +1,6 @@
 #include "settings/TarifVerwaltung.h"
 
-#include "settings/Zahleingabe.h"
+#include "core/Zahleingabe.h"
 #include "store/Daten.h"
 
 #include <optional>

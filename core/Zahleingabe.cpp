@@ -1,4 +1,4 @@
-#include "settings/Zahleingabe.h"
+#include "core/Zahleingabe.h"
 
 #include "runtime/Format.h"
 
