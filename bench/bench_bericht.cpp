@@ -2,8 +2,8 @@
 // the same 600 lines into one string with snprintf. Targets: showing at most 5 times
 // the baseline, and under 20 ms.
 #include "Verhaeltnisse.h"
+#include "core/KontoBericht.h"
 #include "report/Konto.h"
-#include "report/KontoBericht.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"

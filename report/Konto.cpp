@@ -1,18 +1,17 @@
 #include "report/Konto.h"
 
+#include "core/BerichtsDatei.h"
+#include "core/KontoBericht.h"
+#include "core/RtfDokument.h"
 #include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
-#include "report/BerichtsDatei.h"
 #include "report/BerichtsDruck.h"
-#include "report/KontoBericht.h"
-#include "report/RtfDokument.h"
 #include "report/Werbebanner.h"
 #include "runtime/Datum.h"
 #include "runtime/Shell.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 
-#include <algorithm>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -25,6 +24,7 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 
 TForm4* Form4 = nullptr;

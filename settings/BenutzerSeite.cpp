@@ -1,12 +1,12 @@
 // The settings window's user page: new users, removal and the switch to another user.
 #include "app/Haupt.h"
+#include "core/BenutzerVerwaltung.h"
+#include "core/TarifVerwaltung.h"
 #include "platform/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
-#include "settings/BenutzerVerwaltung.h"
 #include "settings/Seitenbausteine.h"
 #include "settings/Settings.h"
-#include "settings/TarifVerwaltung.h"
 #include "store/Abrechnung.h"
 #include "store/Daten.h"
 

@@ -2,12 +2,12 @@
 // Each page's controls and handlers live in their own file beside this one.
 #include "settings/Settings.h"
 
+#include "core/BenutzerVerwaltung.h"
+#include "core/TarifVerwaltung.h"
 #include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
 #include "runtime/Dialoge.h"
-#include "settings/BenutzerVerwaltung.h"
 #include "settings/Seitenbausteine.h"
-#include "settings/TarifVerwaltung.h"
 #include "store/Dateien.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"

@@ -1,11 +1,11 @@
 // The settings window's tariff pages: the list of tariffs and the entry of a new or
 // changed one.
+#include "core/TarifVerwaltung.h"
 #include "platform/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "settings/Seitenbausteine.h"
 #include "settings/Settings.h"
-#include "settings/TarifVerwaltung.h"
 #include "store/Tarife.h"
 
 #include <QGridLayout>

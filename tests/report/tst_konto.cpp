@@ -1,7 +1,7 @@
 // The report window on the offscreen platform: which month it shows, for whom, and that
 // a new choice replaces the whole report.
+#include "core/KontoBericht.h"
 #include "report/Konto.h"
-#include "report/KontoBericht.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"

@@ -1,8 +1,8 @@
 // The settings window as a whole and its tariff pages, clicked through on the
 // offscreen platform with the scriptable dialogs.
 #include "app/Haupt.h"
+#include "core/TarifVerwaltung.h"
 #include "settings/Settings.h"
-#include "settings/TarifVerwaltung.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"

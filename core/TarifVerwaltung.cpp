@@ -1,4 +1,4 @@
-#include "settings/TarifVerwaltung.h"
+#include "core/TarifVerwaltung.h"
 
 #include "core/Zahleingabe.h"
 #include "store/Daten.h"

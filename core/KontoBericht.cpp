@@ -1,4 +1,4 @@
-#include "report/KontoBericht.h"
+#include "core/KontoBericht.h"
 
 #include "runtime/Format.h"
 

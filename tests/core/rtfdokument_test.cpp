@@ -1,4 +1,4 @@
-#include "report/RtfDokument.h"
+#include "core/RtfDokument.h"
 #include "runtime/Codepage.h"
 
 #include <gtest/gtest.h>

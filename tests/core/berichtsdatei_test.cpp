@@ -1,4 +1,4 @@
-#include "report/BerichtsDatei.h"
+#include "core/BerichtsDatei.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "settings/BenutzerVerwaltung.h"
+#include "core/BenutzerVerwaltung.h"
 
 #include "store/Daten.h"
 #include "store/Tarife.h"
