@@ -2,6 +2,7 @@
 
 #include "components/InternetDetect.h"
 #include "components/TrayIcon.h"
+#include "core/BenutzerVerwaltung.h"
 #include "platform/Anwendung.h"
 #include "platform/ProgrammIcon.h"
 #include "process/Info.h"
@@ -436,4 +437,14 @@ void TForm1::GibGehalteneVerbindungenFrei()
         Timer1->start();
         Timer1Timer(this);
     }
+}
+
+void TForm1::ZeigeAktBenutzer()
+{
+    Benutzerlabel->setText(AktBenutzerName());
+    // The month amount of the user now current, not a zero: the label keeps it until
+    // the next connection ends.
+    Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
+    ZeitLabel->setText(QStringLiteral("00:00:00"));
+    KostenLabel->setText(QStringLiteral("0,00 DM"));
 }

@@ -82,6 +82,9 @@ public:
     // options ask for it and a tray icon can take its place, else normally.
     void ZeigeBeimStart();
     bool CloseSequenzGelaufen() const { return FGeschlossen; }
+    // After a switch of users: the name and month amount of the user now current; the
+    // meter starts from zero.
+    void ZeigeAktBenutzer();
 
 signals:
     // The close sequence has run; the program ends.

@@ -3,6 +3,7 @@
 #include "app/Haupt.h"
 #include "app/Signale.h"
 #include "platform/Anwendung.h"
+#include "platform/Fensterstil.h"
 #include "platform/ProgrammIcon.h"
 #include "platform/QtDialoge.h"
 #include "process/Info.h"
@@ -48,6 +49,7 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
     }
     auto form2 = std::make_unique<TForm2>();
     Form2 = form2.get();
+    VerbindeEinstellungen(*form1, *form2);
     auto form3 = std::make_unique<TForm3>();
     Form3 = form3.get();
     auto form4 = std::make_unique<TForm4>();
@@ -77,4 +79,11 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
 
     Form1 = nullptr;
     return ergebnis;
+}
+
+void VerbindeEinstellungen(TForm1& haupt, TForm2& einstellungen)
+{
+    QObject::connect(&einstellungen, &TForm2::FensterStilGeaendert, &haupt,
+        [fenster = &haupt](int stil) { SetzeFensterStil(fenster, stil); });
+    QObject::connect(&einstellungen, &TForm2::BenutzerGewechselt, &haupt, &TForm1::ZeigeAktBenutzer);
 }

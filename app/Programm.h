@@ -10,3 +10,10 @@ class QApplication;
 // 'nachDemZeigen' runs once the main window is shown and the loop has started (the
 // start-up benchmark uses it).
 int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZeigen = {});
+
+class TForm1;
+class TForm2;
+
+// What the settings window changes, the main window shows: its window style and the
+// user now current.
+void VerbindeEinstellungen(TForm1& haupt, TForm2& einstellungen);

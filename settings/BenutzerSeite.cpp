@@ -1,5 +1,4 @@
 // The settings window's user page: new users, removal and the switch to another user.
-#include "app/Haupt.h"
 #include "core/BenutzerVerwaltung.h"
 #include "core/TarifVerwaltung.h"
 #include "platform/Benannt.h"
@@ -180,7 +179,7 @@ void TForm2::BenutzerwechselnBtnClick(QObject*)
             break;
         }
     }
-    ZeigeBenutzerImHauptfenster();
+    emit BenutzerGewechselt();
     SetzeTitel();
     if (AktBenutzer != alt && TarifDesAktBenutzers() == 0) {
         Meldung(QStringLiteral("Es ist kein Tarif gewählt, bitte tun Sie dies nun."));
@@ -190,18 +189,6 @@ void TForm2::BenutzerwechselnBtnClick(QObject*)
         else
             TreeView1->setCurrentItem(tarife);
     }
-}
-
-void TForm2::ZeigeBenutzerImHauptfenster()
-{
-    if (!Form1)
-        return;
-    Form1->Benutzerlabel->setText(AktBenutzerName());
-    // The month amount of the user now current, not a zero: the label keeps it until
-    // the next connection ends.
-    Form1->Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
-    Form1->ZeitLabel->setText(QStringLiteral("00:00:00"));
-    Form1->KostenLabel->setText(QStringLiteral("0,00 DM"));
 }
 
 void BenutzerEntfernen(uint8_t u)

@@ -1,6 +1,5 @@
 // The settings window's program page: window in front, minimized start and the user
 // to start with.
-#include "app/Haupt.h"
 #include "platform/Benannt.h"
 #include "settings/Seitenbausteine.h"
 #include "settings/Settings.h"
@@ -77,7 +76,7 @@ void TForm2::StartBenutzerAnzeigen()
 void TForm2::CheckBox1Click(QObject*)
 {
     Daten.FensterStil = CheckBox1->isChecked() ? 3 : 0;
-    SetzeFensterStil(Form1, Daten.FensterStil);
+    emit FensterStilGeaendert(Daten.FensterStil);
 }
 
 void TForm2::MiniStartBoxClick(QObject*)

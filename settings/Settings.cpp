@@ -25,24 +25,6 @@
 
 TForm2* Form2 = nullptr;
 
-void SetzeFensterStil(QWidget* fenster, int stil)
-{
-    if (!fenster)
-        return;
-    const bool vorne = stil == 3;
-    if (fenster->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == vorne)
-        return;
-    // Changing the flags of a window re-creates it hidden, so it is shown again in the
-    // state it had.
-    const bool sichtbar = fenster->isVisible();
-    const Qt::WindowStates zustand = fenster->windowState();
-    fenster->setWindowFlag(Qt::WindowStaysOnTopHint, vorne);
-    if (sichtbar) {
-        fenster->setWindowState(zustand);
-        fenster->show();
-    }
-}
-
 TForm2::TForm2(QWidget* parent)
     : QDialog(parent)
 {

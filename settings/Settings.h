@@ -116,6 +116,12 @@ protected:
 public slots:
     void done(int r) override;
 
+signals:
+    // The window style option was changed; the main window follows it.
+    void FensterStilGeaendert(int stil);
+    // Another user is current now; the main window shows the user's name and month.
+    void BenutzerGewechselt();
+
 private:
     friend void BenutzerEntfernen(uint8_t u);
 
@@ -136,7 +142,6 @@ private:
     void Meldung(const QString& text);
     // Remove, edit, switch and the like need a selected line.
     void KeineZeileGewaehlt();
-    void ZeigeBenutzerImHauptfenster();
     void SetzeTitel();
 
     bool FSeitenwechselImProgramm = false;
@@ -151,7 +156,3 @@ extern TForm2* Form2;
 // Removes user u through the settings window: the messages, the refilled user list and
 // the switch button's visibility.
 void BenutzerEntfernen(uint8_t u);
-
-// Keeps the window in front of all others (FensterStil 3) or makes it an ordinary one,
-// without losing its place or visibility.
-void SetzeFensterStil(QWidget* fenster, int stil);

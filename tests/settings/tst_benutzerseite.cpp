@@ -1,6 +1,7 @@
 // The user accounts page of the settings window: adding, removing and switching users
 // through the list, the prompts and the main window's labels.
 #include "app/Haupt.h"
+#include "app/Programm.h"
 #include "settings/Settings.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
@@ -41,6 +42,7 @@ class TestBenutzerseite : public QObject {
         haupt = std::make_unique<TForm1>(nullptr, TForm1::TStart::OhneStartablauf);
         Form1 = haupt.get();
         fenster = std::make_unique<TForm2>();
+        VerbindeEinstellungen(*haupt, *fenster);
         fenster->show();
         fenster->TreeView1->setCurrentItem(fenster->TreeView1->topLevelItem(2));
         return *fenster;

@@ -1,6 +1,7 @@
 // The settings window as a whole and its tariff pages, clicked through on the
 // offscreen platform with the scriptable dialogs.
 #include "app/Haupt.h"
+#include "app/Programm.h"
 #include "core/TarifVerwaltung.h"
 #include "settings/Settings.h"
 #include "store/Daten.h"
@@ -524,6 +525,7 @@ private slots:
         haupt.show();
         Daten.FensterStil = 3;
         TForm2& f = Oeffne();
+        VerbindeEinstellungen(haupt, f);
         f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(1));
         QVERIFY(f.CheckBox1->isChecked());
 

@@ -1,0 +1,8 @@
+// Window style of the options: in front of all other windows or an ordinary one.
+#pragma once
+
+class QWidget;
+
+// Keeps the window in front of all others (FensterStil 3) or makes it an ordinary one,
+// without losing its place or visibility.
+void SetzeFensterStil(QWidget* fenster, int stil);
