@@ -1,9 +1,9 @@
 #include "components/InternetDetect.h"
 #include "support/FalscheRas.h"
 #include "support/Umgebungsvariable.h"
+#include "support/Warten.h"
 
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -61,7 +61,7 @@ TEST_F(Detektor, StartsOfflineAndPollsEverySecondFromConstruction)
 TEST_F(Detektor, ConnectionAlreadyUpIsReportedByTheFirstTick)
 {
     Ras.Nur("192.0.2.7");
-    QTRY_VERIFY_WITH_TIMEOUT(!Ereignisse.empty(), 5000);
+    ASSERT_TRUE(WarteBis([&] { return !Ereignisse.empty(); }));
     ASSERT_EQ(Arten(), QStringList { "connect" });
     EXPECT_EQ(Ereignisse[0].Sender, D->findChild<QTimer*>()) << "a tick polls on behalf of the timer";
     EXPECT_EQ(D->IP(), "192.0.2.7");
@@ -72,7 +72,7 @@ TEST_F(Detektor, CheckIntervalSetsThePollPeriod)
     auto* timer = D->findChild<QTimer*>();
     D->SetCheckInterval(10);
     EXPECT_EQ(timer->interval(), 10);
-    QTRY_VERIFY_WITH_TIMEOUT(Ras.Abfragen >= 3, 5000);
+    ASSERT_TRUE(WarteBis([&] { return Ras.Abfragen >= 3; }));
 
     D->SetCheckInterval(0);
     EXPECT_EQ(D->CheckInterval(), 0);
