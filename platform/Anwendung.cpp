@@ -62,11 +62,12 @@ bool TApplication::eventFilter(QObject* objekt, QEvent* ereignis)
         const auto* wechsel = static_cast<QWindowStateChangeEvent*>(ereignis);
         if (!(wechsel->oldState() & Qt::WindowMinimized) && MainForm->isMinimized()) {
             // From the event loop, not inside the state change: the handlers hide the
-            // window, and the user may have restored it again by then.
+            // window, and the user may have restored it again by then. Only for the
+            // window that changed, should another have become the main one meanwhile.
             QMetaObject::invokeMethod(
                 this,
-                [this] {
-                    if (MainForm && MainForm->isMinimized())
+                [this, fenster = MainForm] {
+                    if (fenster && MainForm == fenster && MainForm->isMinimized())
                         Minimize();
                 },
                 Qt::QueuedConnection);

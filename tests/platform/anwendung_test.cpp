@@ -25,6 +25,8 @@ protected:
     }
     ~AnwendungTest() override
     {
+        // A minimize still queued belongs to this test, not to the next one.
+        QApplication::processEvents();
         Application().OnMinimize = nullptr;
         Application().OnRestore = nullptr;
         Application().MainForm = nullptr;

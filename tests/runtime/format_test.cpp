@@ -3,16 +3,20 @@
 #include "runtime/Format.h"
 #include "runtime/ShortString.h"
 
-#include <gtest/gtest.h>
-
+#include <QStringList>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace {
 
+// The number and date texts follow the global format settings: every test that reads
+// them sets German ones and leaves what it found.
 class Deutsch : public ::testing::Test {
 protected:
+    TFormatSettings Vorher = FormatSettings;
     void SetUp() override { FormatSettings = DeutscheFormate(); }
+    void TearDown() override { FormatSettings = Vorher; }
 };
 
 using AmountText = Deutsch;
@@ -22,10 +26,22 @@ TEST_F(AmountText, GeneralFormat)
         double wert;
         const char* text;
     } faelle[] = {
-        {0.5, "0,5"}, {2, "2"}, {0, "0"}, {11.91, "11,91"}, {-11.91, "-11,91"}, {0.1 + 0.2, "0,3"},
-        {1.0 / 3, "0,333333333333333"}, {123456789012345.0, "123456789012345"},
-        {1234567890123456.0, "1,23456789012346E15"}, {0.00001, "0,00001"}, {0.000012, "0,000012"},
-        {0.000001, "1E-6"}, {0.0000015, "1,5E-6"}, {-0.000001, "-1E-6"}, {100, "100"}, {6.05, "6,05"},
+        { 0.5, "0,5" },
+        { 2, "2" },
+        { 0, "0" },
+        { 11.91, "11,91" },
+        { -11.91, "-11,91" },
+        { 0.1 + 0.2, "0,3" },
+        { 1.0 / 3, "0,333333333333333" },
+        { 123456789012345.0, "123456789012345" },
+        { 1234567890123456.0, "1,23456789012346E15" },
+        { 0.00001, "0,00001" },
+        { 0.000012, "0,000012" },
+        { 0.000001, "1E-6" },
+        { 0.0000015, "1,5E-6" },
+        { -0.000001, "-1E-6" },
+        { 100, "100" },
+        { 6.05, "6,05" },
     };
     for (const auto& f : faelle)
         EXPECT_EQ(FloatToStr(f.wert).toStdString(), f.text) << f.wert;
@@ -38,16 +54,30 @@ TEST_F(AmountText, FollowsTheDecimalSeparator)
     EXPECT_EQ(FloatToStr(0.0000015), "1.5E-6");
 }
 
-TEST(FixedAmount, TwoDecimalsHalvesAwayFromZero)
+using FixedAmount = Deutsch;
+TEST_F(FixedAmount, TwoDecimalsHalvesAwayFromZero)
 {
     const struct {
         double wert;
         const char* text;
     } faelle[] = {
-        {0.125, "0.13"}, {-0.125, "-0.13"}, {2.675, "2.67"}, {0, "0.00"}, {1, "1.00"}, {0.5, "0.50"},
-        {0.005, "0.01"}, {0.004999, "0.00"}, {9.995, "9.99"}, {9.9951, "10.00"}, {99.999, "100.00"},
-        {1234567.891, "1234567.89"}, {-0.001, "-0.00"}, {1e-20, "0.00"}, {12.3, "12.30"},
-        {0.48 + 0.53, "1.01"}, {1e20, "100000000000000000000.00"},
+        { 0.125, "0.13" },
+        { -0.125, "-0.13" },
+        { 2.675, "2.67" },
+        { 0, "0.00" },
+        { 1, "1.00" },
+        { 0.5, "0.50" },
+        { 0.005, "0.01" },
+        { 0.004999, "0.00" },
+        { 9.995, "9.99" },
+        { 9.9951, "10.00" },
+        { 99.999, "100.00" },
+        { 1234567.891, "1234567.89" },
+        { -0.001, "-0.00" },
+        { 1e-20, "0.00" },
+        { 12.3, "12.30" },
+        { 0.48 + 0.53, "1.01" },
+        { 1e20, "100000000000000000000.00" },
     };
     for (const auto& f : faelle)
         EXPECT_EQ(FestBetrag(f.wert).toStdString(), f.text) << f.wert;
@@ -55,7 +85,8 @@ TEST(FixedAmount, TwoDecimalsHalvesAwayFromZero)
     EXPECT_EQ(FestBetrag(0.5), "0.50"); // a point whatever the locale
 }
 
-TEST(Rounding, TiesToEvenInExtendedPrecision)
+using Rounding = Deutsch;
+TEST_F(Rounding, TiesToEvenInExtendedPrecision)
 {
     EXPECT_EQ(Runde(2.5L), 2);
     EXPECT_EQ(Runde(3.5L), 4);
@@ -79,9 +110,9 @@ TEST_F(DateTime, EncodeDecodeRoundTrip)
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0);
     EXPECT_EQ(EncodeDate(1900, 1, 1), 2);
     EXPECT_EQ(EncodeDate(2000, 3, 1), 36586);
-    for (int j : {1900, 1999, 2000, 2024, 2100})
+    for (int j : { 1900, 1999, 2000, 2024, 2100 })
         for (int m = 1; m <= 12; ++m)
-            for (int t : {1, 28}) {
+            for (int t : { 1, 28 }) {
                 int jj, mm, tt;
                 DecodeDate(EncodeDate(j, m, t) + 0.75, jj, mm, tt);
                 EXPECT_EQ(jj, j);
@@ -149,8 +180,9 @@ TEST(CodePage, Windows1252BothWays)
 {
     const QString text = QStringLiteral("Größe € „Ä“ – ÿ");
     const std::string bytes = NachWindows1252(text);
-    EXPECT_EQ(bytes, "Gr\xF6\xDF"
-                     "e \x80 \x84\xC4\x93 \x96 \xFF");
+    EXPECT_EQ(bytes,
+        "Gr\xF6\xDF"
+        "e \x80 \x84\xC4\x93 \x96 \xFF");
     EXPECT_EQ(AusWindows1252(bytes), text);
     EXPECT_EQ(NachWindows1252(QStringLiteral("Ωx😀")), "?x?");
     std::string alle;
@@ -177,3 +209,11 @@ TEST(ShortStringTest, CutsKeepsTailAndClampsLength)
 }
 
 } // namespace
+
+// A failing comparison shows the text, not the bytes of the object.
+TEST(QStringInFailures, PrintsAsText)
+{
+    EXPECT_EQ(::testing::PrintToString(QStringLiteral("Grüße: 5,00 DM")), "\"Grüße: 5,00 DM\"");
+    EXPECT_EQ(::testing::PrintToString(QStringList { QStringLiteral("a"), QStringLiteral("b") }),
+        "{ \"a\", \"b\" }");
+}
