@@ -10,10 +10,19 @@ TFormatSettings FormatSettings;
 
 TFormatSettings DeutscheFormate()
 {
-    return TFormatSettings{};
+    return TFormatSettings {};
 }
 
 namespace {
+
+// Quoted text in Qt's patterns is literal ("HH.mm:ss 'h'"); the class library's
+// notation has no quoting, so its letters would turn into fields. It is left out.
+// Returns the index after the closing quote.
+int NachZitat(const QString& qt, int i)
+{
+    const int ende = qt.indexOf(QLatin1Char('\''), i + 1);
+    return ende < 0 ? int(qt.size()) : ende + 1;
+}
 
 // Qt's date and time patterns into the class library's notation.
 QString QtDatumsMuster(const QString& qt)
@@ -21,6 +30,10 @@ QString QtDatumsMuster(const QString& qt)
     QString ergebnis;
     for (int i = 0; i < qt.size();) {
         const QChar c = qt[i];
+        if (c == QLatin1Char('\'')) {
+            i = NachZitat(qt, i);
+            continue;
+        }
         int n = 1;
         while (i + n < qt.size() && qt[i + n] == c)
             ++n;
@@ -30,8 +43,6 @@ QString QtDatumsMuster(const QString& qt)
             ergebnis += n >= 2 ? QStringLiteral("mm") : QStringLiteral("m");
         else if (c == QLatin1Char('y'))
             ergebnis += QStringLiteral("yyyy"); // four-digit years, whatever the locale's short form
-        else if (c == QLatin1Char('\''))
-            ;
         else
             ergebnis += QString(n, c);
         i += n;
@@ -44,9 +55,17 @@ QString QtZeitMuster(const QString& qt)
     QString ergebnis;
     for (int i = 0; i < qt.size();) {
         const QChar c = qt[i];
+        if (c == QLatin1Char('\'')) {
+            i = NachZitat(qt, i);
+            continue;
+        }
         int n = 1;
         while (i + n < qt.size() && qt[i + n] == c)
             ++n;
+        // "AP" and "ap" are one field, as are "A" and "a".
+        if ((c == QLatin1Char('a') || c == QLatin1Char('A')) && n == 1 && i + 1 < qt.size()
+            && qt[i + 1].toLower() == QLatin1Char('p'))
+            n = 2;
         if (c == QLatin1Char('h') || c == QLatin1Char('H'))
             ergebnis += n >= 2 ? QStringLiteral("hh") : QStringLiteral("h");
         else if (c == QLatin1Char('m'))
@@ -55,7 +74,7 @@ QString QtZeitMuster(const QString& qt)
             ergebnis += n >= 2 ? QStringLiteral("ss") : QStringLiteral("s");
         else if (c == QLatin1Char('a') || c == QLatin1Char('A'))
             ergebnis += QStringLiteral("ampm");
-        else if (c == QLatin1Char('t') || c == QLatin1Char('z') || c == QLatin1Char('\''))
+        else if (c == QLatin1Char('t') || c == QLatin1Char('z'))
             ; // time zone and milliseconds are not part of the long time format here
         else
             ergebnis += QString(n, c);
@@ -68,7 +87,11 @@ QString QtZeitMuster(const QString& qt)
 
 TFormatSettings LeseSystemFormate()
 {
-    const QLocale sys = QLocale::system();
+    return FormateAus(QLocale::system());
+}
+
+TFormatSettings FormateAus(const QLocale& sys)
+{
     // Without regional settings (the C locale) the program keeps the German ones it was
     // made for, rather than the C locale's month-name dates.
     if (sys.language() == QLocale::C)
@@ -140,13 +163,15 @@ QString FloatToStr(double wert)
     }
     if (z.exponent < 0) {
         text += QLatin1Char('0') + sep + QString(-z.exponent - 1, QLatin1Char('0'))
-                + QString::fromLatin1(z.ziffern);
+            + QString::fromLatin1(z.ziffern);
         return text;
     }
     const size_t ganz = static_cast<size_t>(z.exponent) + 1;
     if (z.ziffern.size() <= ganz)
-        return text + QString::fromLatin1(z.ziffern) + QString(int(ganz - z.ziffern.size()), QLatin1Char('0'));
-    return text + QString::fromLatin1(z.ziffern.substr(0, ganz)) + sep + QString::fromLatin1(z.ziffern.substr(ganz));
+        return text + QString::fromLatin1(z.ziffern)
+            + QString(int(ganz - z.ziffern.size()), QLatin1Char('0'));
+    return text + QString::fromLatin1(z.ziffern.substr(0, ganz)) + sep
+        + QString::fromLatin1(z.ziffern.substr(ganz));
 }
 
 QString FestBetrag(double wert)
@@ -163,7 +188,8 @@ QString FestBetrag(double wert)
         if (punkt <= 0) {
             stellen = std::string(size_t(-punkt), '0') + stellen;
             punkt = 0;
-        } else if (size_t(punkt) > stellen.size()) {
+        }
+        else if (size_t(punkt) > stellen.size()) {
             stellen += std::string(size_t(punkt) - stellen.size(), '0');
         }
         ganz = punkt == 0 ? std::string("0") : stellen.substr(0, size_t(punkt));
@@ -175,7 +201,8 @@ QString FestBetrag(double wert)
             for (; i >= 0; --i) {
                 if (alles[size_t(i)] == '9') {
                     alles[size_t(i)] = '0';
-                } else {
+                }
+                else {
                     ++alles[size_t(i)];
                     break;
                 }

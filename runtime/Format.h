@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QString>
+
+class QLocale;
 #include <cstdint>
 
 // The regional settings the texts depend on. Formats use the class library's notation:
@@ -18,7 +20,10 @@ struct TFormatSettings {
 extern TFormatSettings FormatSettings;
 
 TFormatSettings DeutscheFormate();
+// The formats of the system locale, read at every start.
 TFormatSettings LeseSystemFormate();
+// The formats of one locale; the C locale keeps the German ones.
+TFormatSettings FormateAus(const QLocale& locale);
 
 // General number format: at most 15 significant digits, no trailing zeros, the
 // decimal separator of FormatSettings, exponent form below 0.00001 (1E-6).
