@@ -4,13 +4,16 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <future>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -28,16 +31,14 @@ void Schreib(const QString& pfad, const QByteArray& bytes)
     f.write(bytes);
 }
 
-template <typename T>
-T Wert(const QByteArray& bytes, size_t offset)
+template <typename T> T Wert(const QByteArray& bytes, size_t offset)
 {
     T wert;
     std::memcpy(&wert, bytes.constData() + offset, sizeof wert);
     return wert;
 }
 
-template <typename T>
-void Setze(QByteArray& bytes, size_t offset, T wert)
+template <typename T> void Setze(QByteArray& bytes, size_t offset, T wert)
 {
     std::memcpy(bytes.data() + offset, &wert, sizeof wert);
 }
@@ -126,7 +127,7 @@ TEST_F(Store, MissingFileIsCreatedEmptyAndPrivate)
     QFileInfo info(DatenPfad());
     EXPECT_TRUE(info.exists());
     EXPECT_EQ(info.size(), 0);
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(QFile::encodeName(DatenPfad()).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(Daten.BenutzerAnzahl, 0);
@@ -186,7 +187,7 @@ TEST_F(Store, NameKeepsTheBytesBehindIt)
 TEST_F(Store, UsedEntriesAreThePrefixBeforeTheFirstFreeOne)
 {
     TMonat& m = Daten.Benutzer[1].Monate[3];
-    for (int k : {0, 1, 2, 4, 5})
+    for (int k : { 0, 1, 2, 4, 5 })
         m.Verbindungen[k].Tarif.Setze(QStringLiteral("T"));
     EXPECT_EQ(AnzahlVerbindungen(m), 3);
     for (TVerbindung& v : m.Verbindungen)
@@ -345,7 +346,8 @@ TEST_F(Store, ReadOnlyDirectoryAsRoot)
         const QByteArray p = QFile::encodeName(dir.path());
         if (system("mount --make-rprivate / 2>/dev/null") != 0)
             _exit(77);
-        const QByteArray cmd = "mount --bind '" + p + "' '" + p + "' && mount -o remount,bind,ro '" + p + "' '" + p + "'";
+        const QByteArray cmd
+            = "mount --bind '" + p + "' '" + p + "' && mount -o remount,bind,ro '" + p + "' '" + p + "'";
         if (system(cmd.constData()) != 0)
             _exit(77);
         Daten.BenutzerAnzahl = 3;
@@ -367,8 +369,8 @@ TEST_F(Store, UnreadableFileIsNeverOverwritten)
     const TLadeErgebnis e = LadeDaten();
     EXPECT_EQ(e.art, TLadeErgebnis::Unlesbar);
     EXPECT_EQ(LadeFehlerText(DatenPfad()),
-              QStringLiteral("Die Datei ") + DatenPfad()
-                  + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert."));
+        QStringLiteral("Die Datei ") + DatenPfad()
+            + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert."));
     const TSpeicherErgebnis s = SpeichereDaten();
     EXPECT_FALSE(s.Ok);
     EXPECT_TRUE(s.Gesperrt);
@@ -386,13 +388,46 @@ TEST_F(Store, UnreadableFileIsNeverOverwritten)
     }
 }
 
+TEST_F(Store, SpecialFilesAreUnreadableWithoutBlocking)
+{
+    // A FIFO in a data file's place must neither hang the start nor be replaced.
+    for (const auto& [pfad, lade, speichere] : { std::tuple { DatenPfad(), &LadeDaten, &SpeichereDaten },
+             std::tuple { TarifePfad(), &LadeTarife, &SpeichereTarife } }) {
+        const QByteArray name = QFile::encodeName(pfad);
+        ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+        auto ergebnis = std::async(std::launch::async, lade);
+        if (ergebnis.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ADD_FAILURE() << "reading a FIFO blocks: " << name.constData();
+            // A writer lets the blocked open go, so the test can end.
+            const int schreiber = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+            ergebnis.wait();
+            ::close(schreiber);
+            continue;
+        }
+        const TLadeErgebnis e = ergebnis.get();
+        EXPECT_EQ(e.art, TLadeErgebnis::Unlesbar) << name.constData();
+        EXPECT_FALSE(e.Grund.isEmpty());
+        const TSpeicherErgebnis s = speichere();
+        EXPECT_FALSE(s.Ok);
+        EXPECT_TRUE(s.Gesperrt);
+        struct stat st { };
+        ASSERT_EQ(::lstat(name.constData(), &st), 0);
+        EXPECT_TRUE(S_ISFIFO(st.st_mode)) << name.constData();
+    }
+
+    // /dev/null reads as empty if opened; it still is no data file.
+    QFile::remove(DatenPfad());
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), DatenPfad()));
+    EXPECT_EQ(LadeDaten().art, TLadeErgebnis::Unlesbar);
+}
+
 TEST_F(Store, SaveKeepsAnExistingFilesPermissions)
 {
     Schreib(DatenPfad(), QByteArray(10, '\0'));
     ::chmod(QFile::encodeName(DatenPfad()).constData(), 0640);
     LadeDaten();
     ASSERT_TRUE(SpeichereDaten().Ok);
-    struct stat st {};
+    struct stat st { };
     ::stat(QFile::encodeName(DatenPfad()).constData(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
@@ -407,7 +442,8 @@ TEST(DataDirectory, EnvironmentOverridesAndIsCreated)
     EXPECT_EQ(DatenPfad(), ziel + QStringLiteral("/Daten.kwd"));
     qunsetenv("KOSTENWOLF_DATA_DIR");
     // The test program's folder is writable here, so that is where the files go.
-    EXPECT_EQ(DatenVerzeichnis(), QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath());
+    EXPECT_EQ(DatenVerzeichnis(),
+        QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath());
 }
 
 } // namespace
