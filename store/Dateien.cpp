@@ -154,35 +154,35 @@ TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, uns
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno != ENOENT) {
-            ergebnis = { TLadeErgebnis::Unlesbar, Grund(errno) };
+            ergebnis = {TLadeErgebnis::Unlesbar, Grund(errno)};
             gesperrt().insert(pfad);
             return ergebnis;
         }
         const int neu = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, MitUmask(modus));
         if (neu < 0)
-            return { TLadeErgebnis::NichtAngelegt, Grund(errno) };
+            return {TLadeErgebnis::NichtAngelegt, Grund(errno)};
         ::close(neu);
-        return { TLadeErgebnis::Angelegt, {} };
+        return {TLadeErgebnis::Angelegt, {}};
     }
-    struct stat info { };
+    struct stat info {};
     if (::fstat(fd, &info) != 0) {
         const int fehler = errno;
         ::close(fd);
         gesperrt().insert(pfad);
-        return { TLadeErgebnis::Unlesbar, Grund(fehler) };
+        return {TLadeErgebnis::Unlesbar, Grund(fehler)};
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
         gesperrt().insert(pfad);
-        return { TLadeErgebnis::Unlesbar,
-            S_ISDIR(info.st_mode) ? Grund(EISDIR) : QStringLiteral("Keine gewöhnliche Datei") };
+        return {TLadeErgebnis::Unlesbar,
+                S_ISDIR(info.st_mode) ? Grund(EISDIR) : QStringLiteral("Keine gewöhnliche Datei")};
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         const int fehler = errno;
         ::close(fd);
         gesperrt().insert(pfad);
-        return { TLadeErgebnis::Unlesbar, Grund(fehler) };
+        return {TLadeErgebnis::Unlesbar, Grund(fehler)};
     }
     char* p = static_cast<char*>(ziel);
     size_t rest = groesse;
@@ -191,7 +191,7 @@ TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, uns
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            ergebnis = { TLadeErgebnis::Unlesbar, Grund(errno) };
+            ergebnis = {TLadeErgebnis::Unlesbar, Grund(errno)};
             gesperrt().insert(pfad);
             break;
         }
@@ -220,7 +220,7 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
     }
 
     const QByteArray name = QFile::encodeName(pfad);
-    struct stat alt { };
+    struct stat alt {};
     const bool vorhanden = ::stat(name.constData(), &alt) == 0;
     if (vorhanden) {
         if (!S_ISREG(alt.st_mode))
@@ -232,8 +232,8 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
     const mode_t modusNeu = vorhanden ? (alt.st_mode & 07777) : MitUmask(modus);
 
     const QFileInfo info(pfad);
-    QByteArray vorlage = QFile::encodeName(
-        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray vorlage = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
+                                           + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(vorlage.data());
     if (fd < 0)
         return fehler(errno);
@@ -278,9 +278,8 @@ QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis)
 {
     if (ergebnis.Ok || ergebnis.Gesperrt)
         return {};
-    return QStringLiteral("Die Daten konnten nicht gespeichert werden: ")
-        + QDir::toNativeSeparators(ergebnis.Pfad) + QStringLiteral(" (") + ergebnis.Grund
-        + QStringLiteral(")");
+    return QStringLiteral("Die Daten konnten nicht gespeichert werden: ") + QDir::toNativeSeparators(ergebnis.Pfad)
+           + QStringLiteral(" (") + ergebnis.Grund + QStringLiteral(")");
 }
 
 void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis)
@@ -293,5 +292,5 @@ void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis)
 QString LadeFehlerText(const QString& pfad)
 {
     return QStringLiteral("Die Datei ") + QDir::toNativeSeparators(pfad)
-        + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert.");
+           + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert.");
 }
