@@ -22,7 +22,8 @@ bool AnzeigeVorhanden(const QByteArray& plattform, const QByteArray& display, co
 
 void BeendeMitStartfehler(const QString& text)
 {
-    std::fprintf(stderr, "Kostenwolf: %s\n", text.toLocal8Bit().constData());
+    const bool benannt = text.startsWith(QStringLiteral("Kostenwolf"));
+    std::fprintf(stderr, "%s%s\n", benannt ? "" : "Kostenwolf: ", text.toLocal8Bit().constData());
     std::fflush(stderr);
     if (AnzeigeVorhanden(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"))
         && !QCoreApplication::instance()) {

@@ -211,7 +211,8 @@ protected:
     QTemporaryDir ordner;
     TUmgebungsvariable xdg { "XDG_RUNTIME_DIR", std::nullopt };
     TUmgebungsvariable tmp { "TMPDIR", QFile::encodeName(ordner.filePath(QStringLiteral("tmp"))) };
-    TUmgebungsvariable cache { "XDG_CACHE_HOME", QFile::encodeName(ordner.filePath(QStringLiteral("cache"))) };
+    TUmgebungsvariable cache { "XDG_CACHE_HOME",
+        QFile::encodeName(ordner.filePath(QStringLiteral("cache"))) };
     TUmgebungsvariable heim { "HOME", QFile::encodeName(ordner.filePath(QStringLiteral("heim"))) };
 
     QString Tempordner() const

@@ -8,15 +8,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 #include <cstring>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -134,7 +134,8 @@ TEST_F(InstanceManagerTest, ALivingHolderBlocksAndItsDeathFreesTheLock)
     QProcess halter;
     // One process, so killing it leaves no child behind that inherited the lock.
     halter.start(QStringLiteral("/bin/bash"),
-        { QStringLiteral("-c"), QStringLiteral("exec 9>>\"$0\" && flock 9 && exec sleep 600"), muster.SperrPfad() });
+        { QStringLiteral("-c"), QStringLiteral("exec 9>>\"$0\" && flock 9 && exec sleep 600"),
+            muster.SperrPfad() });
     ASSERT_TRUE(halter.waitForStarted());
     {
         TInstanzSperre probe(muster.SperrPfad());
