@@ -73,18 +73,24 @@ void TInstanzSperre::Freigeben()
     fd = -1;
 }
 
-TDatenSperre SperreDatenverzeichnis(const QString& verzeichnis)
+TDatenSperre SperreDatenverzeichnis(const QString& verzeichnis, int millisekunden)
 {
     const int fd = ::open(QFile::encodeName(verzeichnis).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return TDatenSperre::NichtMoeglich;
-    int rc;
-    do
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
-    while (rc != 0 && errno == EINTR);
-    if (rc == 0)
-        return TDatenSperre::Gehalten; // the descriptor stays open on purpose
-    const int nummer = errno;
-    ::close(fd);
-    return nummer == EWOULDBLOCK ? TDatenSperre::Belegt : TDatenSperre::NichtMoeglich;
+    QDeadlineTimer frist(millisekunden);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return TDatenSperre::Gehalten; // the descriptor stays open on purpose
+        const int nummer = errno;
+        if (nummer != EWOULDBLOCK && nummer != EINTR) {
+            ::close(fd);
+            return TDatenSperre::NichtMoeglich;
+        }
+        if (frist.hasExpired()) {
+            ::close(fd);
+            return TDatenSperre::Belegt;
+        }
+        ::usleep(20000);
+    }
 }

@@ -35,5 +35,6 @@ enum class TDatenSperre {
 
 // The lock that keeps two instances off the same data files, whichever folder their
 // guards use: a kernel lock on the data folder itself, so nothing is added beside the
-// files, held for the rest of this process's life.
-TDatenSperre SperreDatenverzeichnis(const QString& verzeichnis);
+// files, held for the rest of this process's life. Waits a while for a holder that is
+// ending: an instance closes its socket before its last saves.
+TDatenSperre SperreDatenverzeichnis(const QString& verzeichnis, int millisekunden = 0);

@@ -25,14 +25,21 @@ void BeendeMitStartfehler(const QString& text)
     const bool benannt = text.startsWith(QStringLiteral("Kostenwolf"));
     std::fprintf(stderr, "%s%s\n", benannt ? "" : "Kostenwolf: ", text.toLocal8Bit().constData());
     std::fflush(stderr);
-    if (AnzeigeVorhanden(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"))
-        && !QCoreApplication::instance()) {
+    if (!AnzeigeVorhanden(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY")))
+        std::exit(1);
+    auto zeige = [&] {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Kostenwolf"), text, QMessageBox::Ok);
+        box.exec();
+    };
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        zeige();
+    }
+    else if (!QCoreApplication::instance()) {
         static int argc = 1;
         static char name[] = "kostenwolf";
         static char* argv[] = { name, nullptr };
         QApplication app(argc, argv);
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Kostenwolf"), text, QMessageBox::Ok);
-        box.exec();
+        zeige();
     }
     std::exit(1);
 }

@@ -154,7 +154,7 @@ void InstanceManagerStart(int argc, char** argv)
     // An instance started with another runtime folder (another XDG_RUNTIME_DIR, say)
     // has a socket this start cannot see; its hold on the data folder still shows.
     const QString daten = DatenVerzeichnis();
-    if (SperreDatenverzeichnis(daten) == TDatenSperre::Belegt)
+    if (SperreDatenverzeichnis(daten, Waechter ? Waechter->Sperrwartezeit : 5000) == TDatenSperre::Belegt)
         BeendeMitStartfehler(QStringLiteral("Kostenwolf läuft bereits mit den Daten in %1, ist aber "
                                             "von hier aus nicht erreichbar.")
                                  .arg(QDir::toNativeSeparators(daten)));
