@@ -40,10 +40,11 @@ bool IstPrivatesVerzeichnis(const QString& pfad, QString* fehler)
 
 namespace {
 
-// Room for a socket address: the path, a slash, the name and the closing zero.
+// Room for a socket address: the path, a slash, the name and the closing zero, and one
+// byte more, which QLocalServer insists on.
 bool PasstInSocketAdresse(const QString& verzeichnis, int laengsterName)
 {
-    return QFile::encodeName(verzeichnis).size() + 1 + laengsterName
+    return QFile::encodeName(verzeichnis).size() + 1 + laengsterName + 1
         < qsizetype(sizeof(sockaddr_un::sun_path));
 }
 

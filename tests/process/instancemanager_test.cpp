@@ -1,10 +1,13 @@
 #include "platform/InstanzServer.h"
 #include "platform/InstanzSperre.h"
+#include "platform/Laufzeitverzeichnis.h"
 #include "process/InstanceManager.h"
 #include "process/Programmaufruf.h"
+#include "support/Umgebungsvariable.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +19,7 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -171,6 +175,24 @@ TEST_F(InstanceManagerTest, UnacknowledgedHandOverStartsWithoutServer)
     EXPECT_FALSE(spaeter.Registriert());
     TInstanzSperre frei(muster.SperrPfad());
     EXPECT_EQ(frei.Warte(0), TInstanzSperre::Erhalten);
+}
+
+TEST_F(InstanceManagerTest, ARuntimeFolderNearTheSocketLimitStillServes)
+{
+    // Around the length a socket address can hold, the folder chosen must be one the
+    // server can listen in; a longer one gives way to the cache folder.
+    TUmgebungsvariable cache("XDG_CACHE_HOME", QFile::encodeName(ordner.filePath(QStringLiteral("c"))));
+    for (int laenge = 74; laenge <= 84; ++laenge) {
+        const QString pfad = ordner.filePath(QString(laenge - ordner.path().size() - 1, QLatin1Char('r')));
+        ASSERT_TRUE(QDir().mkpath(pfad));
+        ASSERT_EQ(::chmod(QFile::encodeName(pfad).constData(), 0700), 0);
+        TUmgebungsvariable xdg("XDG_RUNTIME_DIR", QFile::encodeName(pfad));
+        const TLaufzeitverzeichnis ort = Laufzeitverzeichnis(TInstanceManager::LaengsterName());
+        ASSERT_FALSE(ort.Pfad.isEmpty()) << ort.Fehler.toStdString();
+        TInstanceManager waechter(ort.Pfad);
+        ASSERT_EQ(waechter.Starte({}), TInstanceManager::ErsteInstanz) << laenge;
+        EXPECT_TRUE(waechter.Registriere()) << laenge << " " << waechter.Fehlertext().toStdString();
+    }
 }
 
 TEST_F(InstanceManagerTest, ReportsALockThatCannotBeMade)
