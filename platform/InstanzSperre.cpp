@@ -32,10 +32,11 @@ TInstanzSperre::TErgebnis TInstanzSperre::Warte(int millisekunden)
     };
 
     // O_NONBLOCK and O_NOFOLLOW: whatever sits at the name, a FIFO or a link, must not
-    // stall or redirect the start. The file is never removed: a lock on a file that is
-    // unlinked and made anew would let two starts hold "the" lock at once.
+    // stall or redirect the start. Read access is all flock needs, so a leftover file
+    // without write permission serves as well. The file is never removed: a lock on a
+    // file that is unlinked and made anew would let two starts hold "the" lock at once.
     const int neu = ::open(QFile::encodeName(pfad).constData(),
-        O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
     if (neu < 0)
         return fehler(errno == ELOOP ? EPERM : errno);
     struct stat info { };
