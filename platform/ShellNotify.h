@@ -2,7 +2,7 @@
 // component hands over the whole NOTIFYICONDATA record on every call, as the shell
 // wants it; the icon's clicks come back as the record's callback message, posted to
 // the record's window with the mouse message in LParam. The service behind the call
-// can be replaced: tests install the recording one below.
+// can be replaced: tests install a recording one (tests/support).
 #pragma once
 
 #include "platform/Icon.h"
@@ -78,39 +78,3 @@ bool Shell_NotifyIconA(uint32_t dwMessage, const NOTIFYICONDATA* lpData);
 QPoint GetCursorPos();
 // High bit set (negative) while the key is down; only VK_SHIFT, VK_CONTROL, VK_MENU.
 int16_t GetKeyState(int nVirtKey);
-
-// A notification area that records every call. It holds its icons like the shell
-// does: NIM_ADD fails for an icon already there (or when Infobereich is false),
-// NIM_MODIFY and NIM_DELETE fail for one that is not.
-struct TShellNotifyAufruf {
-    uint32_t Nachricht;
-    NOTIFYICONDATA Daten;
-    QString Tip() const { return TipText(Daten); }
-};
-
-class TShellNotifyAufzeichnung : public TShellNotifyDienst {
-public:
-    std::vector<TShellNotifyAufruf> Aufrufe;
-    // Whether the simulated desktop has a notification area at all.
-    bool Infobereich = true;
-    QPoint Cursor;
-    Qt::KeyboardModifiers Tasten;
-    // Icons now shown, by (hWnd, uID).
-    std::map<std::pair<HWND, uint32_t>, NOTIFYICONDATA> Symbole;
-
-    bool NotifyIcon(uint32_t nachricht, const NOTIFYICONDATA& daten) override;
-    QPoint Cursorposition() const override { return Cursor; }
-    Qt::KeyboardModifiers Tastatur() const override { return Tasten; }
-
-    // The user acts on the icon added last: its callback message with the mouse
-    // message, delivered at once. Returns false when no icon is shown.
-    bool Maus(uint32_t mausNachricht);
-    // The calls made with the given NIM_ code.
-    std::vector<TShellNotifyAufruf> AufrufeMit(uint32_t nachricht) const;
-
-private:
-    std::pair<HWND, uint32_t> zuletzt { 0, 0 };
-};
-
-// Installs a fresh recording service and returns it (owned by the shell layer).
-TShellNotifyAufzeichnung& ZeichneShellNotifyAuf();

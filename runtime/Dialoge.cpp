@@ -3,6 +3,24 @@
 namespace {
 QString titel = QStringLiteral("Kostenwolf");
 std::unique_ptr<TDialoge> installiert;
+
+// Before the program main installs its boxes: never a blocking box, the default
+// answer to every question.
+class TKeineDialoge : public TDialoge {
+public:
+    void ShowMessage(const QString&) override { }
+    int MessageDlg(const QString&, TMsgDlgType, TMsgDlgButtons knoepfe) override
+    {
+        return (knoepfe & mbNo) ? mrNo : mrOk;
+    }
+    QString InputBox(const QString&, const QString&, const QString& vorgabe, bool) override
+    {
+        return vorgabe;
+    }
+    void Fehler(const QString&) override { }
+    bool PrintDialog(QPrinter&) override { return false; }
+    QString SaveDialog(const TSaveDialogOptionen&) override { return {}; }
+};
 } // namespace
 
 QString AnwendungsTitel()
@@ -40,7 +58,7 @@ void InstalliereDialoge(std::unique_ptr<TDialoge> dialoge)
 TDialoge& Dialoge()
 {
     if (!installiert)
-        installiert = std::make_unique<TTestDialoge>(); // never a blocking box without a main
+        installiert = std::make_unique<TKeineDialoge>();
     return *installiert;
 }
 
@@ -62,81 +80,4 @@ QString InputBox(const QString& caption, const QString& prompt, const QString& v
 void FehlerMeldung(const QString& text)
 {
     Dialoge().Fehler(text);
-}
-
-TTestDialoge& InstalliereTestDialoge()
-{
-    auto dialoge = std::make_unique<TTestDialoge>();
-    TTestDialoge& ref = *dialoge;
-    InstalliereDialoge(std::move(dialoge));
-    return ref;
-}
-
-void TTestDialoge::Zeige(const TDialogAufruf& aufruf)
-{
-    Protokoll.push_back(aufruf);
-    if (BeiAnzeige)
-        BeiAnzeige(aufruf);
-}
-
-void TTestDialoge::ShowMessage(const QString& text)
-{
-    Zeige({TDialogAufruf::Nachricht, AnwendungsTitel(), text, {}, false, mtCustom, mbOK});
-}
-
-int TTestDialoge::MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe)
-{
-    Zeige({TDialogAufruf::Frage, MessageDlgCaption(typ), text, {}, false, typ, knoepfe});
-    if (Knopfantworten.empty())
-        return (knoepfe & mbNo) ? mrNo : mrOk;
-    const int antwort = Knopfantworten.front();
-    Knopfantworten.pop_front();
-    return antwort;
-}
-
-QString TTestDialoge::InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                               bool passwort)
-{
-    Zeige({TDialogAufruf::Eingabe, caption, prompt, vorgabe, passwort, mtCustom, mbOK | mbCancel});
-    if (Eingaben.empty())
-        return vorgabe;
-    const std::optional<QString> antwort = Eingaben.front();
-    Eingaben.pop_front();
-    // The edit line takes at most 255 characters.
-    return antwort ? antwort->left(255) : vorgabe;
-}
-
-void TTestDialoge::Fehler(const QString& text)
-{
-    Zeige({TDialogAufruf::Fehlerbox, AnwendungsTitel(), text, {}, false, mtError, mbOK});
-}
-
-bool TTestDialoge::PrintDialog(QPrinter&)
-{
-    Zeige({TDialogAufruf::Drucken, {}, {}, {}, false, mtCustom, mbOK | mbCancel});
-    if (Druckantworten.empty())
-        return false;
-    const bool antwort = Druckantworten.front();
-    Druckantworten.pop_front();
-    return antwort;
-}
-
-QString TTestDialoge::SaveDialog(const TSaveDialogOptionen& optionen)
-{
-    Zeige({TDialogAufruf::Speichern, optionen.Titel, optionen.Filter, optionen.FileName, false, mtCustom,
-           mbOK | mbCancel});
-    if (Dateinamen.empty())
-        return {};
-    const QString antwort = Dateinamen.front();
-    Dateinamen.pop_front();
-    return antwort;
-}
-
-QStringList TTestDialoge::Meldungen() const
-{
-    QStringList texte;
-    for (const TDialogAufruf& a : Protokoll)
-        if (a.art == TDialogAufruf::Nachricht || a.art == TDialogAufruf::Frage || a.art == TDialogAufruf::Fehlerbox)
-            texte << a.text;
-    return texte;
 }

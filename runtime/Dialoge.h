@@ -1,15 +1,11 @@
 // The dialog functions of the class library. The program main installs the Qt
-// implementation from platform/; tests install TTestDialoge, which records every text
-// shown and answers from a script.
+// implementation from platform/; tests install scriptable ones (tests/support). Until
+// one is installed, no box is shown and every question gets its default answer.
 #pragma once
 
 #include <QString>
 #include <QStringList>
-#include <deque>
-#include <functional>
 #include <memory>
-#include <optional>
-#include <vector>
 
 class QPrinter;
 
@@ -39,8 +35,9 @@ public:
     virtual void ShowMessage(const QString& text) = 0;
     virtual int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe) = 0;
     // Returns the typed text on "OK" and the preset answer on "Abbrechen".
-    virtual QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                             bool passwort) = 0;
+    virtual QString InputBox(
+        const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+        = 0;
     virtual void Fehler(const QString& text) = 0;
     // The print dialog: true when the user confirmed; the printer is set up by it.
     virtual bool PrintDialog(QPrinter& drucker) = 0;
@@ -54,50 +51,6 @@ TDialoge& Dialoge();
 // The familiar free functions.
 void ShowMessage(const QString& text);
 int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe);
-QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                 bool passwort = false);
+QString InputBox(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort = false);
 void FehlerMeldung(const QString& text);
-
-// The scriptable dialogs for tests.
-struct TDialogAufruf {
-    enum Art { Nachricht, Frage, Eingabe, Fehlerbox, Drucken, Speichern } art;
-    QString caption;
-    QString text; // message or prompt
-    QString vorgabe;
-    bool passwort = false;
-    TMsgDlgType typ = mtCustom;
-    TMsgDlgButtons knoepfe = 0;
-};
-
-class TTestDialoge : public TDialoge {
-public:
-    // Every dialog shown, in order.
-    std::vector<TDialogAufruf> Protokoll;
-    // Answers, taken in order by the dialogs that need one: MessageDlg takes an int
-    // (mrYes...), InputBox a text (std::nullopt there = "Abbrechen"), PrintDialog a
-    // bool, SaveDialog a file name. Without a scripted answer: MessageDlg mrNo,
-    // InputBox "Abbrechen", PrintDialog false, SaveDialog cancelled.
-    std::deque<int> Knopfantworten;
-    std::deque<std::optional<QString>> Eingaben;
-    std::deque<bool> Druckantworten;
-    std::deque<QString> Dateinamen;
-    // Called with each dialog as it is "open" (a modal loop would run here).
-    std::function<void(const TDialogAufruf&)> BeiAnzeige;
-
-    void ShowMessage(const QString& text) override;
-    int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe) override;
-    QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                     bool passwort) override;
-    void Fehler(const QString& text) override;
-    bool PrintDialog(QPrinter& drucker) override;
-    QString SaveDialog(const TSaveDialogOptionen& optionen) override;
-
-    // Texts of all message boxes (ShowMessage, MessageDlg, error box) in order.
-    QStringList Meldungen() const;
-
-private:
-    void Zeige(const TDialogAufruf& aufruf);
-};
-
-// Installs fresh TTestDialoge and returns them (owned by the dialog functions).
-TTestDialoge& InstalliereTestDialoge();

@@ -2,7 +2,6 @@
 
 namespace {
 TShellOeffner oeffner;
-QStringList aufgezeichnet;
 } // namespace
 
 void InstalliereShellOeffner(TShellOeffner neu)
@@ -13,16 +12,6 @@ void InstalliereShellOeffner(TShellOeffner neu)
 bool ShellExecuteOpen(const QString& ziel)
 {
     return oeffner ? oeffner(ziel) : false;
-}
-
-QStringList& ZeichneShellAuf()
-{
-    aufgezeichnet.clear();
-    oeffner = [](const QString& ziel) {
-        aufgezeichnet << ziel;
-        return true;
-    };
-    return aufgezeichnet;
 }
 
 QString HerstellerHomepage()

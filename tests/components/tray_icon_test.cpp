@@ -1,6 +1,7 @@
 #include "components/TrayIcon.h"
 #include "platform/Anwendung.h"
 #include "platform/ShellNotify.h"
+#include "support/ShellNotifyAufzeichnung.h"
 #include "support/Testumgebung.h"
 
 #include <QApplication>

@@ -1,12 +1,13 @@
 #include "runtime/Dialoge.h"
+#include "support/TestDialoge.h"
 
 #include <gtest/gtest.h>
 
 TEST(TestDialogs, RecordAndAnswerFromTheScript)
 {
     TTestDialoge& d = InstalliereTestDialoge();
-    d.Knopfantworten = {mrYes};
-    d.Eingaben = {QString(300, QLatin1Char('a')), std::nullopt};
+    d.Knopfantworten = { mrYes };
+    d.Eingaben = { QString(300, QLatin1Char('a')), std::nullopt };
     int offen = 0;
     d.BeiAnzeige = [&](const TDialogAufruf&) { ++offen; };
 
@@ -23,5 +24,5 @@ TEST(TestDialogs, RecordAndAnswerFromTheScript)
     EXPECT_EQ(d.Protokoll[1].caption, "Bestätigen");
     EXPECT_TRUE(d.Protokoll[3].passwort);
     EXPECT_FALSE(d.Protokoll[4].passwort);
-    EXPECT_EQ(d.Meldungen(), (QStringList{"Hallo", "Sicher?", "Noch mal?", "kaputt"}));
+    EXPECT_EQ(d.Meldungen(), (QStringList { "Hallo", "Sicher?", "Noch mal?", "kaputt" }));
 }

@@ -5,6 +5,7 @@
 #include "runtime/Shell.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
+#include "support/ShellAufzeichnung.h"
 
 #include <QFile>
 #include <cstring>

@@ -2,8 +2,8 @@
 // scriptable dialogs, a recorded shell, empty data and tariffs, the real clock.
 #pragma once
 
-#include "runtime/Dialoge.h"
 #include "store/Daten.h"
+#include "support/TestDialoge.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
