@@ -7,11 +7,6 @@
 
 namespace {
 
-bool GueltigerBenutzer(int u)
-{
-    return u >= 1 && u <= Daten.BenutzerAnzahl && u <= MaxBenutzer;
-}
-
 int Anzahl()
 {
     return Daten.BenutzerAnzahl > MaxBenutzer ? MaxBenutzer : Daten.BenutzerAnzahl;
@@ -37,7 +32,7 @@ QStringList BenutzerNamen()
 
 QString AktBenutzerName()
 {
-    if (AktBenutzer < 1 || AktBenutzer > MaxBenutzer)
+    if (!GueltigerBenutzer(AktBenutzer))
         return {};
     return Daten.Benutzer[AktBenutzer].Name.Text();
 }
@@ -112,7 +107,7 @@ TEntfernenErgebnis EntferneBenutzer(int u)
 {
     if (Daten.BenutzerAnzahl <= 1)
         return TEntfernenErgebnis::LetzterBenutzer;
-    if (!GueltigerBenutzer(u))
+    if (!VorhandenerBenutzer(u))
         return TEntfernenErgebnis::Ungueltig;
     if (u == AktBenutzer)
         return TEntfernenErgebnis::Angemeldet;
@@ -150,7 +145,7 @@ QString EntfernenMeldung(TEntfernenErgebnis ergebnis)
 
 TWechselErgebnis WechsleBenutzer(int k, const QString& kennwort)
 {
-    if (!GueltigerBenutzer(k))
+    if (!VorhandenerBenutzer(k))
         return TWechselErgebnis::Ungueltig;
     const TBenutzer& b = Daten.Benutzer[k];
     if (!b.Kennwort.Leer() && b.Kennwort.Text() != kennwort)

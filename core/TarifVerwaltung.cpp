@@ -157,7 +157,7 @@ void AlleTarifeLoeschen()
 
 bool TarifWaehlen(int slot)
 {
-    if (slot < 1 || slot > MaxTarife || AktBenutzer < 1 || AktBenutzer > MaxBenutzer)
+    if (slot < 1 || slot > MaxTarife || !GueltigerBenutzer(AktBenutzer))
         return false;
     SetzeAktTarif(slot);
     Daten.Benutzer[AktBenutzer].TarifNr = uint8_t(slot);
@@ -166,7 +166,7 @@ bool TarifWaehlen(int slot)
 
 int TarifDesAktBenutzers()
 {
-    if (AktBenutzer < 1 || AktBenutzer > MaxBenutzer)
+    if (!GueltigerBenutzer(AktBenutzer))
         return 0;
     return Daten.Benutzer[AktBenutzer].TarifNr;
 }

@@ -49,7 +49,7 @@ const TMonat& BerichtsMonat(int monat)
         std::memset(&m, 0, sizeof m);
         return m;
     }();
-    if (AktBenutzer < 1 || AktBenutzer > MaxBenutzer || monat < 1 || monat > 12)
+    if (!GueltigerBenutzer(AktBenutzer) || monat < 1 || monat > 12)
         return leer;
     return Daten.Benutzer[AktBenutzer].Monate[monat];
 }
@@ -209,10 +209,7 @@ void TForm4::MonatAnzeigen()
 
 QStringList TForm4::AusgabeZeilen(bool einruecken) const
 {
-    const QTreeWidgetItem* knoten = TreeView1->currentItem();
-    const QString name = knoten ? knoten->text(0) : MonatsName(GewaehlterMonat);
-    const QString ueberschrift
-        = name + QLatin1Char(' ') + QString::number(BerichtsJahr(Now(), GewaehlterMonat));
+    const QString ueberschrift = BerichtsUeberschrift(GewaehlterMonat, BerichtsJahr(Now(), GewaehlterMonat));
 
     QStringList zeilen { QString(), ueberschrift, QString() };
     const QString text = Memo1->toPlainText();
@@ -237,9 +234,7 @@ void TForm4::Button1Click(QObject*)
     QPrinter& drucker = Drucker();
     if (!Dialoge().PrintDialog(drucker))
         return;
-    const QTreeWidgetItem* knoten = TreeView1->currentItem();
-    const QString name = knoten ? knoten->text(0) : MonatsName(GewaehlterMonat);
-    drucker.setDocName(name + QString::number(BerichtsJahr(Now(), GewaehlterMonat)));
+    drucker.setDocName(BerichtsDokumentName(GewaehlterMonat, BerichtsJahr(Now(), GewaehlterMonat)));
     // The view stays as it is: the printout is laid out from a copy.
     const std::unique_ptr<QTextDocument> dokument = DruckDokument();
     if (!DruckeDokument(*dokument, drucker)) {
@@ -251,9 +246,7 @@ void TForm4::Button1Click(QObject*)
 
 void TForm4::Button2Click(QObject*)
 {
-    const QTreeWidgetItem* knoten = TreeView1->currentItem();
-    const QString name = knoten ? knoten->text(0) : MonatsName(GewaehlterMonat);
-    SaveDialog1.FileName = name + QString::number(BerichtsJahr(Now(), GewaehlterMonat));
+    SaveDialog1.FileName = BerichtsDokumentName(GewaehlterMonat, BerichtsJahr(Now(), GewaehlterMonat));
     const QString pfad = Dialoge().SaveDialog(SaveDialog1);
     if (pfad.isEmpty())
         return;

@@ -67,7 +67,7 @@ void TForm2::StartBenutzerAnzeigen()
         r->setAutoExclusive(false);
         r->setChecked(false);
     }
-    if (Daten.StartBenutzer >= 1 && Daten.StartBenutzer <= MaxBenutzer)
+    if (GueltigerBenutzer(Daten.StartBenutzer))
         knoepfe[Daten.StartBenutzer - 1]->setChecked(true);
     for (QRadioButton* r : knoepfe)
         r->setAutoExclusive(true);

@@ -28,11 +28,6 @@ double Verbindungspreis(TDateTime dauer, const TTarif& tarif)
 
 namespace {
 
-bool GueltigerBenutzer(int u)
-{
-    return u >= 1 && u <= MaxBenutzer;
-}
-
 // The slot the user logs into; a damaged month number falls back to slot 0, which
 // every reader ignores, rather than leading outside the record.
 TMonat& AktuellerMonat(TBenutzer& b)

@@ -38,6 +38,13 @@ struct TBenutzer {
 
 constexpr int MaxBenutzer = 4;
 
+// A number that can index Daten.Benutzer; whether that user exists is
+// VorhandenerBenutzer's question.
+constexpr bool GueltigerBenutzer(int u)
+{
+    return u >= 1 && u <= MaxBenutzer;
+}
+
 // Users are numbered 1..4 as everywhere in the program.
 struct TBenutzerFeld {
     TBenutzer Eintrag[MaxBenutzer];
@@ -82,6 +89,12 @@ static_assert(offsetof(TDaten, MinimiertStarten) == 2'372'357);
 extern TDaten Daten;
 // The current user 1..4; 0 until start-up has logged somebody in.
 extern uint8_t AktBenutzer;
+
+// One of the users the record holds (1..BenutzerAnzahl).
+inline bool VorhandenerBenutzer(int u)
+{
+    return GueltigerBenutzer(u) && u <= Daten.BenutzerAnzahl;
+}
 
 QString DatenPfad();
 

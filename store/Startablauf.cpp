@@ -14,19 +14,19 @@ void RichteErstenStartEin()
 int AnzumeldenderBenutzer()
 {
     const int u = Daten.StartBenutzer;
-    if (u < 1 || u > Daten.BenutzerAnzahl || u > MaxBenutzer)
+    if (!VorhandenerBenutzer(u))
         return 1;
     return u;
 }
 
 bool HatKennwort(int u)
 {
-    return u >= 1 && u <= MaxBenutzer && !Daten.Benutzer[u].Kennwort.Leer();
+    return GueltigerBenutzer(u) && !Daten.Benutzer[u].Kennwort.Leer();
 }
 
 bool KennwortPasst(int u, const QString& eingabe)
 {
-    if (u < 1 || u > MaxBenutzer)
+    if (!GueltigerBenutzer(u))
         return false;
     return Daten.Benutzer[u].Kennwort.Text() == eingabe;
 }
