@@ -17,8 +17,8 @@ struct TVergleich {
 
 class TVerhaeltnisse : public benchmark::ConsoleReporter {
 public:
-    explicit TVerhaeltnisse(std::vector<TVergleich> vergleiche)
-        : vergleiche(std::move(vergleiche))
+    explicit TVerhaeltnisse(std::vector<TVergleich> paare)
+        : vergleiche(std::move(paare))
     {
     }
 

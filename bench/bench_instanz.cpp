@@ -38,7 +38,7 @@ public:
     {
         adresse.sun_family = AF_UNIX;
         const QByteArray name = QFile::encodeName(pfad);
-        std::memcpy(adresse.sun_path, name.constData(), name.size());
+        std::memcpy(adresse.sun_path, name.constData(), size_t(name.size()));
         horcher = ::socket(AF_UNIX, SOCK_STREAM, 0);
         if (::bind(horcher, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) != 0
             || ::listen(horcher, 8) != 0)
@@ -64,13 +64,13 @@ private:
             TNachrichtLeser leser;
             char puffer[256];
             while (leser.Zustand() == TNachrichtLeser::Unvollstaendig) {
-                const ssize_t n = ::read(fd, puffer, qMin<qsizetype>(sizeof puffer, leser.Fehlend()));
+                const ssize_t n = ::read(fd, puffer, size_t(qMin<qsizetype>(sizeof puffer, leser.Fehlend())));
                 if (n <= 0)
                     break;
                 leser.Lies(QByteArray(puffer, n));
             }
             const QByteArray antwort = KodiereAntwort(1);
-            if (::write(fd, antwort.constData(), antwort.size()) != antwort.size())
+            if (::write(fd, antwort.constData(), size_t(antwort.size())) != antwort.size())
                 std::abort();
             ::close(fd);
         }
@@ -87,7 +87,7 @@ void Basis_SocketRundreise(benchmark::State& state)
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         char antwort[4];
         if (::connect(fd, reinterpret_cast<const sockaddr*>(&server.adresse), sizeof server.adresse) != 0
-            || ::write(fd, nachricht.constData(), nachricht.size()) != nachricht.size()
+            || ::write(fd, nachricht.constData(), size_t(nachricht.size())) != nachricht.size()
             || ::read(fd, antwort, 4) != 4)
             std::abort();
         ::close(fd);

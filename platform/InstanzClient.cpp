@@ -37,7 +37,7 @@ TUebergabe SendeNachricht(const QString& pfad, const TCopyData& nachricht, int m
         ergebnis.Fehlertext = QStringLiteral("%1 (der Pfad ist zu lang)").arg(pfad);
         return ergebnis;
     }
-    std::memcpy(adresse.sun_path, name.constData(), name.size());
+    std::memcpy(adresse.sun_path, name.constData(), size_t(name.size()));
 
     TDeskriptor socket;
     socket.fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -70,7 +70,7 @@ TUebergabe SendeNachricht(const QString& pfad, const TCopyData& nachricht, int m
     const QByteArray text = KodiereNachricht(nachricht);
     for (qsizetype gesendet = 0; gesendet < text.size();) {
         const ssize_t n
-            = ::send(socket.fd, text.constData() + gesendet, text.size() - gesendet, MSG_NOSIGNAL);
+            = ::send(socket.fd, text.constData() + gesendet, size_t(text.size() - gesendet), MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -83,7 +83,7 @@ TUebergabe SendeNachricht(const QString& pfad, const TCopyData& nachricht, int m
 
     char antwort[AntwortGroesse];
     for (qsizetype gelesen = 0; gelesen < AntwortGroesse;) {
-        const ssize_t n = ::recv(socket.fd, antwort + gelesen, AntwortGroesse - gelesen, 0);
+        const ssize_t n = ::recv(socket.fd, antwort + gelesen, size_t(AntwortGroesse - gelesen), 0);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {

@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TInstanzSperre::TInstanzSperre(const QString& pfad)
-    : pfad(pfad)
+TInstanzSperre::TInstanzSperre(const QString& datei)
+    : pfad(datei)
 {
 }
 

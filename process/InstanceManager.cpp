@@ -20,8 +20,8 @@ const char* const FensterTitel = "Kostenwolf";
 
 } // namespace
 
-TInstanceManager::TInstanceManager(const QString& verzeichnis)
-    : verzeichnis(verzeichnis)
+TInstanceManager::TInstanceManager(const QString& ordner)
+    : verzeichnis(ordner)
 {
 }
 

@@ -231,15 +231,15 @@ std::unique_ptr<QTextDocument> TForm4::DruckDokument() const
 
 void TForm4::Button1Click(QObject*)
 {
-    QPrinter& drucker = Drucker();
-    if (!Dialoge().PrintDialog(drucker))
+    QPrinter& zieldrucker = Drucker();
+    if (!Dialoge().PrintDialog(zieldrucker))
         return;
-    drucker.setDocName(BerichtsDokumentName(GewaehlterMonat, BerichtsJahr(Now(), GewaehlterMonat)));
+    zieldrucker.setDocName(BerichtsDokumentName(GewaehlterMonat, BerichtsJahr(Now(), GewaehlterMonat)));
     // The view stays as it is: the printout is laid out from a copy.
     const std::unique_ptr<QTextDocument> dokument = DruckDokument();
-    if (!DruckeDokument(*dokument, drucker)) {
-        const QString ziel
-            = drucker.outputFileName().isEmpty() ? drucker.printerName() : drucker.outputFileName();
+    if (!DruckeDokument(*dokument, zieldrucker)) {
+        const QString ziel = zieldrucker.outputFileName().isEmpty() ? zieldrucker.printerName()
+                                                                    : zieldrucker.outputFileName();
         FehlerMeldung(QStringLiteral("Der Monat konnte nicht gedruckt werden (Drucker: %1).").arg(ziel));
     }
 }

@@ -89,7 +89,7 @@ protected:
             auto* sin = reinterpret_cast<sockaddr_in*>(&ifr.ifr_addr);
             sin->sin_family = AF_INET;
             ASSERT_EQ(::inet_pton(AF_INET, text, &sin->sin_addr), 1);
-            Steuere(befehl, ifr);
+            Steuere(static_cast<unsigned long>(befehl), ifr);
         }
     }
 

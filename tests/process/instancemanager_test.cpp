@@ -50,7 +50,7 @@ void LasseToteSocketDateiZurueck(const QString& pfad)
     sockaddr_un adresse {};
     adresse.sun_family = AF_UNIX;
     const QByteArray name = QFile::encodeName(pfad);
-    std::memcpy(adresse.sun_path, name.constData(), name.size());
+    std::memcpy(adresse.sun_path, name.constData(), size_t(name.size()));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ::bind(fd, reinterpret_cast<sockaddr*>(&adresse), sizeof adresse);
     ::listen(fd, 1);

@@ -80,6 +80,6 @@ INSTANTIATE_TEST_SUITE_P(Locales, SystemFormate,
         TZeile { "fr_CH", ",", "dd.mm.yyyy", "hh.nn:ss", ".", "04.07.1999", "13.05:09" },
         // Without regional settings: the German formats the program was made for.
         TZeile { "C", ",", "dd.mm.yyyy", "hh:nn:ss", ":", "04.07.1999", "13:05:09" }),
-    [](const ::testing::TestParamInfo<TZeile>& info) { return std::string(info.param.locale); });
+    [](const ::testing::TestParamInfo<TZeile>& zeile) { return std::string(zeile.param.locale); });
 
 } // namespace
