@@ -26,7 +26,7 @@ QString Systemfehler(const QString& pfad, int fehlernummer)
 
 } // namespace
 
-TUebergabe SendeNachricht(const QString& pfad, const TCopyData& nachricht, int millisekunden)
+TUebergabe UebergibAnInstanz(const QString& pfad, const TCopyData& nachricht, int millisekunden)
 {
     TUebergabe ergebnis;
     const QByteArray name = QFile::encodeName(pfad);

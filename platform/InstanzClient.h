@@ -21,4 +21,4 @@ struct TUebergabe {
 
 // Sends one message to the server at pfad and waits at most millisekunden for each of
 // connecting and answering.
-TUebergabe SendeNachricht(const QString& pfad, const TCopyData& nachricht, int millisekunden);
+TUebergabe UebergibAnInstanz(const QString& pfad, const TCopyData& nachricht, int millisekunden);

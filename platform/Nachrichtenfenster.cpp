@@ -42,7 +42,7 @@ bool IsWindow(HWND fenster)
     return Fenster().count(fenster) != 0;
 }
 
-intptr_t SendeNachricht(HWND fenster, uint32_t msg, uintptr_t wParam, intptr_t lParam)
+intptr_t SendeFensterNachricht(HWND fenster, uint32_t msg, uintptr_t wParam, intptr_t lParam)
 {
     const auto it = Fenster().find(fenster);
     if (it == Fenster().end())
@@ -57,7 +57,7 @@ intptr_t SendeNachricht(HWND fenster, uint32_t msg, uintptr_t wParam, intptr_t l
 void StelleNachrichtZu(HWND fenster, uint32_t msg, uintptr_t wParam, intptr_t lParam)
 {
     QTimer::singleShot(
-        0, QCoreApplication::instance(), [=] { SendeNachricht(fenster, msg, wParam, lParam); });
+        0, QCoreApplication::instance(), [=] { SendeFensterNachricht(fenster, msg, wParam, lParam); });
 }
 
 void SendeAnAlleFenster(uint32_t msg, uintptr_t wParam, intptr_t lParam)
@@ -67,5 +67,5 @@ void SendeAnAlleFenster(uint32_t msg, uintptr_t wParam, intptr_t lParam)
         alle.push_back(handle);
     // Each by its handle: a window removed by an earlier one gets nothing.
     for (const HWND handle : alle)
-        SendeNachricht(handle, msg, wParam, lParam);
+        SendeFensterNachricht(handle, msg, wParam, lParam);
 }

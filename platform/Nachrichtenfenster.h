@@ -39,7 +39,7 @@ void DeallocateHWnd(HWND fenster);
 bool IsWindow(HWND fenster);
 
 // Delivers a message at once and returns the procedure's result (0 for no window).
-intptr_t SendeNachricht(HWND fenster, uint32_t msg, uintptr_t wParam = 0, intptr_t lParam = 0);
+intptr_t SendeFensterNachricht(HWND fenster, uint32_t msg, uintptr_t wParam = 0, intptr_t lParam = 0);
 // Queues a message for the GUI thread's event loop, as the shell posts its
 // notifications; the window is looked up only when the message is delivered.
 void StelleNachrichtZu(HWND fenster, uint32_t msg, uintptr_t wParam = 0, intptr_t lParam = 0);

@@ -61,7 +61,7 @@ TInstanceManager::TStart TInstanceManager::Starte(const QByteArray& erstesArgume
     }
 
     const TUebergabe uebergabe
-        = SendeNachricht(ServerPfad(), TCopyData { 0, erstesArgument }, Antwortwartezeit);
+        = UebergibAnInstanz(ServerPfad(), TCopyData { 0, erstesArgument }, Antwortwartezeit);
     switch (uebergabe.Ergebnis) {
     case TUebergabe::KeinServer:
         // Holding the lock, nobody can be setting up a server: a socket file that refuses

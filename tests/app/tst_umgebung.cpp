@@ -107,7 +107,7 @@ class TestUmgebung : public QObject {
 
     static bool ServerAntwortet(const QString& laufzeit)
     {
-        const TUebergabe uebergabe = SendeNachricht(TInstanceManager(laufzeit).ServerPfad(), {}, 2000);
+        const TUebergabe uebergabe = UebergibAnInstanz(TInstanceManager(laufzeit).ServerPfad(), {}, 2000);
         return uebergabe.Ergebnis == TUebergabe::Beantwortet && uebergabe.Antwort == 1;
     }
 

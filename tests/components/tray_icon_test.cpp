@@ -227,10 +227,10 @@ TEST_F(TrayIconTest, ModifierKeysMoveAndUnknownMessages)
 
     // Only the callback message is a mouse notification; other messages do nothing.
     ereignisse.clear();
-    SendeNachricht(tray.Fenster(), 0x402, 0, WM_LBUTTONUP);
+    SendeFensterNachricht(tray.Fenster(), 0x402, 0, WM_LBUTTONUP);
     EXPECT_TRUE(ereignisse.isEmpty());
-    EXPECT_EQ(SendeNachricht(tray.Fenster(), WM_QUERYENDSESSION), 1);
-    EXPECT_EQ(SendeNachricht(tray.Fenster(), WM_ENDSESSION, 0), 0);
+    EXPECT_EQ(SendeFensterNachricht(tray.Fenster(), WM_QUERYENDSESSION), 1);
+    EXPECT_EQ(SendeFensterNachricht(tray.Fenster(), WM_ENDSESSION, 0), 0);
     EXPECT_TRUE(tray.IconAngezeigt()); // the session goes on: the icon stays
 }
 
@@ -350,7 +350,7 @@ TEST_F(TrayIconTest, DestructionRemovesIconHooksAndCallbacks)
     EXPECT_FALSE(IsWindow(fensterHandle));
 
     QApplication::processEvents();
-    EXPECT_EQ(SendeNachricht(fensterHandle, 0x401, 0, WM_LBUTTONDOWN), 0);
+    EXPECT_EQ(SendeFensterNachricht(fensterHandle, 0x401, 0, WM_LBUTTONDOWN), 0);
     EXPECT_FALSE(shell.Maus(WM_LBUTTONUP));
     EXPECT_TRUE(ereignisse.isEmpty());
 

@@ -47,7 +47,7 @@ template <typename F> bool WarteAuf(F bedingung, int millisekunden = 10000)
 TUebergabe SendeUndBediene(const QString& pfad, const TCopyData& nachricht, int wartezeit = 10000)
 {
     auto ergebnis
-        = std::async(std::launch::async, [&] { return SendeNachricht(pfad, nachricht, wartezeit); });
+        = std::async(std::launch::async, [&] { return UebergibAnInstanz(pfad, nachricht, wartezeit); });
     WarteAuf([&] { return ergebnis.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000);
     return ergebnis.get();
 }
@@ -142,7 +142,7 @@ TEST_F(InstanzServerTest, AnswersEachMessageAndClosesWhenDone)
 
     server.Schliesse();
     EXPECT_FALSE(QFile::exists(pfad));
-    EXPECT_EQ(SendeNachricht(pfad, { 0, "abc" }, 1000).Ergebnis, TUebergabe::KeinServer);
+    EXPECT_EQ(UebergibAnInstanz(pfad, { 0, "abc" }, 1000).Ergebnis, TUebergabe::KeinServer);
 }
 
 TEST_F(InstanzServerTest, TurnsAwayOversizedAndSilentClients)
@@ -186,24 +186,24 @@ TEST(InstanzClient, TellsAMissingOrDeadServerFromAnUnansweredOne)
 {
     QTemporaryDir ordner;
     const QString pfad = ordner.filePath(QStringLiteral("server"));
-    EXPECT_EQ(SendeNachricht(pfad, {}, 1000).Ergebnis, TUebergabe::KeinServer);
+    EXPECT_EQ(UebergibAnInstanz(pfad, {}, 1000).Ergebnis, TUebergabe::KeinServer);
 
     {
         TInstanzServer tot;
         ASSERT_TRUE(tot.Lausche(pfad));
     }
     QFile::copy(QStringLiteral("/dev/null"), pfad); // not a socket at all
-    EXPECT_EQ(SendeNachricht(pfad, {}, 1000).Ergebnis, TUebergabe::KeinServer);
+    EXPECT_EQ(UebergibAnInstanz(pfad, {}, 1000).Ergebnis, TUebergabe::KeinServer);
     QFile::remove(pfad);
 
     // A server that accepts but never answers: this thread does not serve it.
     TInstanzServer haengt;
     ASSERT_TRUE(haengt.Lausche(pfad));
-    const TUebergabe ergebnis = SendeNachricht(pfad, { 0, "abc" }, 300);
+    const TUebergabe ergebnis = UebergibAnInstanz(pfad, { 0, "abc" }, 300);
     EXPECT_EQ(ergebnis.Ergebnis, TUebergabe::KeineAntwort);
 
     const QString langerPfad = ordner.filePath(QString(120, 'x'));
-    EXPECT_EQ(SendeNachricht(langerPfad, {}, 300).Ergebnis, TUebergabe::Fehler);
+    EXPECT_EQ(UebergibAnInstanz(langerPfad, {}, 300).Ergebnis, TUebergabe::Fehler);
 }
 
 class LaufzeitverzeichnisTest : public ::testing::Test {

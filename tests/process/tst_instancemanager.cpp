@@ -44,7 +44,7 @@ class TestInstanceManager : public QObject {
     // The running instance answers a hand-over: its server is up.
     bool ServerAntwortet() const
     {
-        const TUebergabe uebergabe = SendeNachricht(ServerPfad(), {}, 2000);
+        const TUebergabe uebergabe = UebergibAnInstanz(ServerPfad(), {}, 2000);
         return uebergabe.Ergebnis == TUebergabe::Beantwortet && uebergabe.Antwort == 1;
     }
 
