@@ -4,6 +4,7 @@
 #include "components/TrayIcon.h"
 #include "core/BenutzerVerwaltung.h"
 #include "platform/Anwendung.h"
+#include "platform/Gestaltung.h"
 #include "platform/ProgrammIcon.h"
 #include "process/Info.h"
 #include "report/Konto.h"
@@ -125,9 +126,7 @@ void TForm1::BaueFenster()
     // Single border, system menu and minimize button; the window cannot be maximized.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    QFont schrift(QStringLiteral("MS Sans Serif"));
-    schrift.setPixelSize(11); // 8 points at 96 dpi
-    setFont(schrift);
+    setFont(DesignSchrift());
 
     auto* flaeche = new QWidget(this);
     flaeche->setObjectName(QStringLiteral("Flaeche"));
@@ -144,10 +143,7 @@ void TForm1::BaueFenster()
     URLLabel->setFont(unterstrichen);
     // Only the word itself is the link.
     URLLabel->resize(URLLabel->sizeHint().width(), URLLabel->height());
-    QPalette blau = URLLabel->palette();
-    blau.setColor(QPalette::WindowText, Qt::blue);
-    URLLabel->setPalette(blau);
-    URLLabel->setCursor(Qt::PointingHandCursor);
+    AlsVerweis(URLLabel);
     URLLabel->installEventFilter(this);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -1,5 +1,6 @@
 #include "process/Info.h"
 
+#include "platform/Gestaltung.h"
 #include "platform/ProgrammIcon.h"
 #include "runtime/Shell.h"
 
@@ -56,13 +57,10 @@ void NimmTextbreite(QLabel* label)
     label->resize(label->sizeHint());
 }
 
-void AlsVerweis(QLabel* label, QObject* beobachter)
+void KlickbarerVerweis(QLabel* label, QObject* beobachter)
 {
     Fett(label, true);
-    QPalette blau = label->palette();
-    blau.setColor(QPalette::WindowText, Qt::blue);
-    label->setPalette(blau);
-    label->setCursor(Qt::PointingHandCursor);
+    AlsVerweis(label);
     label->installEventFilter(beobachter);
 }
 
@@ -76,10 +74,7 @@ TForm3::TForm3(QWidget* parent)
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Info"));
     setWindowIcon(ProgrammIcon());
-    QFont schrift(QStringLiteral("MS Sans Serif"));
-    schrift.setStyleHint(QFont::SansSerif);
-    schrift.setPixelSize(11);
-    setFont(schrift);
+    setFont(DesignSchrift());
     setFixedSize(312, 298);
     move(200, 108);
 
@@ -104,7 +99,7 @@ TForm3::TForm3(QWidget* parent)
     NimmTextbreite(Label7);
     EMailLabel = NeuesLabel(Panel1, "EMailLabel", HerstellerEMail(), 113, 150, 130, 13);
     EMailLabel->setAttribute(Qt::WA_TranslucentBackground);
-    AlsVerweis(EMailLabel, this);
+    KlickbarerVerweis(EMailLabel, this);
     NimmTextbreite(EMailLabel);
     // Fonts wider than the designed one would push a long address out of the panel; the
     // row then moves left as a whole and stays readable.
@@ -120,7 +115,7 @@ TForm3::TForm3(QWidget* parent)
         Panel2, "Label6", QStringLiteral("Weitere Programme, finden Sie unter:"), 5, 5, 301, 46, 19);
     Label6->setWordWrap(true);
     URLLabel = NeuesLabel(Panel2, "URLLabel", HerstellerHomepage(), 5, 55, 301, 20, 16);
-    AlsVerweis(URLLabel, this);
+    KlickbarerVerweis(URLLabel, this);
 
     Label4 = NeuesLabel(
         Panel1, "Label4", QStringLiteral("Orginalgröße der *.exe: 565.248 Byte"), 5, 255, 301, 13);

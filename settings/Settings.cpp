@@ -5,6 +5,7 @@
 #include "core/BenutzerVerwaltung.h"
 #include "core/TarifVerwaltung.h"
 #include "platform/Benannt.h"
+#include "platform/Gestaltung.h"
 #include "platform/ProgrammIcon.h"
 #include "runtime/Dialoge.h"
 #include "settings/Seitenbausteine.h"
@@ -44,10 +45,7 @@ void TForm2::BaueFenster()
 {
     setWindowTitle(QStringLiteral("Einstellungen"));
     setWindowIcon(ProgrammIcon());
-    QFont schrift(QStringLiteral("MS Sans Serif"));
-    schrift.setStyleHint(QFont::SansSerif);
-    schrift.setPixelSize(11); // 8 points at 96 dpi
-    setFont(schrift);
+    setFont(DesignSchrift());
     setFixedSize(407, 235);
 
     auto* layout = new QHBoxLayout(this);
@@ -102,8 +100,7 @@ QWidget* TForm2::BaueUpdateSeite()
         f.setBold(true);
         f.setUnderline(true);
         l->setFont(f);
-        l->setStyleSheet(QStringLiteral("color: blue"));
-        l->setCursor(Qt::PointingHandCursor);
+        AlsVerweis(l);
         l->setEnabled(false);
         layout->addWidget(l);
     }
