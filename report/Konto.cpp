@@ -1,5 +1,6 @@
 #include "report/Konto.h"
 
+#include "core/CsvExport.h"
 #include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
 #include "report/BerichtsDatei.h"
@@ -12,7 +13,6 @@
 #include "store/Daten.h"
 #include "store/Tarife.h"
 
-#include <algorithm>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -25,6 +25,7 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 
 TForm4* Form4 = nullptr;
@@ -55,6 +56,11 @@ const TMonat& BerichtsMonat(int monat)
 }
 
 } // namespace
+
+bool AlsCsvGewaehlt(int filterIndex, const QString& pfad)
+{
+    return filterIndex == CsvFilter || pfad.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+}
 
 TForm4::TForm4(QWidget* parent)
     : QDialog(parent)
@@ -136,7 +142,7 @@ TForm4::TForm4(QWidget* parent)
     layout->addLayout(oben, 1);
     layout->addWidget(Panel1);
 
-    SaveDialog1.Filter = QStringLiteral("Text-Datei (*.txt)|*.txt");
+    SaveDialog1.Filter = QStringLiteral("Text-Datei (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
     SaveDialog1.DefaultExt = QStringLiteral("txt");
 
     connect(TreeView1, &QTreeWidget::currentItemChanged, this,
@@ -257,8 +263,10 @@ void TForm4::Button2Click(QObject*)
     const QString pfad = Dialoge().SaveDialog(SaveDialog1);
     if (pfad.isEmpty())
         return;
-    const QByteArray rtf = RtfDokument(AusgabeZeilen(false), BerichtSchrift, BerichtPunkte);
-    const TExportErgebnis ergebnis = SchreibeBerichtsDatei(pfad, rtf);
+    const QByteArray inhalt = AlsCsvGewaehlt(SaveDialog1.FilterIndex, pfad)
+        ? MonatAlsCsv(BerichtsMonat(GewaehlterMonat))
+        : RtfDokument(AusgabeZeilen(false), BerichtSchrift, BerichtPunkte);
+    const TExportErgebnis ergebnis = SchreibeBerichtsDatei(pfad, inhalt);
     if (ergebnis != TExportErgebnis::Geschrieben)
         FehlerMeldung(ExportFehlerText(ergebnis, pfad));
 }

@@ -71,3 +71,8 @@ extern int GewaehlterMonat;
 
 // Rebuilds the report in Form4.
 void MonatAnzeigen();
+
+// The save dialog's second filter writes the month as CSV; so does a name ending in
+// ".csv" whichever filter was left chosen. Everything else is the RTF export.
+constexpr int CsvFilter = 2;
+bool AlsCsvGewaehlt(int filterIndex, const QString& pfad);

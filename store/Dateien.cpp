@@ -143,30 +143,15 @@ QString DatenVerzeichnis()
     return verzeichnis;
 }
 
-TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, unsigned modus)
+namespace {
+
+// Fills 'ziel' from the open file; a short file fills only the beginning.
+TLadeErgebnis LeseOffeneDatei(int fd, void* ziel, size_t groesse)
 {
-    const QByteArray name = QFile::encodeName(pfad);
-    gesperrt().remove(pfad);
-    TLadeErgebnis ergebnis;
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT) {
-            ergebnis = {TLadeErgebnis::Unlesbar, Grund(errno)};
-            gesperrt().insert(pfad);
-            return ergebnis;
-        }
-        const int neu = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, MitUmask(modus));
-        if (neu < 0)
-            return {TLadeErgebnis::NichtAngelegt, Grund(errno)};
-        ::close(neu);
-        return {TLadeErgebnis::Angelegt, {}};
-    }
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         const int fehler = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        gesperrt().insert(pfad);
-        return {TLadeErgebnis::Unlesbar, Grund(fehler ? fehler : EIO)};
+        return { TLadeErgebnis::Unlesbar, Grund(fehler ? fehler : EIO) };
     }
     char* p = static_cast<char*>(ziel);
     size_t rest = groesse;
@@ -175,15 +160,47 @@ TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, uns
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            ergebnis = {TLadeErgebnis::Unlesbar, Grund(errno)};
-            gesperrt().insert(pfad);
-            break;
+            return { TLadeErgebnis::Unlesbar, Grund(errno) };
         }
         if (n == 0)
-            break; // a short file fills only the beginning
+            break;
         p += n;
         rest -= size_t(n);
     }
+    return {};
+}
+
+} // namespace
+
+TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, unsigned modus)
+{
+    const QByteArray name = QFile::encodeName(pfad);
+    gesperrt().remove(pfad);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            gesperrt().insert(pfad);
+            return { TLadeErgebnis::Unlesbar, Grund(errno) };
+        }
+        const int neu = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, MitUmask(modus));
+        if (neu < 0)
+            return { TLadeErgebnis::NichtAngelegt, Grund(errno) };
+        ::close(neu);
+        return { TLadeErgebnis::Angelegt, {} };
+    }
+    const TLadeErgebnis ergebnis = LeseOffeneDatei(fd, ziel, groesse);
+    ::close(fd);
+    if (ergebnis.art == TLadeErgebnis::Unlesbar)
+        gesperrt().insert(pfad);
+    return ergebnis;
+}
+
+TLadeErgebnis LeseDatensatzNurLesend(const QString& pfad, void* ziel, size_t groesse)
+{
+    const int fd = ::open(QFile::encodeName(pfad).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return { TLadeErgebnis::Unlesbar, Grund(errno) };
+    const TLadeErgebnis ergebnis = LeseOffeneDatei(fd, ziel, groesse);
     ::close(fd);
     return ergebnis;
 }
@@ -204,7 +221,7 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
     }
 
     const QByteArray name = QFile::encodeName(pfad);
-    struct stat alt {};
+    struct stat alt { };
     const bool vorhanden = ::stat(name.constData(), &alt) == 0;
     if (vorhanden) {
         if (!S_ISREG(alt.st_mode))
@@ -216,8 +233,8 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
     const mode_t modusNeu = vorhanden ? (alt.st_mode & 07777) : MitUmask(modus);
 
     const QFileInfo info(pfad);
-    QByteArray vorlage = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
-                                           + QStringLiteral(".XXXXXX"));
+    QByteArray vorlage = QFile::encodeName(
+        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(vorlage.data());
     if (fd < 0)
         return fehler(errno);
@@ -262,8 +279,9 @@ QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis)
 {
     if (ergebnis.Ok || ergebnis.Gesperrt)
         return {};
-    return QStringLiteral("Die Daten konnten nicht gespeichert werden: ") + QDir::toNativeSeparators(ergebnis.Pfad)
-           + QStringLiteral(" (") + ergebnis.Grund + QStringLiteral(")");
+    return QStringLiteral("Die Daten konnten nicht gespeichert werden: ")
+        + QDir::toNativeSeparators(ergebnis.Pfad) + QStringLiteral(" (") + ergebnis.Grund
+        + QStringLiteral(")");
 }
 
 void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis)
@@ -276,5 +294,5 @@ void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis)
 QString LadeFehlerText(const QString& pfad)
 {
     return QStringLiteral("Die Datei ") + QDir::toNativeSeparators(pfad)
-           + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert.");
+        + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert.");
 }

@@ -14,7 +14,8 @@ struct TLadeErgebnis {
         Angelegt, // missing and created empty
         NichtAngelegt, // missing and could not be created: data stay as they are
         Unlesbar, // exists but cannot be read: left untouched, never saved over
-    } art = Geladen;
+    } art
+        = Geladen;
     QString Grund;
 };
 
@@ -30,6 +31,10 @@ struct TSpeicherErgebnis {
 // Reads up to 'groesse' bytes from the start of the file into 'ziel'; bytes the file
 // lacks keep their previous content. A missing file is created empty with 'modus'.
 TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, unsigned modus);
+
+// Reads as LeseDatensatz, but never writes and never changes what later saves do: a
+// missing file is Unlesbar. For callers that only look at the data (the command line).
+TLadeErgebnis LeseDatensatzNurLesend(const QString& pfad, void* ziel, size_t groesse);
 
 // Replaces the first 'groesse' bytes of the file crash-safe: a temporary file in the
 // same directory receives the record and the old file's tail, is flushed to disk and
