@@ -93,10 +93,6 @@ std::optional<QString> KennwortVomTerminal(const QString& benutzer)
         ::close(fd);
         return std::nullopt;
     }
-    const QByteArray frage
-        = (QStringLiteral("Kennwort für ") + Anfuehrung(benutzer) + QStringLiteral(": ")).toLocal8Bit();
-    (void)!::write(fd, frage.constData(), size_t(frage.size()));
-
     TerminalFd = fd;
     TerminalVorher = vorher;
     const int signale[] = { SIGINT, SIGTERM, SIGHUP, SIGQUIT };
@@ -105,7 +101,12 @@ std::optional<QString> KennwortVomTerminal(const QString& benutzer)
     termios still = vorher;
     still.c_lflag &= ~tcflag_t(ECHO);
     still.c_lflag |= ECHONL; // the Enter key still moves to the next line
+    // Echo goes off before the prompt appears: switching drops what was typed ahead, so
+    // an answer to the prompt must come after it.
     ::tcsetattr(fd, TCSAFLUSH, &still);
+    const QByteArray frage
+        = (QStringLiteral("Kennwort für ") + Anfuehrung(benutzer) + QStringLiteral(": ")).toLocal8Bit();
+    (void)!::write(fd, frage.constData(), size_t(frage.size()));
 
     const std::optional<QByteArray> zeile = LiesZeile(fd);
 
