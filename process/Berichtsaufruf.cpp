@@ -322,7 +322,12 @@ void BeantworteBerichtsAufruf(int argc, char** argv)
         return vonStdin ? KennwortVonStdin() : KennwortVomTerminal(benutzer);
     };
     int code = FuehreBerichtAus(argumente, Now(), kanaele);
-    if (std::fflush(stdout) != 0 && code == BerichtFertig)
-        code = 1; // a report that did not reach its reader is no success
+    const bool geschrieben = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!geschrieben && code == BerichtFertig) {
+        // A report that did not reach its reader (a full disk behind a redirection) is no
+        // success; the documented codes are for the data, so this one stands apart.
+        kanaele.Meldung(QStringLiteral("Der Bericht konnte nicht ausgegeben werden."));
+        code = 1;
+    }
     std::exit(code);
 }
