@@ -3,6 +3,7 @@
 #include "runtime/Format.h"
 
 #include <QDateTime>
+#include <chrono>
 #include <cmath>
 
 namespace {
@@ -81,13 +82,34 @@ void SetzeUhr(std::optional<TDateTime> fest)
     festeUhr = fest;
 }
 
+namespace {
+std::optional<int64_t> festeMonotoneUhr;
+}
+
+int64_t MonotoneMillisekunden()
+{
+    if (festeMonotoneUhr)
+        return *festeMonotoneUhr;
+    if (festeUhr)
+        return std::llround(*festeUhr * double(MSecsPerDay));
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void SetzeMonotoneUhr(std::optional<int64_t> fest)
+{
+    festeMonotoneUhr = fest;
+}
+
 TDateTime Now()
 {
     if (festeUhr)
         return *festeUhr;
     const QDateTime jetzt = QDateTime::currentDateTime();
     const QDate d = jetzt.date();
-    return EncodeDate(d.year(), d.month(), d.day()) + jetzt.time().msecsSinceStartOfDay() / double(MSecsPerDay);
+    return EncodeDate(d.year(), d.month(), d.day())
+        + jetzt.time().msecsSinceStartOfDay() / double(MSecsPerDay);
 }
 
 TDateTime EncodeDate(int jahr, int monat, int tag)
