@@ -212,7 +212,8 @@ private slots:
             Trage(anna.Monate[2], 0, "Tag", 1);
             Trage(anna.Monate[3], 0, "Tag", 7); // March of last year
             anna.Monate[3].SummeKosten = 7;
-            Trage(Daten.Benutzer[2].Monate[3], 0, "Tag", 3); // Bernd last ran in a March: kept, even a year on
+            Trage(
+                Daten.Benutzer[2].Monate[3], 0, "Tag", 3); // Bernd last ran in a March: kept, even a year on
         });
         Starte();
         const TBenutzer& anna = Daten.Benutzer[1];
