@@ -178,6 +178,9 @@ void TForm1::FormCreate(QObject*)
 {
     FStartLaeuft = true;
 
+    // Saves that were killed half-way leave their temporary files behind.
+    RaeumeTemporaereAuf(DatenPfad());
+    RaeumeTemporaereAuf(TarifePfad());
     const TLadeErgebnis daten = LadeDaten();
     const TLadeErgebnis tarife = LadeTarife();
     if (daten.art == TLadeErgebnis::Unlesbar)
