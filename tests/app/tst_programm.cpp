@@ -153,7 +153,7 @@ private slots:
         QTest::qWait(5000);
         SchreibeDatei(verbindung, "");
         QTest::qWait(2500);
-        BeendeMitSigterm(programm);
+        BeendeMitSignal(programm);
 
         const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
         QVERIFY(daten);
@@ -189,7 +189,7 @@ private slots:
         Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
         QVERIFY(programm.waitForStarted());
         QTest::qWait(3500);
-        BeendeMitSigterm(programm); // not held up by "Das Verbindungsprotokoll ... ist voll"
+        BeendeMitSignal(programm); // not held up by "Das Verbindungsprotokoll ... ist voll"
 
         const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
         QVERIFY(daten);
