@@ -170,6 +170,8 @@ std::vector<TRasVerbindung> TRasNetworkManager::Verbindungen()
 
 void TRasNetworkManager::Frage()
 {
+    if (!FBus.isConnected()) // no system bus at all: nobody to ask, now or later
+        return;
     if (FOffen) {
         FNochmal = true;
         return;

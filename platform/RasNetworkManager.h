@@ -82,3 +82,22 @@ private:
     std::map<QString, std::uint32_t> FKennungen;
     std::uint32_t FNaechsteKennung = 1;
 };
+
+// NetworkManager while it is ready, the other source otherwise. Both give the same
+// address for the same link, so a switch between them raises no event.
+class TRasVorrang : public TRasQuelle {
+public:
+    TRasVorrang(TRasNetworkManager& nm, TRasQuelle& sonst)
+        : FNm(nm)
+        , FSonst(sonst)
+    {
+    }
+    std::vector<TRasVerbindung> Verbindungen() override
+    {
+        return FNm.Bereit() ? FNm.Verbindungen() : FSonst.Verbindungen();
+    }
+
+private:
+    TRasNetworkManager& FNm;
+    TRasQuelle& FSonst;
+};

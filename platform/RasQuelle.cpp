@@ -38,9 +38,10 @@ public:
     {
         if (const char* datei = Simulation())
             return TRasSimulation(datei).Verbindungen();
-        if (TRasNetworkManager* nm = NetworkManager(); nm && nm->Bereit())
-            return nm->Verbindungen();
-        return TRasSchnittstellen(Muster()).Verbindungen();
+        TRasSchnittstellen schnittstellen(Muster());
+        if (TRasNetworkManager* nm = NetworkManager())
+            return TRasVorrang(*nm, schnittstellen).Verbindungen();
+        return schnittstellen.Verbindungen();
     }
 };
 
