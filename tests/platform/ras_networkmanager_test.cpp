@@ -228,6 +228,9 @@ TEST_F(NetworkManagerQuelle, LeavingAndComingBackSwitchesSourceWithoutAFalseEven
     EXPECT_EQ(detektor.IP(), "10.64.0.5");
 
     ASSERT_TRUE(Nm.Starte()) << Nm.Fehler().toStdString();
+    // Ready before the connection shows, so that only the new one's signals bring it.
+    ASSERT_TRUE(WarteAuf([&] { return quelle->Bereit(); }));
+    ASSERT_TRUE(quelle->Verbindungen().empty());
     const QString wieder
         = Nm.Aktiv("Mobilfunk", "gsm", Nm.Geraet("modem0", "ppp0", Nm::Modem, 0), Nm::WirdAufgebaut);
     Nm.Zustand(wieder, Nm::Steht, "10.64.0.5");
