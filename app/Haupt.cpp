@@ -2,6 +2,7 @@
 
 #include "components/InternetDetect.h"
 #include "components/TrayIcon.h"
+#include "core/Budget.h"
 #include "platform/Anwendung.h"
 #include "platform/ProgrammIcon.h"
 #include "process/Info.h"
@@ -72,7 +73,8 @@ TForm1::TForm1(QWidget* parent, TStart start)
 
     TrayIcon1 = new TTrayIcon(this);
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
-    TrayIcon1->SetHint(QStringLiteral("Kostenwolf - 0,00DM"));
+    FHintBasis = QStringLiteral("Kostenwolf - 0,00DM");
+    TrayIcon1->SetHint(FHintBasis);
     TrayIcon1->PopupMenu = PopupMenu1;
     TrayIcon1->OnDblClick = [this](QObject* Sender) { TrayIcon1DblClick(Sender); };
 
@@ -173,6 +175,8 @@ void TForm1::FormCreate(QObject*)
         ShowMessage(LadeFehlerText(DatenPfad()));
     if (tarife.art == TLadeErgebnis::Unlesbar)
         ShowMessage(LadeFehlerText(TarifePfad()));
+    if (const QString budgetMeldung = LadeBudgets(); !budgetMeldung.isEmpty())
+        ShowMessage(budgetMeldung);
 
     // Replaces the tray icon's minimize hook; its restore hook stays.
     Application().OnMinimize = [form = QPointer<TForm1>(this)](QObject* Sender) {
@@ -197,6 +201,9 @@ void TForm1::FormCreate(QObject*)
 
     int jahr, monat, tag;
     DecodeDate(Now(), jahr, monat, tag);
+    for (int u = 1; u <= Daten.BenutzerAnzahl && u <= MaxBenutzer; ++u)
+        if (Daten.Benutzer[u].MonatNr != monat)
+            Budgets().NeuerMonat(u);
     WechsleMonat(monat);
 
     if (Daten.Benutzer[AktBenutzer].TarifNr == 0)
@@ -205,6 +212,7 @@ void TForm1::FormCreate(QObject*)
     Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
 
     FStartLaeuft = false;
+    PruefeBudget();
     GibGehalteneVerbindungenFrei();
 }
 
@@ -281,8 +289,11 @@ void TForm1::Beenden2Click(QObject*)
 
 void TForm1::Einstellungen1Click(QObject*)
 {
-    if (Form2)
+    if (Form2) {
         Form2->exec();
+        // The budget, or the user it is measured for, may have changed.
+        PruefeBudget();
+    }
 }
 
 void TForm1::Info1Click(QObject*)
@@ -346,10 +357,34 @@ void TForm1::URLLabelClick(QObject*)
     ShellExecuteOpen(HerstellerHomepage());
 }
 
-void TForm1::SetzeHint(const QString& text)
+void TForm1::PruefeBudget()
 {
+    const bool benutzer = KannProtokollieren();
+    // A connection ended is in the month already; only a running one adds its cost.
+    const double betrag
+        = benutzer ? MonatsSumme(AktBenutzer) + (Timer1->isActive() ? Verbindungskosten : 0) : 0;
     if (TrayIcon1)
-        TrayIcon1->SetHint(text);
+        TrayIcon1->SetHint(
+            FHintBasis + BudgetHinweis(betrag, benutzer ? Budgets().Budget(AktBenutzer) : TBudget {}));
+    if (!benutzer)
+        return;
+    if (const std::optional<QString> warnung = Budgets().Pruefe(AktBenutzer, betrag, Now()))
+        ZeigeBudgetWarnung(*warnung);
+}
+
+void TForm1::ZeigeBudgetWarnung(const QString& text)
+{
+    if (TrayIcon1 && TrayIcon1->ZeigeWarnung(text))
+        return;
+    // No balloon to be had: a note on the main window that nothing waits for.
+    if (!FBudgetNotiz) {
+        FBudgetNotiz = new QMessageBox(QMessageBox::Warning, AnwendungsTitel(), text, QMessageBox::Ok, this);
+        FBudgetNotiz->setObjectName(QStringLiteral("BudgetNotiz"));
+        FBudgetNotiz->setAttribute(Qt::WA_DeleteOnClose);
+        FBudgetNotiz->setWindowModality(Qt::NonModal);
+    }
+    FBudgetNotiz->setText(text);
+    FBudgetNotiz->show();
 }
 
 bool TForm1::KannProtokollieren() const
@@ -377,7 +412,8 @@ void TForm1::Timer1Timer(QObject*)
     Verbindungskosten = Verbindungspreis(dauer, AktTarif);
     KostenLabel->setText(BetragText(Verbindungskosten));
     ZeitLabel->setText(DauerToStr(dauer));
-    SetzeHint(DauerToStr(dauer) + QStringLiteral(" - ") + BetragText(Verbindungskosten));
+    FHintBasis = DauerToStr(dauer) + QStringLiteral(" - ") + BetragText(Verbindungskosten);
+    PruefeBudget();
 }
 
 void TForm1::InternetDetect1Disconnect(QObject*)
@@ -401,6 +437,8 @@ void TForm1::Protokolliere(bool abschluss)
     const TProtokollErgebnis ergebnis
         = ProtokolliereVerbindung(AktBenutzer, AktTarif, Now(), Verbindungsdauer, Verbindungskosten);
     Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
+    if (abschluss)
+        PruefeBudget();
     if (abschluss) {
         const TSpeicherErgebnis gespeichert = SpeichereDaten();
         ShowMessage(QStringLiteral("Die Verbindung kostete: ") + BetragText(Verbindungskosten));

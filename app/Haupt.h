@@ -12,6 +12,8 @@
 #include "runtime/Datum.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <utility>
 #include <vector>
@@ -102,8 +104,14 @@ private:
     // user's month; 'abschluss' = a normal disconnect (save, tell the cost).
     void Protokolliere(bool abschluss);
     void GibGehalteneVerbindungenFrei();
-    void SetzeHint(const QString& text);
     bool ImTray() const;
+    // The month so far and the running connection against the current user's budget:
+    // warns of a level newly reached and brings the hint's share of the budget up to date.
+    void PruefeBudget();
+    void ZeigeBudgetWarnung(const QString& text);
+
+    QString FHintBasis; // the hint without the share of the budget
+    QPointer<QMessageBox> FBudgetNotiz; // the warning where no notification area shows it
 
     bool FStartLaeuft = false;
     bool FStartAbgebrochen = false;
