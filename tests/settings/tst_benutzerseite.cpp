@@ -1,11 +1,13 @@
 // The user accounts page of the settings window: adding, removing and switching users
 // through the list, the prompts and the main window's labels.
 #include "app/Haupt.h"
+#include "core/Budget.h"
 #include "settings/Settings.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -363,6 +365,64 @@ private slots:
         QCOMPARE(AktTarif.Preis, 1.0);
         QCOMPARE(Labels(), (QStringList { "Standardbenutzer", "Diesen Monat: 0 DM", "00:00:00", "0,00 DM" }));
         QCOMPARE(f.PageControl1->currentWidget(), f.TabBenutzer);
+    }
+
+    void monatsbudgetDesGewaehltenBenutzers()
+    {
+        Benutzer(2, QStringLiteral("Bernd"));
+        Tarife[1].Name.Setze(QStringLiteral("Abend"));
+        QVERIFY(SpeichereDaten().Ok);
+        QVERIFY(SpeichereTarife().Ok);
+        const auto inhalt = [this](const char* name) {
+            QFile datei(umgebung->Pfad(QString::fromLatin1(name)));
+            return datei.open(QIODevice::ReadOnly) ? datei.readAll() : QByteArray();
+        };
+        const QByteArray daten = inhalt("Daten.kwd"), tarife = inhalt("Tarife.kwt");
+
+        TForm2& f = Oeffne();
+        // No line selected: the current user's, who has none yet.
+        QCOMPARE(f.EBudget->text(), QString());
+        QCOMPARE(f.EWarnstufen->text(), QStringLiteral("80, 100"));
+
+        Waehle(QStringLiteral("Bernd"));
+        f.EBudget->setText(QStringLiteral("49,5"));
+        f.EWarnstufen->setText(QStringLiteral("100 50"));
+        f.BudgetBtn->click();
+        QVERIFY(dialoge().Meldungen().isEmpty());
+        QCOMPARE(Budgets().Budget(2).Betrag, 49.5);
+        QCOMPARE(Budgets().Budget(2).Warnstufen, (QList<int> { 50, 100 }));
+        QCOMPARE(f.EBudget->text(), QStringLiteral("49,50"));
+        QCOMPARE(f.EWarnstufen->text(), QStringLiteral("50, 100"));
+        QVERIFY(!Budgets().Budget(1).Gesetzt());
+
+        Waehle(QStringLiteral("Standardbenutzer"));
+        QCOMPARE(f.EBudget->text(), QString());
+        Waehle(QStringLiteral("Bernd"));
+        QCOMPARE(f.EBudget->text(), QStringLiteral("49,50"));
+
+        // Wrong entries are refused and change nothing.
+        f.EBudget->setText(QStringLiteral("-3"));
+        f.BudgetBtn->click();
+        f.EBudget->setText(QStringLiteral("30"));
+        f.EWarnstufen->setText(QStringLiteral("80 %"));
+        f.BudgetBtn->click();
+        QCOMPARE(dialoge().Meldungen().size(), 2);
+        QCOMPARE(Budgets().Budget(2).Betrag, 49.5);
+
+        // The budget lives beside the data files, which stay as they were, also
+        // after the window's save.
+        f.SchliessenBtn2->click();
+        QVERIFY(QFile::exists(umgebung->Pfad(BudgetDateiName)));
+        QCOMPARE(inhalt("Daten.kwd"), daten);
+        QCOMPARE(inhalt("Tarife.kwt"), tarife);
+
+        // An empty field takes it away.
+        f.show();
+        Waehle(QStringLiteral("Bernd"));
+        f.EBudget->clear();
+        f.BudgetBtn->click();
+        LadeBudgets();
+        QVERIFY(!Budgets().Budget(2).Gesetzt());
     }
 
     void schliessenSpeichert()
