@@ -170,6 +170,29 @@ private slots:
             (QStringList {
                 ueber, QStringLiteral("Kostenwolf: Monatsbudget überschritten (6,00 von 5,00 DM)") }));
     }
+
+    void eineBeschaedigteEinstellungsdateiHeisstKeineBudgetsUndEineMeldung()
+    {
+        Anna();
+        QVERIFY(SpeichereDaten().Ok);
+        QVERIFY(SpeichereTarife().Ok);
+        const char roh[] = "[Budget1\nName=Anna\n\xff\x00Monatsbudget=1\n";
+        const QByteArray kaputt(roh, sizeof roh - 1);
+        QFile datei(umgebung->Pfad(BudgetDateiName));
+        QVERIFY(datei.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        datei.write(kaputt);
+        datei.close();
+
+        Starte(TForm1::TStart::MitStartablauf);
+        QCOMPARE(umgebung->Dialoge->Meldungen().size(), 1);
+        QVERIFY(umgebung->Dialoge->Meldungen().front().contains(BudgetDateiName));
+        Ticks(30);
+        QVERIFY(shell->Sprechblasen.empty());
+        QCOMPARE(form->TrayIcon1->Hint(), QStringLiteral("00:30:00 - 3 DM"));
+        form->close();
+        QVERIFY(datei.open(QIODevice::ReadOnly));
+        QCOMPARE(datei.readAll(), kaputt);
+    }
 };
 
 QTEST_MAIN(TestHauptBudget)
