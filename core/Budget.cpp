@@ -205,6 +205,9 @@ QString TBudgets::SetzeBudget(int u, const TBudget& budget)
 {
     if (u < 1 || u > MaxBenutzer)
         return QStringLiteral("Kein Benutzer an Position %1.").arg(u);
+    // Refused as a whole: a budget that held for this run only would look saved.
+    if (gesperrt)
+        return Schreibe(u, u);
     if (!budget.Gesetzt()) {
         if (!eintraege[u])
             return {};

@@ -1,7 +1,6 @@
 #include "core/Budget.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
-#include "store/Tarife.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,28 +9,18 @@
 
 namespace {
 
-QByteArray Inhalt(const QString& pfad)
+TDateTime Am(int jahr, int monat, int tag)
 {
-    QFile datei(pfad);
-    return datei.open(QIODevice::ReadOnly) ? datei.readAll() : QByteArray();
-}
-
-void Schreibe(const QString& pfad, const QByteArray& inhalt)
-{
-    QFile datei(pfad);
-    ASSERT_TRUE(datei.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    datei.write(inhalt);
+    return EncodeDate(jahr, monat, tag) + 0.5;
 }
 
 class Budgets : public ::testing::Test {
 protected:
     QTemporaryDir verzeichnis;
-    QString ini;
+    QString ini = verzeichnis.filePath(BudgetDateiName);
 
     void SetUp() override
     {
-        ASSERT_TRUE(verzeichnis.isValid());
-        ini = verzeichnis.filePath(BudgetDateiName);
         FormatSettings = DeutscheFormate();
         std::memset(&Daten, 0, sizeof Daten);
         Daten.BenutzerAnzahl = 3;
@@ -40,202 +29,105 @@ protected:
         Daten.Benutzer[3].Name.Setze(QStringLiteral("Cäcilie"));
     }
 
-    // A fresh program run reading the same file.
+    // A later run of the program reading the same file.
     TBudgets Neustart() const
     {
         TBudgets b;
         b.Lade(ini);
         return b;
     }
-
-    static TDateTime Am(int jahr, int monat, int tag) { return EncodeDate(jahr, monat, tag) + 0.5; }
 };
 
-TEST(BudgetRegeln, TexteUndStufenRechnenInGanzenPfennig)
+TEST(BudgetRegeln, StufenUndAnteilInGanzenPfennigUndDieEingabeDerStufen)
 {
-    FormatSettings = DeutscheFormate();
-    EXPECT_EQ(BudgetWarnText(80, 40, 50),
-        QStringLiteral("Kostenwolf: 80 % des Monatsbudgets erreicht (40,00 von 50,00 DM)"));
-    EXPECT_EQ(BudgetWarnText(100, 51.2, 50),
-        QStringLiteral("Kostenwolf: Monatsbudget überschritten (51,20 von 50,00 DM)"));
-
-    // 0.1 + 0.7 is 0.7999...: the level is still reached at 80 Pfennig of 1 DM.
-    EXPECT_TRUE(StufeErreicht(0.1 + 0.7, 1, 80));
+    EXPECT_TRUE(StufeErreicht(0.1 + 0.7, 1, 80)); // 0.7999... DM are 80 Pfennig
     EXPECT_FALSE(StufeErreicht(39.99, 50, 80));
-    EXPECT_FALSE(StufeErreicht(1000, 0, 80));
-
-    EXPECT_EQ(BudgetProzent(31, 50), 62);
-    EXPECT_EQ(BudgetProzent(49.99, 50), 99); // never rounded up to a full budget
+    EXPECT_EQ(BudgetProzent(49.99, 50), 99); // a budget not yet spent never reads 100 %
     EXPECT_EQ(BudgetProzent(75, 50), 150);
-    EXPECT_EQ(BudgetHinweis(31, TBudget { 50, StandardWarnstufen }), QStringLiteral(" (Budget: 62 %)"));
-    EXPECT_EQ(BudgetHinweis(31, TBudget {}), QString());
 
     EXPECT_EQ(LiesWarnstufen(QStringLiteral(" 100; 50,80 80 ")), (QList<int> { 50, 80, 100 }));
-    EXPECT_FALSE(LiesWarnstufen(QString()));
-    EXPECT_FALSE(LiesWarnstufen(QStringLiteral("80, 0")));
-    EXPECT_FALSE(LiesWarnstufen(QStringLiteral("80 %")));
-    EXPECT_FALSE(LiesWarnstufen(QStringLiteral("1001")));
+    for (const char* falsch : { "", "80, 0", "80 %", "1001" })
+        EXPECT_FALSE(LiesWarnstufen(QString::fromLatin1(falsch))) << falsch;
 }
 
-TEST_F(Budgets, EineLaufendeVerbindungWarntJedeStufeEinmalUndNurDieHoechste)
+TEST_F(Budgets, JedeStufeWarntEinmalImMonatAuchUeberEinenNeustartHinweg)
 {
     TBudgets b;
     EXPECT_EQ(b.Lade(ini), TBudgets::TLadeZustand::Fehlt);
-    EXPECT_TRUE(b.LadeMeldung().isEmpty());
     ASSERT_TRUE(b.SetzeBudget(1, { 50, StandardWarnstufen }).isEmpty());
-
-    // Month so far 30 DM, the running connection adds 0,40 DM a tick.
-    QStringList warnungen;
-    const TDateTime jetzt = Am(2026, 12, 8);
-    for (int tick = 0; tick <= 60; ++tick)
-        if (auto w = b.Pruefe(1, 30 + tick * 0.4, jetzt))
-            warnungen << *w;
-    EXPECT_EQ(warnungen,
-        (QStringList { QStringLiteral("Kostenwolf: 80 % des Monatsbudgets erreicht (40,00 von 50,00 DM)"),
-            QStringLiteral("Kostenwolf: Monatsbudget überschritten (50,00 von 50,00 DM)") }));
-
-    // Starting already beyond both levels tells only the worse one, once.
     ASSERT_TRUE(b.SetzeBudget(2, { 20, StandardWarnstufen }).isEmpty());
-    EXPECT_EQ(b.Pruefe(2, 25, jetzt),
+    const TDateTime dezember = Am(2026, 12, 8);
+
+    EXPECT_FALSE(b.Pruefe(1, 39.99, dezember));
+    EXPECT_TRUE(b.Pruefe(1, 40, dezember));
+    EXPECT_FALSE(b.Pruefe(1, 45, dezember));
+    // Beyond both levels at once only the worse is told.
+    EXPECT_EQ(b.Pruefe(2, 25, dezember),
         std::optional(QStringLiteral("Kostenwolf: Monatsbudget überschritten (25,00 von 20,00 DM)")));
-    EXPECT_FALSE(b.Pruefe(2, 26, jetzt));
+    EXPECT_FALSE(b.Pruefe(2, 26, dezember));
+    EXPECT_FALSE(b.Pruefe(3, 1e6, dezember)); // no budget, no warning
 
-    // Without a budget nothing warns, however high the month.
-    EXPECT_FALSE(b.Pruefe(3, 1e6, jetzt));
-}
+    EXPECT_FALSE(Neustart().Pruefe(1, 45, Am(2026, 12, 20)));
+    EXPECT_TRUE(Neustart().Pruefe(1, 50, Am(2026, 12, 20)));
+    EXPECT_FALSE(Neustart().Pruefe(2, 30, Am(2026, 12, 31)));
 
-TEST_F(Budgets, GewarntesGiltBisZumNaechstenMonatAuchNachEinemNeustart)
-{
-    {
-        TBudgets b;
-        b.Lade(ini);
-        b.SetzeBudget(1, { 50, StandardWarnstufen });
-        ASSERT_TRUE(b.Pruefe(1, 41, Am(2026, 12, 8)));
-    }
-    TBudgets b = Neustart();
-    EXPECT_EQ(b.Budget(1).Betrag, 50);
-    EXPECT_FALSE(b.Pruefe(1, 41, Am(2026, 12, 20)));
-    EXPECT_TRUE(b.Pruefe(1, 50, Am(2026, 12, 20))); // the next level is still open
+    // The month turning over while the program runs, or at a later start.
+    b = Neustart();
+    b.NeuerMonat(2);
+    EXPECT_TRUE(Neustart().Pruefe(2, 30, Am(2026, 12, 31)));
+    EXPECT_TRUE(Neustart().Pruefe(1, 45, Am(2027, 1, 2)));
 
-    // The month turn of a running program warns again, and it is remembered.
-    TBudgets laufend = Neustart();
-    EXPECT_FALSE(laufend.Pruefe(1, 51, Am(2026, 12, 31)));
-    laufend.NeuerMonat(1);
-    EXPECT_TRUE(Neustart().Pruefe(1, 51, Am(2026, 12, 31)));
-
-    // So does a new month at start-up, also the same month a year later.
-    EXPECT_TRUE(Neustart().Pruefe(1, 41, Am(2027, 1, 2)));
-    EXPECT_TRUE(Neustart().Pruefe(1, 41, Am(2027, 12, 2)));
-}
-
-TEST_F(Budgets, EinNeuesBudgetWarntVonVorn)
-{
-    TBudgets b;
-    b.Lade(ini);
-    b.SetzeBudget(1, { 50, StandardWarnstufen });
-    ASSERT_TRUE(b.Pruefe(1, 45, Am(2026, 12, 8)));
-    b.SetzeBudget(1, { 50, StandardWarnstufen }); // unchanged: still warned
-    EXPECT_FALSE(b.Pruefe(1, 45, Am(2026, 12, 8)));
-    b.SetzeBudget(1, { 55, { 50, 80 } });
-    EXPECT_EQ(b.Pruefe(1, 45, Am(2026, 12, 8)),
-        std::optional(QStringLiteral("Kostenwolf: 80 % des Monatsbudgets erreicht (45,00 von 55,00 DM)")));
-    EXPECT_EQ(Neustart().Budget(1).Warnstufen, (QList<int> { 50, 80 }));
-
+    // A changed budget warns afresh; one set to 0 is gone.
+    b = Neustart();
+    b.SetzeBudget(1, { 60, { 50 } });
+    EXPECT_TRUE(b.Pruefe(1, 45, Am(2027, 1, 2)));
     b.SetzeBudget(1, { 0, StandardWarnstufen });
     EXPECT_FALSE(Neustart().Budget(1).Gesetzt());
 }
 
-TEST_F(Budgets, BudgetsGehoerenZuPositionUndNameUndGehenMitDemEntferntenBenutzer)
+TEST_F(Budgets, EinBudgetGiltNurFuerPositionUndNameUndFolgtEinerEntfernung)
 {
     TBudgets b;
     b.Lade(ini);
-    b.SetzeBudget(1, { 10, StandardWarnstufen });
-    b.SetzeBudget(2, { 20, StandardWarnstufen });
-    b.SetzeBudget(3, { 30, { 90 } });
+    for (int u = 1; u <= 3; ++u)
+        b.SetzeBudget(u, { 10.0 * u, StandardWarnstufen });
 
-    // Bernd goes; Cäcilie moves down to position 2 with her budget.
+    // Bernd leaves; Cäcilie moves down to position 2.
     std::memcpy(&Daten.Benutzer[2], &Daten.Benutzer[3], sizeof(TBenutzer));
     std::memset(&Daten.Benutzer[3], 0, sizeof(TBenutzer));
     Daten.BenutzerAnzahl = 2;
     b.BenutzerEntfernt(2, 3);
+    EXPECT_EQ(Neustart().Budget(2).Betrag, 30);
+    EXPECT_FALSE(Neustart().Budget(3).Gesetzt());
 
-    for (const TBudgets& lauf : { b, Neustart() }) {
-        EXPECT_EQ(lauf.Budget(1).Betrag, 10);
-        EXPECT_EQ(lauf.Budget(2).Betrag, 30);
-        EXPECT_EQ(lauf.Budget(2).Warnstufen, QList<int> { 90 });
-        EXPECT_FALSE(lauf.Budget(3).Gesetzt());
-    }
-    EXPECT_FALSE(Inhalt(ini).contains("Bernd"));
-    EXPECT_FALSE(Inhalt(ini).contains("Budget3"));
-
-    // A newcomer at position 3, even of the same name, starts without one.
-    Daten.BenutzerAnzahl = 3;
-    Daten.Benutzer[3].Name.Setze(QStringLiteral("Bernd"));
-    EXPECT_FALSE(b.Budget(3).Gesetzt());
-
-    // A budget whose name does not match the user at its position is not theirs.
     Daten.Benutzer[1].Name.Setze(QStringLiteral("Anton"));
     EXPECT_FALSE(Neustart().Budget(1).Gesetzt());
-    EXPECT_FALSE(Neustart().Pruefe(1, 100, Am(2026, 12, 8)));
 }
 
-TEST_F(Budgets, EineBeschaedigteDateiHeisstKeineBudgetsEineMeldungUndBleibtUnberuehrt)
+TEST_F(Budgets, BeschaedigtGiltNichtsUndDieDateiBleibtUnberuehrt)
 {
-    const QByteArray kaputt("[Budget1\nName=Anna\nMonatsbudget=50\n\x01\xff garbage\n", 46);
-    Schreibe(ini, kaputt);
+    const QByteArray kaputt("[Budget1\nName=Anna\n\x01\xff", 21);
+    QFile datei(ini);
+    ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+    datei.write(kaputt);
+    datei.close();
     TBudgets b;
     EXPECT_EQ(b.Lade(ini), TBudgets::TLadeZustand::Beschaedigt);
     EXPECT_FALSE(b.LadeMeldung().isEmpty());
-    EXPECT_FALSE(b.Budget(1).Gesetzt());
-    EXPECT_FALSE(b.Pruefe(1, 100, Am(2026, 12, 8)));
     EXPECT_FALSE(b.SetzeBudget(1, { 50, StandardWarnstufen }).isEmpty());
-    EXPECT_EQ(Inhalt(ini), kaputt);
+    EXPECT_FALSE(b.Pruefe(1, 100, Am(2026, 12, 8)));
+    ASSERT_TRUE(datei.open(QIODevice::ReadOnly));
+    EXPECT_EQ(datei.readAll(), kaputt);
+    datei.close();
 
-    // A directory in the file's place is no better.
-    QFile::remove(ini);
-    ASSERT_TRUE(QDir().mkdir(ini));
-    EXPECT_EQ(TBudgets().Lade(ini), TBudgets::TLadeZustand::Beschaedigt);
-}
-
-TEST_F(Budgets, EinBeschaedigterEintragKostetNurDiesesBudget)
-{
-    Schreibe(ini,
-        "[Budget1]\nName=Anna\nMonatsbudget=viel\n"
-        "[Budget2]\nName=Bernd\nMonatsbudget=20.00\nWarnstufen=80, 100\n"
-        "[Budget3]\nName=C\\xe4cilie\nMonatsbudget=30\nWarnstufen=0\n");
-    TBudgets b;
+    // One unreadable entry costs only its own budget.
+    ASSERT_TRUE(datei.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    datei.write("[Budget1]\nName=Anna\nMonatsbudget=viel\n[Budget2]\nName=Bernd\nMonatsbudget=20.00\n");
+    datei.close();
     EXPECT_EQ(b.Lade(ini), TBudgets::TLadeZustand::Beschaedigt);
     EXPECT_TRUE(b.LadeMeldung().contains(QStringLiteral("Anna")));
     EXPECT_FALSE(b.Budget(1).Gesetzt());
     EXPECT_EQ(b.Budget(2).Betrag, 20);
-    EXPECT_FALSE(b.Budget(3).Gesetzt());
-    // Entering it anew repairs it.
-    EXPECT_TRUE(b.SetzeBudget(1, { 15, StandardWarnstufen }).isEmpty());
-    EXPECT_EQ(Neustart().Budget(1).Betrag, 15);
-    EXPECT_EQ(Neustart().Budget(2).Betrag, 20);
-}
-
-TEST_F(Budgets, DieDatendateienBleibenBeimSetzenEinesBudgetsByteFuerByteGleich)
-{
-    qputenv("KOSTENWOLF_DATA_DIR", QFile::encodeName(verzeichnis.path()));
-    std::memset(&Tarife, 0, sizeof Tarife);
-    Tarife.Slot[0].Name.Setze(QStringLiteral("Abend"));
-    Tarife.Slot[0].Preis = 4.8;
-    Daten.Benutzer[1].TarifNr = 1;
-    ASSERT_TRUE(SpeichereDaten().Ok);
-    ASSERT_TRUE(SpeichereTarife().Ok);
-    const QByteArray daten = Inhalt(DatenPfad());
-    const QByteArray tarife = Inhalt(TarifePfad());
-    ASSERT_EQ(daten.size(), qsizetype(sizeof(TDaten)));
-
-    LadeBudgets();
-    EXPECT_TRUE(::Budgets().SetzeBudget(1, { 50, StandardWarnstufen }).isEmpty());
-    EXPECT_TRUE(::Budgets().Pruefe(1, 45, Am(2026, 12, 8)));
-    EXPECT_EQ(::Budgets().Pfad(), ini);
-    EXPECT_TRUE(QFile::exists(ini));
-    EXPECT_EQ(Inhalt(DatenPfad()), daten);
-    EXPECT_EQ(Inhalt(TarifePfad()), tarife);
-    qunsetenv("KOSTENWOLF_DATA_DIR");
 }
 
 } // namespace
