@@ -144,6 +144,24 @@ private slots:
             (QStringList {
                 ueber, QStringLiteral("Kostenwolf: Monatsbudget überschritten (6,00 von 5,00 DM)") }));
     }
+
+    void derMonatswechselImLaufWarntWieder()
+    {
+        Anna();
+        Tarife[1].Grundpreis = 6;
+        AktTarif = Tarife[1];
+        const TDateTime spaet = EncodeDate(2026, 3, 31) + EncodeTime(23, 50, 0, 0);
+        SetzeUhr(spaet);
+        form = std::make_unique<TForm1>(nullptr, TForm1::TStart::OhneStartablauf);
+        form->InternetDetect1Connect(nullptr);
+        SetzeUhr(spaet + 1 / 1440.0);
+        form->Timer1Timer(nullptr);
+        QCOMPARE(shell->Sprechblasen.size(), size_t(1));
+        SetzeUhr(EncodeDate(2026, 4, 1) + EncodeTime(0, 10, 0, 0));
+        form->InternetDetect1Disconnect(nullptr);
+        QCOMPARE(Sprechblasen().last(),
+            QStringLiteral("Kostenwolf: Monatsbudget überschritten (6,00 von 5,00 DM)"));
+    }
 };
 
 QTEST_MAIN(TestHauptBudget)
