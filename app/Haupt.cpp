@@ -416,6 +416,8 @@ void TForm1::URLLabelClick(QObject*)
 
 void TForm1::PruefeBudget()
 {
+    if (FGeschlossen)
+        return;
     const bool benutzer = Messung.Freigegeben() && AktBenutzer >= 1 && AktBenutzer <= MaxBenutzer;
     double betrag = 0;
     TBudget budget;
