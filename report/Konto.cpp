@@ -1,6 +1,7 @@
 #include "report/Konto.h"
 
 #include "core/CsvExport.h"
+#include "core/Hochrechnung.h"
 #include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
 #include "report/BerichtsDatei.h"
@@ -36,6 +37,7 @@ namespace {
 const QString BerichtSchrift = QStringLiteral("MS Sans Serif");
 constexpr int BerichtPunkte = 8;
 constexpr int DruckPunkte = 10;
+constexpr int HochrechnungHoehe = 16;
 
 const QString WerbeFrage = QStringLiteral(
     "Diese Werbung ist günstiger als Sie denken. Das Programm ist bis jetzt ca. 5000 Mal heruntergeladen "
@@ -99,7 +101,8 @@ TForm4::TForm4(QWidget* parent)
     panel2Layout->addWidget(Memo1);
 
     Panel1 = Benannt(new QFrame(this), "Panel1");
-    Panel1->setFixedHeight(121);
+    // Taller than designed by one line, for the forecast under the month total.
+    Panel1->setFixedHeight(121 + HochrechnungHoehe);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
     Werbebanner = Benannt(new TWerbebanner(Panel1), "Werbebanner");
@@ -116,6 +119,8 @@ TForm4::TForm4(QWidget* parent)
     fett.setBold(true);
     Label1->setFont(fett);
     Label1->setGeometry(125, 95, 274, 21);
+    HochrechnungLabel = Benannt(new QLabel(Panel1), "HochrechnungLabel");
+    HochrechnungLabel->setGeometry(125, 116, 274, HochrechnungHoehe);
 
     Button1 = Benannt(new QPushButton(QStringLiteral("Monat drucken"), Panel1), "Button1");
     Button1->setGeometry(400, 93, 116, 25);
@@ -129,6 +134,7 @@ TForm4::TForm4(QWidget* parent)
         Button2->setGeometry(631 - breite2, 93, breite2, 25);
         Button1->setGeometry(Button2->x() + 1 - breite1, 93, breite1, 25);
         Label1->setFixedWidth(std::max(0, Button1->x() - 1 - Label1->x()));
+        HochrechnungLabel->setFixedWidth(Label1->width());
     }
 
     auto* oben = new QHBoxLayout;
@@ -211,6 +217,15 @@ void TForm4::MonatAnzeigen()
     // One replacement of the whole text: the view lays it out once.
     Memo1->setPlainText(bericht.Zeilen.join(QLatin1Char('\n')));
     Label1->setText(bericht.Summe);
+
+    // Only the month under way can be projected; any other is over.
+    int jahr, monat, tag;
+    const TDateTime jetzt = Now();
+    DecodeDate(jetzt, jahr, monat, tag);
+    std::optional<double> hochrechnung;
+    if (GewaehlterMonat == monat)
+        hochrechnung = Hochrechnung(BerichtsMonat(GewaehlterMonat), AktTarif.Grundpreis, jetzt);
+    HochrechnungLabel->setText(hochrechnung ? HochrechnungsText(*hochrechnung) : QString());
 }
 
 QStringList TForm4::AusgabeZeilen(bool einruecken) const

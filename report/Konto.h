@@ -31,6 +31,8 @@ public:
     TWerbebanner* Werbebanner;
     QPushButton* BitBtn1;
     QLabel* Label1;
+    // Under the month total: where the current month is heading; empty for other months.
+    QLabel* HochrechnungLabel;
     QPushButton* Button1;
     QPushButton* Button2;
     // The options the save dialog is shown with; the file name is preset anew each time.
