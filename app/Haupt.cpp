@@ -3,6 +3,7 @@
 #include "components/InternetDetect.h"
 #include "components/TrayIcon.h"
 #include "core/BenutzerVerwaltung.h"
+#include "core/Budget.h"
 #include "platform/Anwendung.h"
 #include "platform/Gestaltung.h"
 #include "platform/ProgrammIcon.h"
@@ -27,6 +28,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
+#include <cstdio>
 
 TForm1* Form1 = nullptr;
 
@@ -34,8 +36,6 @@ namespace {
 
 const QString KeinTarifText
     = QStringLiteral("Es ist kein Tarif ausgewählt. Bitte tun Sie dies im Menü \"Datei -> Einstellungen\"");
-const QString MonatVollText = QStringLiteral("Das Verbindungsprotokoll dieses Monats ist voll (600 "
-                                             "Verbindungen). Die Verbindung wurde nicht gespeichert.");
 
 QLabel* NeuesLabel(QWidget* eltern, const char* name, const QString& text, int links, int oben, int breite)
 {
@@ -72,15 +72,28 @@ TForm1::TForm1(QWidget* parent, TStart start)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
+    FMonatsTimer = new QTimer(this);
+    FMonatsTimer->setInterval(10'000);
+    connect(FMonatsTimer, &QTimer::timeout, this, [this] {
+        if (!FGeschlossen && !Messung.Misst())
+            Wende(Messung.PruefeMonat());
+    });
 
     TrayIcon1 = new TTrayIcon(this);
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
-    TrayIcon1->SetHint(QStringLiteral("Kostenwolf - 0,00DM"));
+    FHintBasis = QStringLiteral("Kostenwolf - 0,00DM");
+    TrayIcon1->SetHint(FHintBasis);
     TrayIcon1->PopupMenu = PopupMenu1;
     TrayIcon1->OnDblClick = [this](QObject* Sender) { TrayIcon1DblClick(Sender); };
 
-    if (start == TStart::MitStartablauf)
+    if (start == TStart::MitStartablauf) {
         FormCreate(this);
+    }
+    else {
+        // The record was prepared in memory: metered from the first event on.
+        Messung.Freigeben();
+        FMonatsTimer->start();
+    }
 }
 
 TForm1::~TForm1()
@@ -165,6 +178,9 @@ void TForm1::FormCreate(QObject*)
 {
     FStartLaeuft = true;
 
+    // Saves that were killed half-way leave their temporary files behind.
+    RaeumeTemporaereAuf(DatenPfad());
+    RaeumeTemporaereAuf(TarifePfad());
     const TLadeErgebnis daten = LadeDaten();
     const TLadeErgebnis tarife = LadeTarife();
     // Also on stderr, with the reason: the box names no cause, and it may sit unseen
@@ -178,6 +194,8 @@ void TForm1::FormCreate(QObject*)
         meldeUnlesbar(DatenPfad(), daten);
     if (tarife.art == TLadeErgebnis::Unlesbar)
         meldeUnlesbar(TarifePfad(), tarife);
+    if (const QString budgetMeldung = LadeBudgets(); !budgetMeldung.isEmpty())
+        ShowMessage(budgetMeldung);
 
     // Replaces the tray icon's minimize hook; its restore hook stays.
     Application().OnMinimize = [form = QPointer<TForm1>(this)](QObject* Sender) {
@@ -202,6 +220,9 @@ void TForm1::FormCreate(QObject*)
 
     int jahr, monat, tag;
     DecodeDate(Now(), jahr, monat, tag);
+    for (int u = 1; u <= Daten.BenutzerAnzahl && u <= MaxBenutzer; ++u)
+        if (Daten.Benutzer[u].MonatNr != monat)
+            Budgets().NeuerMonat(u);
     WechsleMonat(monat);
 
     if (Daten.Benutzer[AktBenutzer].TarifNr == 0)
@@ -210,7 +231,10 @@ void TForm1::FormCreate(QObject*)
     Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
 
     FStartLaeuft = false;
-    GibGehalteneVerbindungenFrei();
+    Wende(Messung.Freigeben());
+    // Already beyond a level before any connection: told at start-up.
+    PruefeBudget();
+    FMonatsTimer->start();
 }
 
 bool TForm1::Anmelden()
@@ -256,21 +280,54 @@ void TForm1::FormClose(QObject*)
     FGeschlossen = true;
 
     // A connection still running is logged up to this moment rather than lost.
-    const bool laeuft = Timer1->isActive();
+    const TMessErgebnis ergebnis = Messung.Schliessen();
     Timer1->stop();
-    if (laeuft) {
-        Timer1Timer(this);
-        Verbindungsende = Now();
-        Verbindungsdauer = Verbindungsende - Verbindungsbeginn;
-        Protokolliere(false);
-    }
+    FMonatsTimer->stop();
+    if (ergebnis.ZeitText)
+        ZeitLabel->setText(*ergebnis.ZeitText);
+    if (ergebnis.KostenText)
+        KostenLabel->setText(*ergebnis.KostenText);
+    if (ergebnis.MonatText)
+        Label1->setText(*ergebnis.MonatText);
     InternetDetect1->SetConnected(false);
     delete TrayIcon1;
     TrayIcon1 = nullptr;
 
-    MeldeSpeicherFehler(SpeichereDaten());
-    MeldeSpeicherFehler(SpeichereTarife());
+    // The saves come first, whatever is still to be said.
+    const TSpeicherErgebnis daten = SpeichereDaten();
+    const TSpeicherErgebnis tarife = SpeichereTarife();
+    emit Gemessen(ergebnis);
+    QStringList meldungen = FMeldungen + ergebnis.Meldungen;
+    FMeldungen.clear();
+    for (const TSpeicherErgebnis& e : { daten, tarife }) {
+        const QString text = SpeicherFehlerText(e);
+        if (text.isEmpty())
+            continue;
+        if (FOhneRueckfrage)
+            std::fprintf(stderr, "kostenwolf: %s\n", qPrintable(text));
+        else
+            meldungen << text;
+    }
+    // Messages of the running connection's log entry and of the saves; a box still
+    // open for an earlier message keeps its place and is not shown again.
+    if (!FOhneRueckfrage && !FZeigtMeldung) {
+        for (const QString& text : std::as_const(meldungen))
+            ShowMessage(text);
+    }
     emit Geschlossen();
+}
+
+void TForm1::SchliesseOhneRueckfrage()
+{
+    FOhneRueckfrage = true;
+    if (FGeschlossen) {
+        // The close sequence ran and waits on a box of its own: the files are written.
+        emit Geschlossen();
+        return;
+    }
+    close();
+    // A window that refused the close event still runs the close sequence.
+    FormClose(this);
 }
 
 void TForm1::Beenden1Click(QObject*)
@@ -286,8 +343,11 @@ void TForm1::Beenden2Click(QObject*)
 
 void TForm1::Einstellungen1Click(QObject*)
 {
-    if (Form2)
+    if (Form2) {
         Form2->exec();
+        // The budget, or the user it is measured for, may have changed.
+        PruefeBudget();
+    }
 }
 
 void TForm1::Info1Click(QObject*)
@@ -351,96 +411,100 @@ void TForm1::URLLabelClick(QObject*)
     ShellExecuteOpen(HerstellerHomepage());
 }
 
-void TForm1::SetzeHint(const QString& text)
+void TForm1::PruefeBudget()
 {
+    if (FGeschlossen)
+        return;
+    const bool benutzer = Messung.Freigegeben() && AktBenutzer >= 1 && AktBenutzer <= MaxBenutzer;
+    double betrag = 0;
+    TBudget budget;
+    if (benutzer) {
+        // A connection ended is in the month already; only a running one adds its cost.
+        const std::optional<TLaufendeVerbindung> laufend = Messung.Laufend();
+        betrag = MonatsSumme(AktBenutzer) + (laufend ? laufend->Kosten : 0);
+        budget = Budgets().Budget(AktBenutzer);
+    }
     if (TrayIcon1)
-        TrayIcon1->SetHint(text);
+        TrayIcon1->SetHint(FHintBasis + BudgetHinweis(betrag, budget));
+    if (!benutzer)
+        return;
+    if (const std::optional<QString> warnung = Budgets().Pruefe(AktBenutzer, betrag, Now()))
+        ZeigeBudgetWarnung(*warnung);
 }
 
-bool TForm1::KannProtokollieren() const
+void TForm1::ZeigeBudgetWarnung(const QString& text)
 {
-    return !FStartLaeuft && AktBenutzer >= 1 && AktBenutzer <= MaxBenutzer;
+    if (TrayIcon1 && TrayIcon1->ZeigeWarnung(text))
+        return;
+    // No balloon to be had: a note on the main window that nothing waits for.
+    if (!FBudgetNotiz) {
+        FBudgetNotiz = new QMessageBox(QMessageBox::Warning, AnwendungsTitel(), text, QMessageBox::Ok, this);
+        FBudgetNotiz->setObjectName(QStringLiteral("BudgetNotiz"));
+        FBudgetNotiz->setAttribute(Qt::WA_DeleteOnClose);
+        FBudgetNotiz->setWindowModality(Qt::NonModal);
+    }
+    FBudgetNotiz->setText(text);
+    FBudgetNotiz->show();
 }
 
 void TForm1::InternetDetect1Connect(QObject*)
 {
-    Verbindungsbeginn = Now();
-    Verbindungskosten = 0;
-    ZeitLabel->setText(QStringLiteral("00:00:00"));
-    KostenLabel->setText(QStringLiteral("0,00 DM"));
-    if (!KannProtokollieren()) {
-        // Start-up still waits for the user: meter from this moment once it is done.
-        FVerbindungGehalten = true;
-        return;
-    }
-    Timer1->start();
+    Wende(Messung.Verbunden());
 }
 
 void TForm1::Timer1Timer(QObject*)
 {
-    const TDateTime dauer = Now() - Verbindungsbeginn;
-    Verbindungskosten = Verbindungspreis(dauer, AktTarif);
-    KostenLabel->setText(BetragText(Verbindungskosten));
-    ZeitLabel->setText(DauerToStr(dauer));
-    SetzeHint(DauerToStr(dauer) + QStringLiteral(" - ") + BetragText(Verbindungskosten));
+    Wende(Messung.Tick());
 }
 
 void TForm1::InternetDetect1Disconnect(QObject*)
 {
-    Timer1->stop();
-    Verbindungsende = Now();
-    Verbindungsdauer = Verbindungsende - Verbindungsbeginn;
-    if (!KannProtokollieren()) {
-        if (FVerbindungGehalten)
-            FGehalteneVerbindungen.emplace_back(Verbindungsbeginn, Verbindungsende);
-        FVerbindungGehalten = false;
+    Wende(Messung.Getrennt());
+}
+
+void TForm1::Wende(const TMessErgebnis& ergebnis)
+{
+    if (FGeschlossen)
         return;
-    }
-    ZeitLabel->setText(DauerToStr(Verbindungsdauer));
-    KostenLabel->setText(BetragText(Verbindungskosten));
-    Protokolliere(true);
-}
-
-void TForm1::Protokolliere(bool abschluss)
-{
-    const TProtokollErgebnis ergebnis
-        = ProtokolliereVerbindung(AktBenutzer, AktTarif, Now(), Verbindungsdauer, Verbindungskosten);
-    Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
-    if (abschluss) {
-        const TSpeicherErgebnis gespeichert = SpeichereDaten();
-        ShowMessage(QStringLiteral("Die Verbindung kostete: ") + BetragText(Verbindungskosten));
-        if (ergebnis == TProtokollErgebnis::MonatVoll)
-            ShowMessage(MonatVollText);
-        MeldeSpeicherFehler(gespeichert);
-    }
-    else if (ergebnis == TProtokollErgebnis::MonatVoll) {
-        ShowMessage(MonatVollText);
-    }
-}
-
-void TForm1::GibGehalteneVerbindungenFrei()
-{
-    // Connections that came and went while start-up waited are priced by their length
-    // now that the user and tariff are known.
-    const auto gehalten = std::move(FGehalteneVerbindungen);
-    FGehalteneVerbindungen.clear();
-    const bool offen = FVerbindungGehalten;
-    const TDateTime offenSeit = Verbindungsbeginn;
-    FVerbindungGehalten = false;
-    for (const auto& [beginn, ende] : gehalten) {
-        Verbindungsbeginn = beginn;
-        Verbindungsende = ende;
-        Verbindungsdauer = ende - beginn;
-        Verbindungskosten = Verbindungspreis(Verbindungsdauer, AktTarif);
-        ZeitLabel->setText(DauerToStr(Verbindungsdauer));
-        KostenLabel->setText(BetragText(Verbindungskosten));
-        Protokolliere(true);
-    }
-    if (offen) {
-        Verbindungsbeginn = offenSeit;
+    if (ergebnis.TickLaeuft && !Timer1->isActive())
         Timer1->start();
-        Timer1Timer(this);
-    }
+    else if (!ergebnis.TickLaeuft)
+        Timer1->stop();
+    if (ergebnis.ZeitText)
+        ZeitLabel->setText(*ergebnis.ZeitText);
+    if (ergebnis.KostenText)
+        KostenLabel->setText(*ergebnis.KostenText);
+    if (ergebnis.MonatText)
+        Label1->setText(*ergebnis.MonatText);
+    if (ergebnis.MonatGewechselt)
+        for (int u = 1; u <= Daten.BenutzerAnzahl && u <= MaxBenutzer; ++u)
+            Budgets().NeuerMonat(u);
+    // The hint carries the budget's share, so every result that may move the month's
+    // amount looks at the budget.
+    if (ergebnis.Hint)
+        FHintBasis = *ergebnis.Hint;
+    if (ergebnis.Hint || ergebnis.MonatText || ergebnis.MonatGewechselt)
+        PruefeBudget();
+    if (ergebnis.MonatGewechselt && Form4 && Form4->isVisible())
+        Form4->MonatAnzeigen();
+    emit Gemessen(ergebnis);
+    if (ergebnis.Meldungen.isEmpty())
+        return;
+    FMeldungen += ergebnis.Meldungen;
+    // Never from inside the event: the detector's poll that raised it must end so that
+    // it polls again while the box is open.
+    if (!FZeigtMeldung)
+        QTimer::singleShot(0, this, [this] { ZeigeMeldungen(); });
+}
+
+void TForm1::ZeigeMeldungen()
+{
+    if (FZeigtMeldung)
+        return;
+    FZeigtMeldung = true;
+    while (!FMeldungen.isEmpty() && !FGeschlossen)
+        ShowMessage(FMeldungen.takeFirst());
+    FZeigtMeldung = false;
 }
 
 void TForm1::ZeigeAktBenutzer()

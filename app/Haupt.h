@@ -9,12 +9,13 @@
 // TForm1::TStart::OhneStartablauf.
 #pragma once
 
-#include "runtime/Datum.h"
+#include "core/Messung.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
-#include <utility>
-#include <vector>
+#include <QStringList>
 
 class QAction;
 class QLabel;
@@ -69,11 +70,8 @@ public:
     void URLLabelClick(QObject* Sender);
     void AppMinimize(QObject* Sender);
 
-    // The connection being metered, or the last one.
-    TDateTime Verbindungsbeginn = 0;
-    TDateTime Verbindungsende = 0;
-    TDateTime Verbindungsdauer = 0;
-    double Verbindungskosten = 0;
+    // The metering behind the labels; its results are applied by Wende.
+    TMessung Messung;
 
     // True once "Abbrechen" was chosen at the password prompt: the program ends at
     // once and writes nothing.
@@ -85,10 +83,17 @@ public:
     // After a switch of users: the name and month amount of the user now current; the
     // meter starts from zero.
     void ZeigeAktBenutzer();
+    // Closes without a single box (signals, the session's end): both files are written
+    // at once, messages that would have come are dropped, a failed save goes to stderr.
+    void SchliesseOhneRueckfrage();
+    // Messages waiting to be shown, the one on screen included.
+    bool MeldungenAnstehend() const { return FZeigtMeldung || !FMeldungen.isEmpty(); }
 
 signals:
     // The close sequence has run; the program ends.
     void Geschlossen();
+    // Every metering result, after the window has applied it.
+    void Gemessen(const TMessErgebnis& ergebnis);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -100,21 +105,27 @@ private:
     void BaueFenster();
     void BaueMenues();
     bool Anmelden();
-    bool KannProtokollieren() const;
-    // Logs the finished connection held in the Verbindungs... fields into the current
-    // user's month; 'abschluss' = a normal disconnect (save, tell the cost).
-    void Protokolliere(bool abschluss);
-    void GibGehalteneVerbindungenFrei();
-    void SetzeHint(const QString& text);
+    // Shows a metering result: labels, tick, hint; its messages are queued.
+    void Wende(const TMessErgebnis& ergebnis);
+    // Shows the queued messages one after another, outside any event handler.
+    void ZeigeMeldungen();
     bool ImTray() const;
+    // The month so far and the running connection against the current user's budget:
+    // warns of a level newly reached and brings the hint's share of the budget up to date.
+    void PruefeBudget();
+    void ZeigeBudgetWarnung(const QString& text);
+
+    QString FHintBasis; // the hint without the budget's share
+    QPointer<QMessageBox> FBudgetNotiz; // the warning where no notification area shows it
 
     bool FStartLaeuft = false;
     bool FStartAbgebrochen = false;
     bool FGeschlossen = false;
-    // Connection events that came while start-up still waited in a dialog: the open
-    // connection (its start is Verbindungsbeginn) and finished ones (start, end).
-    bool FVerbindungGehalten = false;
-    std::vector<std::pair<TDateTime, TDateTime>> FGehalteneVerbindungen;
+    bool FOhneRueckfrage = false;
+    bool FZeigtMeldung = false;
+    QStringList FMeldungen;
+    // Looks for the month's turn while no connection is metered.
+    QTimer* FMonatsTimer = nullptr;
 };
 
 extern TForm1* Form1;

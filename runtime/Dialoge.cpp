@@ -19,7 +19,7 @@ public:
     }
     void Fehler(const QString&) override { }
     bool PrintDialog(QPrinter&) override { return false; }
-    QString SaveDialog(const TSaveDialogOptionen&) override { return {}; }
+    QString SaveDialog(TSaveDialogOptionen&) override { return {}; }
 };
 } // namespace
 

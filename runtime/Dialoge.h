@@ -23,7 +23,9 @@ QString MessageDlgCaption(TMsgDlgType typ);
 
 struct TSaveDialogOptionen {
     QString Titel;
-    QString Filter; // class library notation: "Text-Datei (*.txt)|*.txt"
+    QString Filter; // class library notation: "Text-Datei (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv"
+    // The filter shown first, counted from 1; the dialog leaves the one chosen in it.
+    int FilterIndex = 1;
     QString DefaultExt;
     QString FileName;
     QString InitialDir;
@@ -41,8 +43,9 @@ public:
     virtual void Fehler(const QString& text) = 0;
     // The print dialog: true when the user confirmed; the printer is set up by it.
     virtual bool PrintDialog(QPrinter& drucker) = 0;
-    // The save dialog: the chosen file name, empty when cancelled.
-    virtual QString SaveDialog(const TSaveDialogOptionen& optionen) = 0;
+    // The save dialog: the chosen file name, empty when cancelled. The chosen filter
+    // goes back into optionen.FilterIndex.
+    virtual QString SaveDialog(TSaveDialogOptionen& optionen) = 0;
 };
 
 void InstalliereDialoge(std::unique_ptr<TDialoge> dialoge);

@@ -60,6 +60,13 @@ public:
     QPushButton* NeuerBenutzerBtn = nullptr;
     QPushButton* BenutzerloeschenBtn = nullptr;
     QPushButton* SchliessenBtn2 = nullptr;
+    // The monthly budget of the selected user, or of the current one while no line is
+    // selected.
+    QLabel* BudgetLabel = nullptr;
+    QLineEdit* EBudget = nullptr;
+    QLabel* WarnstufenLabel = nullptr;
+    QLineEdit* EWarnstufen = nullptr;
+    QPushButton* BudgetBtn = nullptr;
 
     // Programm
     QCheckBox* CheckBox1 = nullptr;
@@ -69,6 +76,7 @@ public:
     QRadioButton* RadioButton3 = nullptr;
     QRadioButton* RadioButton4 = nullptr;
     QPushButton* SchliessenBtn3 = nullptr;
+    QLabel* VerbindungsquelleLabel = nullptr;
 
     void FormCreate(QObject* Sender);
     void FormShow(QObject* Sender);
@@ -104,6 +112,7 @@ public:
     void BenutzerwechselnBtnClick(QObject* Sender);
     void BenutzerListClick(QObject* Sender);
     void BenutzerListDblClick(QObject* Sender);
+    void BudgetBtnClick(QObject* Sender);
 
     // Fills BenutzerList with users 1..BenutzerAnzahl; no line is selected afterwards.
     void BenutzerListeFuellen();
@@ -131,6 +140,8 @@ private:
     QWidget* BaueUpdateSeite();
     QWidget* BaueBenutzerSeite();
     QWidget* BaueProgrammSeite();
+    // NetworkManager may have come or gone since the page was last shown.
+    void VerbindungsquelleAnzeigen();
 
     // Shows the tab of 'seite' alone, or beside the tabs already shown, and brings the
     // page to the front.
@@ -142,6 +153,8 @@ private:
     void Meldung(const QString& text);
     // Remove, edit, switch and the like need a selected line.
     void KeineZeileGewaehlt();
+    int BudgetBenutzer() const;
+    void ZeigeBudget();
     void SetzeTitel();
 
     bool FSeitenwechselImProgramm = false;

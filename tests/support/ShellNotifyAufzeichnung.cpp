@@ -24,13 +24,21 @@ bool TShellNotifyAufzeichnung::NotifyIcon(uint32_t nachricht, const NOTIFYICONDA
     }
 }
 
+bool TShellNotifyAufzeichnung::Sprechblase(
+    const NOTIFYICONDATA& daten, const QString& titel, const QString& text, int millisekunden)
+{
+    if (!Symbole.count({ daten.hWnd, daten.uID }))
+        return false;
+    Sprechblasen.push_back({ titel, text, millisekunden });
+    return true;
+}
+
 bool TShellNotifyAufzeichnung::Maus(uint32_t mausNachricht)
 {
     const auto it = Symbole.find(zuletzt);
     if (it == Symbole.end())
         return false;
-    SendeFensterNachricht(
-        it->first.first, it->second.uCallbackMessage, it->first.second, intptr_t(mausNachricht));
+    SendeFensterNachricht(it->first.first, it->second.uCallbackMessage, it->first.second, intptr_t(mausNachricht));
     return true;
 }
 

@@ -17,9 +17,16 @@ struct TShellNotifyAufruf {
     QString Tip() const { return TipText(Daten); }
 };
 
+struct TSprechblase {
+    QString Titel;
+    QString Text;
+    int Millisekunden;
+};
+
 class TShellNotifyAufzeichnung : public TShellNotifyDienst {
 public:
     std::vector<TShellNotifyAufruf> Aufrufe;
+    std::vector<TSprechblase> Sprechblasen;
     // Whether the simulated desktop has a notification area at all.
     bool Infobereich = true;
     QPoint Cursor;
@@ -28,6 +35,8 @@ public:
     std::map<std::pair<HWND, uint32_t>, NOTIFYICONDATA> Symbole;
 
     bool NotifyIcon(uint32_t nachricht, const NOTIFYICONDATA& daten) override;
+    bool Sprechblase(
+        const NOTIFYICONDATA& daten, const QString& titel, const QString& text, int millisekunden) override;
     QPoint Cursorposition() const override { return Cursor; }
     Qt::KeyboardModifiers Tastatur() const override { return Tasten; }
 

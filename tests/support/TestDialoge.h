@@ -33,6 +33,9 @@ public:
     std::deque<std::optional<QString>> Eingaben;
     std::deque<bool> Druckantworten;
     std::deque<QString> Dateinamen;
+    // The filter the user picks with the next file name (counted from 1); without one
+    // the filter shown first stays chosen.
+    std::deque<int> Filterwahlen;
     // Called with each dialog as it is "open" (a modal loop would run here).
     std::function<void(const TDialogAufruf&)> BeiAnzeige;
 
@@ -42,7 +45,7 @@ public:
         const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort) override;
     void Fehler(const QString& text) override;
     bool PrintDialog(QPrinter& drucker) override;
-    QString SaveDialog(const TSaveDialogOptionen& optionen) override;
+    QString SaveDialog(TSaveDialogOptionen& optionen) override;
 
     // Texts of all message boxes (ShowMessage, MessageDlg, error box) in order.
     QStringList Meldungen() const;
