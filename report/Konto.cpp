@@ -1,10 +1,10 @@
 #include "report/Konto.h"
 
 #include "core/BerichtsDatei.h"
-#include "core/KontoBericht.h"
-#include "core/RtfDokument.h"
 #include "core/CsvExport.h"
 #include "core/Hochrechnung.h"
+#include "core/KontoBericht.h"
+#include "core/RtfDokument.h"
 #include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
 #include "report/BerichtsDruck.h"

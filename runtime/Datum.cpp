@@ -108,7 +108,8 @@ TDateTime Now()
         return *festeUhr;
     const QDateTime jetzt = QDateTime::currentDateTime();
     const QDate d = jetzt.date();
-    return EncodeDate(d.year(), d.month(), d.day()) + jetzt.time().msecsSinceStartOfDay() / double(MSecsPerDay);
+    return EncodeDate(d.year(), d.month(), d.day())
+        + jetzt.time().msecsSinceStartOfDay() / double(MSecsPerDay);
 }
 
 TDateTime EncodeDate(int jahr, int monat, int tag)

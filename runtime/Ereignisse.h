@@ -25,5 +25,6 @@ inline bool Enthaelt(TShiftState menge, TShift s)
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
-using TMouseEvent = std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseEvent
+    = std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int X, int Y)>;

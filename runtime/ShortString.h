@@ -9,8 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
-template <size_t N>
-struct TShortString {
+template <size_t N> struct TShortString {
     uint8_t Laenge;
     char Zeichen[N];
 

@@ -1,7 +1,7 @@
 // The settings window's user page: new users, removal and the switch to another user.
 #include "core/BenutzerVerwaltung.h"
-#include "core/TarifVerwaltung.h"
 #include "core/Budget.h"
+#include "core/TarifVerwaltung.h"
 #include "core/Zahleingabe.h"
 #include "platform/Benannt.h"
 #include "runtime/Dialoge.h"

@@ -7,8 +7,8 @@
 #include <QSet>
 #include <cerrno>
 #include <cstring>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,7 +113,7 @@ QByteArray Verweisziel(const QByteArray& pfad)
 {
     QByteArray ziel = pfad;
     for (int schritt = 0; schritt < 40; ++schritt) {
-        struct stat info {};
+        struct stat info { };
         if (::lstat(ziel.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
             return ziel; // a missing target is created where the link points
         char puffer[4096];
@@ -154,7 +154,7 @@ int RaeumeVerzeichnisAuf(const QString& verzeichnis, const QString& dateiname)
         if (!IstUnsereTemporaere(eintrag, dateiname))
             continue;
         const QByteArray name = QFile::encodeName(verzeichnis + QLatin1Char('/') + eintrag);
-        struct stat info {};
+        struct stat info { };
         // Only plain files of our own; a link of that name is not followed.
         if (::lstat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
             continue;
@@ -217,36 +217,36 @@ TLadeErgebnis LeseVorhandenOderLegeAn(
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno != ENOENT || !anlegenMit) {
-            ergebnis = {TLadeErgebnis::Unlesbar, Grund(errno)};
+            ergebnis = { TLadeErgebnis::Unlesbar, Grund(errno) };
             gesperrt().insert(pfad);
             return ergebnis;
         }
         const int neu
             = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, MitUmask(*anlegenMit));
         if (neu < 0)
-            return {TLadeErgebnis::NichtAngelegt, Grund(errno)};
+            return { TLadeErgebnis::NichtAngelegt, Grund(errno) };
         ::close(neu);
-        return {TLadeErgebnis::Angelegt, {}};
+        return { TLadeErgebnis::Angelegt, {} };
     }
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd, &info) != 0) {
         const int fehler = errno;
         ::close(fd);
         gesperrt().insert(pfad);
-        return {TLadeErgebnis::Unlesbar, Grund(fehler)};
+        return { TLadeErgebnis::Unlesbar, Grund(fehler) };
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
         gesperrt().insert(pfad);
-        return {TLadeErgebnis::Unlesbar,
-                S_ISDIR(info.st_mode) ? Grund(EISDIR) : QStringLiteral("Keine gewöhnliche Datei")};
+        return { TLadeErgebnis::Unlesbar,
+            S_ISDIR(info.st_mode) ? Grund(EISDIR) : QStringLiteral("Keine gewöhnliche Datei") };
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         const int fehler = errno;
         ::close(fd);
         gesperrt().insert(pfad);
-        return {TLadeErgebnis::Unlesbar, Grund(fehler)};
+        return { TLadeErgebnis::Unlesbar, Grund(fehler) };
     }
     char* p = static_cast<char*>(ziel);
     size_t rest = groesse;
@@ -255,7 +255,7 @@ TLadeErgebnis LeseVorhandenOderLegeAn(
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            ergebnis = {TLadeErgebnis::Unlesbar, Grund(errno)};
+            ergebnis = { TLadeErgebnis::Unlesbar, Grund(errno) };
             gesperrt().insert(pfad);
             break;
         }
@@ -299,7 +299,7 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
     const QByteArray name = Verweisziel(QFile::encodeName(pfad));
     if (name.isEmpty())
         return fehler(errno);
-    struct stat alt {};
+    struct stat alt { };
     const bool vorhanden = ::stat(name.constData(), &alt) == 0;
     if (vorhanden) {
         if (!S_ISREG(alt.st_mode))
@@ -311,8 +311,8 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
     const mode_t modusNeu = vorhanden ? (alt.st_mode & 07777) : MitUmask(modus);
 
     const QFileInfo info(QFile::decodeName(name));
-    QByteArray vorlage = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
-                                           + QStringLiteral(".XXXXXX"));
+    QByteArray vorlage = QFile::encodeName(
+        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(vorlage.data());
     if (fd < 0)
         return fehler(errno);
@@ -370,8 +370,9 @@ QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis)
 {
     if (ergebnis.Ok || ergebnis.Gesperrt)
         return {};
-    return QStringLiteral("Die Daten konnten nicht gespeichert werden: ") + QDir::toNativeSeparators(ergebnis.Pfad)
-           + QStringLiteral(" (") + ergebnis.Grund + QStringLiteral(")");
+    return QStringLiteral("Die Daten konnten nicht gespeichert werden: ")
+        + QDir::toNativeSeparators(ergebnis.Pfad) + QStringLiteral(" (") + ergebnis.Grund
+        + QStringLiteral(")");
 }
 
 void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis)
@@ -384,5 +385,5 @@ void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis)
 QString LadeFehlerText(const QString& pfad)
 {
     return QStringLiteral("Die Datei ") + QDir::toNativeSeparators(pfad)
-           + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert.");
+        + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert.");
 }

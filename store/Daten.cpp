@@ -2,7 +2,7 @@
 
 #include "store/Tarife.h"
 
-TDaten Daten{};
+TDaten Daten {};
 uint8_t AktBenutzer = 0;
 
 QString DatenPfad()

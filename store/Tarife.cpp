@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-TTarifTabelle Tarife{};
-TTarif AktTarif{};
+TTarifTabelle Tarife {};
+TTarif AktTarif {};
 
 QString TarifePfad()
 {

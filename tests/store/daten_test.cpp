@@ -4,17 +4,16 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <future>
-#include <tuple>
-#include <cstring>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -32,16 +31,14 @@ void Schreib(const QString& pfad, const QByteArray& bytes)
     f.write(bytes);
 }
 
-template <typename T>
-T Wert(const QByteArray& bytes, size_t offset)
+template <typename T> T Wert(const QByteArray& bytes, size_t offset)
 {
     T wert;
     std::memcpy(&wert, bytes.constData() + offset, sizeof wert);
     return wert;
 }
 
-template <typename T>
-void Setze(QByteArray& bytes, size_t offset, T wert)
+template <typename T> void Setze(QByteArray& bytes, size_t offset, T wert)
 {
     std::memcpy(bytes.data() + offset, &wert, sizeof wert);
 }
@@ -130,7 +127,7 @@ TEST_F(Store, MissingFileIsCreatedEmptyAndPrivate)
     QFileInfo info(DatenPfad());
     EXPECT_TRUE(info.exists());
     EXPECT_EQ(info.size(), 0);
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(QFile::encodeName(DatenPfad()).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(Daten.BenutzerAnzahl, 0);
@@ -190,7 +187,7 @@ TEST_F(Store, NameKeepsTheBytesBehindIt)
 TEST_F(Store, UsedEntriesAreThePrefixBeforeTheFirstFreeOne)
 {
     TMonat& m = Daten.Benutzer[1].Monate[3];
-    for (int k : {0, 1, 2, 4, 5})
+    for (int k : { 0, 1, 2, 4, 5 })
         m.Verbindungen[k].Tarif.Setze(QStringLiteral("T"));
     EXPECT_EQ(AnzahlVerbindungen(m), 3);
     for (TVerbindung& v : m.Verbindungen)
@@ -349,7 +346,8 @@ TEST_F(Store, ReadOnlyDirectoryAsRoot)
         const QByteArray p = QFile::encodeName(dir.path());
         if (system("mount --make-rprivate / 2>/dev/null") != 0)
             _exit(77);
-        const QByteArray cmd = "mount --bind '" + p + "' '" + p + "' && mount -o remount,bind,ro '" + p + "' '" + p + "'";
+        const QByteArray cmd
+            = "mount --bind '" + p + "' '" + p + "' && mount -o remount,bind,ro '" + p + "' '" + p + "'";
         if (system(cmd.constData()) != 0)
             _exit(77);
         Daten.BenutzerAnzahl = 3;
@@ -371,8 +369,8 @@ TEST_F(Store, UnreadableFileIsNeverOverwritten)
     const TLadeErgebnis e = LadeDaten();
     EXPECT_EQ(e.art, TLadeErgebnis::Unlesbar);
     EXPECT_EQ(LadeFehlerText(DatenPfad()),
-              QStringLiteral("Die Datei ") + DatenPfad()
-                  + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert."));
+        QStringLiteral("Die Datei ") + DatenPfad()
+            + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert."));
     const TSpeicherErgebnis s = SpeichereDaten();
     EXPECT_FALSE(s.Ok);
     EXPECT_TRUE(s.Gesperrt);
@@ -394,8 +392,8 @@ TEST_F(Store, SpecialFilesAreUnreadableWithoutBlocking)
 {
     // A FIFO in a data file's place must neither hang the start nor be replaced.
     const std::tuple<QString, TLadeErgebnis (*)(), TSpeicherErgebnis (*)()> dateien[] = {
-        {DatenPfad(), &LadeDaten, &SpeichereDaten},
-        {TarifePfad(), &LadeTarife, &SpeichereTarife},
+        { DatenPfad(), &LadeDaten, &SpeichereDaten },
+        { TarifePfad(), &LadeTarife, &SpeichereTarife },
     };
     for (const auto& [pfad, lade, speichere] : dateien) {
         const QByteArray name = QFile::encodeName(pfad);
@@ -415,7 +413,7 @@ TEST_F(Store, SpecialFilesAreUnreadableWithoutBlocking)
         const TSpeicherErgebnis s = speichere();
         EXPECT_FALSE(s.Ok);
         EXPECT_TRUE(s.Gesperrt);
-        struct stat st {};
+        struct stat st { };
         ASSERT_EQ(::lstat(name.constData(), &st), 0);
         EXPECT_TRUE(S_ISFIFO(st.st_mode)) << name.constData();
     }
@@ -432,7 +430,7 @@ TEST_F(Store, SaveKeepsAnExistingFilesPermissions)
     ::chmod(QFile::encodeName(DatenPfad()).constData(), 0640);
     LadeDaten();
     ASSERT_TRUE(SpeichereDaten().Ok);
-    struct stat st {};
+    struct stat st { };
     ::stat(QFile::encodeName(DatenPfad()).constData(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
@@ -447,7 +445,8 @@ TEST(DataDirectory, EnvironmentOverridesAndIsCreated)
     EXPECT_EQ(DatenPfad(), ziel + QStringLiteral("/Daten.kwd"));
     qunsetenv("KOSTENWOLF_DATA_DIR");
     // The test program's folder is writable here, so that is where the files go.
-    EXPECT_EQ(DatenVerzeichnis(), QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath());
+    EXPECT_EQ(DatenVerzeichnis(),
+        QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath());
 }
 
 } // namespace

@@ -38,7 +38,8 @@ bool TShellNotifyAufzeichnung::Maus(uint32_t mausNachricht)
     const auto it = Symbole.find(zuletzt);
     if (it == Symbole.end())
         return false;
-    SendeFensterNachricht(it->first.first, it->second.uCallbackMessage, it->first.second, intptr_t(mausNachricht));
+    SendeFensterNachricht(
+        it->first.first, it->second.uCallbackMessage, it->first.second, intptr_t(mausNachricht));
     return true;
 }
 
