@@ -55,7 +55,7 @@ void Sicherungspunkt(benchmark::State& state)
         if (!journal.Takt(stand).isEmpty())
             std::abort();
     }
-    journal.Beende();
+    journal.Beende(true);
 }
 
 long long Schreibaufrufe()

@@ -174,7 +174,7 @@ QString TVerbindungsjournal::Takt(const TJournal& stand)
 
 TSpeicherErgebnis TVerbindungsjournal::Sichere(const TJournal& stand)
 {
-    if (gesperrt) {
+    if (gesperrt || wartet) {
         TSpeicherErgebnis ergebnis;
         ergebnis.Ok = false;
         ergebnis.Gesperrt = true;
@@ -191,20 +191,26 @@ TSpeicherErgebnis TVerbindungsjournal::Sichere(const TJournal& stand)
     return ergebnis;
 }
 
-void TVerbindungsjournal::Beende()
+void TVerbindungsjournal::Beende(bool gespeichert)
 {
-    if (aktiv && !gesperrt)
-        EntferneJournal(pfad);
+    // The file on disk is this run's: the connection's own, or one still waiting.
+    const bool eigenes = (aktiv && !gesperrt) || wartet;
     aktiv = false;
     letzter.clear();
     letzteMs = 0;
+    if (!eigenes)
+        return;
+    wartet = !gespeichert;
+    if (gespeichert)
+        EntferneJournal(pfad);
 }
 
-void TVerbindungsjournal::Behalte()
+void TVerbindungsjournal::Gespeichert()
 {
-    if (aktiv)
-        gesperrt = true;
-    aktiv = false;
+    if (!wartet)
+        return;
+    wartet = false;
+    EntferneJournal(pfad);
 }
 
 QString TVerbindungsjournal::Meldung(const TSpeicherErgebnis& ergebnis)

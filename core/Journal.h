@@ -89,11 +89,14 @@ public:
     QString Takt(const TJournal& stand);
     // Writes the state now.
     TSpeicherErgebnis Sichere(const TJournal& stand);
-    // The connection has been logged and "Daten.kwd" saved: the journal goes.
-    void Beende();
-    // The connection ends without its log being saved: the journal stays for the next
-    // start, and this run writes no other over it.
-    void Behalte();
+    // The connection has been logged. Saved: the journal goes. Not saved: it stays for
+    // the next start, which logs the connection from it, unless a later save of this run
+    // (Gespeichert) brings the logged connection to disk first; until then this run
+    // writes no other journal over it.
+    void Beende(bool gespeichert);
+    // "Daten.kwd" has been saved.
+    void Gespeichert();
+    bool Wartet() const { return wartet; }
 
 private:
     QString Meldung(const TSpeicherErgebnis& ergebnis);
@@ -101,6 +104,7 @@ private:
     QString pfad;
     bool gesperrt = false;
     bool aktiv = false;
+    bool wartet = false;
     bool fehlerGemeldet = false;
     bool verzeichnisGesichert = false;
     QByteArray letzter; // the last record written, its elapsed time zeroed

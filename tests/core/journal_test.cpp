@@ -194,7 +194,7 @@ TEST_F(Journal, CheckpointsFollowTheIntervalAndChangesAtOnce)
     journal.Takt(stand);
     EXPECT_EQ(LeseJournal(pfad).Journal.Tarif.Preis, 2.5);
 
-    journal.Beende();
+    journal.Beende(true);
     EXPECT_FALSE(QFile::exists(pfad));
     EXPECT_FALSE(journal.Aktiv());
 }
@@ -224,19 +224,44 @@ TEST_F(Journal, CheckpointsNeverTouchTheDataFile)
     EXPECT_EQ(GeschriebeneDauer(), 20 * TVerbindungsjournal::SicherungsabstandMs);
 }
 
-TEST_F(Journal, AKeptOrLockedJournalIsNeverWrittenOver)
+TEST_F(Journal, AnUnsavedLogKeepsTheJournalUntilALaterSave)
 {
     TVerbindungsjournal journal(pfad);
     journal.Beginne(Beispiel());
-    journal.Behalte(); // the log could not be saved: the next start needs this one
+    journal.Beende(false); // logged, but "Daten.kwd" could not be saved
     const QByteArray behalten = Lies(pfad);
+    ASSERT_FALSE(behalten.isEmpty());
+    EXPECT_TRUE(journal.Wartet());
 
+    // The next connection must not write over it...
     TJournal neu = Beispiel();
     neu.Benutzer = 1;
     EXPECT_TRUE(journal.Beginne(neu).isEmpty());
+    neu.DauerMs += 10 * TVerbindungsjournal::SicherungsabstandMs;
     journal.Takt(neu);
-    journal.Beende();
     EXPECT_EQ(Lies(pfad), behalten);
+    journal.Beende(false);
+    EXPECT_EQ(Lies(pfad), behalten);
+    // ...until a save has brought both logs to disk.
+    journal.Beende(true);
+    EXPECT_FALSE(QFile::exists(pfad));
+    EXPECT_FALSE(journal.Wartet());
+
+    journal.Beginne(neu);
+    journal.Beende(false);
+    journal.Gespeichert();
+    EXPECT_FALSE(QFile::exists(pfad));
+}
+
+TEST_F(Journal, ALockedJournalIsNeverTouched)
+{
+    Schreib(pfad, "von einem frueheren Lauf");
+    TVerbindungsjournal journal(pfad);
+    journal.Sperre();
+    journal.Beginne(Beispiel());
+    journal.Beende(true);
+    journal.Gespeichert();
+    EXPECT_EQ(Lies(pfad), QByteArray("von einem frueheren Lauf"));
 }
 
 TEST_F(Journal, AFailedWriteIsReportedOncePerConnection)
@@ -251,7 +276,7 @@ TEST_F(Journal, AFailedWriteIsReportedOncePerConnection)
         << meldung.toStdString();
     stand.DauerMs += TVerbindungsjournal::SicherungsabstandMs;
     EXPECT_TRUE(journal.Takt(stand).isEmpty());
-    journal.Beende();
+    journal.Beende(true);
     EXPECT_FALSE(journal.Beginne(stand).isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0); // no temporary left
 }
