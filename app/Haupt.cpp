@@ -1,6 +1,7 @@
 #include "app/Haupt.h"
 
 #include "components/InternetDetect.h"
+#include "core/Wiederherstellung.h"
 #include "components/TrayIcon.h"
 #include "platform/Anwendung.h"
 #include "platform/ProgrammIcon.h"
@@ -199,6 +200,14 @@ void TForm1::FormCreate(QObject*)
     DecodeDate(Now(), jahr, monat, tag);
     WechsleMonat(monat);
 
+    // A connection that a crash or a power cut cut short is logged before anything is
+    // metered anew, so its journal cannot be taken for the new one's.
+    const TWiederherstellung wiederhergestellt = StelleVerbindungWiederHer(JournalPfad());
+    if (wiederhergestellt.JournalBleibt)
+        FJournal.Sperre();
+    for (const QString& meldung : wiederhergestellt.Meldungen)
+        ShowMessage(meldung);
+
     if (Daten.Benutzer[AktBenutzer].TarifNr == 0)
         ShowMessage(KeinTarifText);
     SetzeAktTarif(Daten.Benutzer[AktBenutzer].TarifNr);
@@ -263,7 +272,9 @@ void TForm1::FormClose(QObject*)
     delete TrayIcon1;
     TrayIcon1 = nullptr;
 
-    MeldeSpeicherFehler(SpeichereDaten());
+    const TSpeicherErgebnis daten = SpeichereDaten();
+    FJournal.Beende(daten.Ok);
+    MeldeSpeicherFehler(daten);
     MeldeSpeicherFehler(SpeichereTarife());
     emit Geschlossen();
 }
@@ -369,6 +380,8 @@ void TForm1::InternetDetect1Connect(QObject*)
         return;
     }
     Timer1->start();
+    FLaufzeit.start();
+    ZeigeJournalFehler(FJournal.Beginne(JournalStand()));
 }
 
 void TForm1::Timer1Timer(QObject*)
@@ -378,6 +391,25 @@ void TForm1::Timer1Timer(QObject*)
     KostenLabel->setText(BetragText(Verbindungskosten));
     ZeitLabel->setText(DauerToStr(dauer));
     SetzeHint(DauerToStr(dauer) + QStringLiteral(" - ") + BetragText(Verbindungskosten));
+    ZeigeJournalFehler(FJournal.Takt(JournalStand()));
+}
+
+TJournal TForm1::JournalStand() const
+{
+    TJournal stand;
+    stand.Benutzer = AktBenutzer;
+    if (AktBenutzer >= 1 && AktBenutzer <= MaxBenutzer)
+        stand.TarifNr = Daten.Benutzer[AktBenutzer].TarifNr;
+    stand.Tarif = AktTarif;
+    stand.Beginn = Verbindungsbeginn;
+    stand.DauerMs = FLaufzeit.isValid() ? FLaufzeit.elapsed() : 0;
+    return stand;
+}
+
+void TForm1::ZeigeJournalFehler(const QString& meldung)
+{
+    if (!meldung.isEmpty())
+        ShowMessage(meldung);
 }
 
 void TForm1::InternetDetect1Disconnect(QObject*)
@@ -403,6 +435,7 @@ void TForm1::Protokolliere(bool abschluss)
     Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
     if (abschluss) {
         const TSpeicherErgebnis gespeichert = SpeichereDaten();
+        FJournal.Beende(gespeichert.Ok);
         ShowMessage(QStringLiteral("Die Verbindung kostete: ") + BetragText(Verbindungskosten));
         if (ergebnis == TProtokollErgebnis::MonatVoll)
             ShowMessage(MonatVollText);
@@ -434,6 +467,8 @@ void TForm1::GibGehalteneVerbindungenFrei()
     if (offen) {
         Verbindungsbeginn = offenSeit;
         Timer1->start();
+        FLaufzeit.start();
+        ZeigeJournalFehler(FJournal.Beginne(JournalStand()));
         Timer1Timer(this);
     }
 }

@@ -9,9 +9,11 @@
 // TForm1::TStart::OhneStartablauf.
 #pragma once
 
+#include "core/Journal.h"
 #include "runtime/Datum.h"
 
 #include <QMainWindow>
+#include <QElapsedTimer>
 #include <QString>
 #include <utility>
 #include <vector>
@@ -103,6 +105,9 @@ private:
     void Protokolliere(bool abschluss);
     void GibGehalteneVerbindungenFrei();
     void SetzeHint(const QString& text);
+    // The journal's view of the running connection.
+    TJournal JournalStand() const;
+    void ZeigeJournalFehler(const QString& meldung);
     bool ImTray() const;
 
     bool FStartLaeuft = false;
@@ -112,6 +117,8 @@ private:
     // connection (its start is Verbindungsbeginn) and finished ones (start, end).
     bool FVerbindungGehalten = false;
     std::vector<std::pair<TDateTime, TDateTime>> FGehalteneVerbindungen;
+    TVerbindungsjournal FJournal { JournalPfad() };
+    QElapsedTimer FLaufzeit;
 };
 
 extern TForm1* Form1;
