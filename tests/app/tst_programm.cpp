@@ -1,5 +1,5 @@
 // The built program end to end: started on the offscreen platform with its own data
-// directory and a simulated dial-up connection, ended by SIGTERM while metering, or
+// directory and a simulated dial-up connection, ended by a signal while metering, or
 // killed and started again.
 #include "store/Abrechnung.h"
 #include "store/Daten.h"
@@ -30,10 +30,10 @@ void Starte(QProcess& programm, const QString& daten, const QString& laufzeit, c
     programm.start(QStringLiteral(KOSTENWOLF_BINARY), {});
 }
 
-void BeendeMitSigterm(QProcess& programm)
+void BeendeMitSignal(QProcess& programm, int signal = SIGTERM)
 {
     QCOMPARE(programm.state(), QProcess::Running);
-    ::kill(pid_t(programm.processId()), SIGTERM);
+    ::kill(pid_t(programm.processId()), signal);
     QVERIFY(programm.waitForFinished(20000));
     QCOMPARE(programm.exitStatus(), QProcess::NormalExit);
     QCOMPARE(programm.exitCode(), 0);
@@ -93,7 +93,7 @@ private slots:
         Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path());
         QVERIFY(programm.waitForStarted());
         QTest::qWait(2000);
-        BeendeMitSigterm(programm);
+        BeendeMitSignal(programm);
 
         const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
         QVERIFY(daten);
@@ -103,8 +103,17 @@ private slots:
         QVERIFY(!QFile::exists(umgebung.Pfad(QStringLiteral("Verbindung.kwj"))));
     }
 
-    void sigtermWaehrendDerVerbindungProtokolliertUndSpeichert()
+    void signalWaehrendDerVerbindungProtokolliertUndSpeichert_data()
     {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        // The terminal the program was started from is closed.
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+
+    void signalWaehrendDerVerbindungProtokolliertUndSpeichert()
+    {
+        QFETCH(int, signal);
         TTestumgebung umgebung;
         QTemporaryDir laufzeit; // a guard of its own, apart from any running instance
         QVERIFY(laufzeit.isValid());
@@ -133,7 +142,7 @@ private slots:
 
         // The detector polls once a second; give it a few polls and ticks.
         QTest::qWait(4000);
-        BeendeMitSigterm(programm);
+        BeendeMitSignal(programm, signal);
 
         const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
         QVERIFY(daten);
@@ -189,7 +198,7 @@ private slots:
         QTest::qWait(3000);
         QVERIFY(!QFile::exists(journal));
         QVERIFY(Stand(datenPfad) == gespeichert);
-        BeendeMitSigterm(zweiter);
+        BeendeMitSignal(zweiter);
 
         const std::unique_ptr<TDaten> d = umgebung.GespeicherteDaten();
         QVERIFY(d);
