@@ -113,18 +113,6 @@ TEST_F(Wiederherstellung, LogsIntoTheRecordedUsersMonthOfItsStartByRecordedPrice
     EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[11]), 1);
 }
 
-TEST_F(Wiederherstellung, AppendsBehindTheMonthsEntries)
-{
-    Daten.Benutzer[2].Monate[12].Verbindungen[0].Tarif.Setze(QStringLiteral("Alt"));
-    Daten.Benutzer[2].Monate[12].Verbindungen[0].Kosten = 1;
-    Lege(Bernds(12, 1));
-    StelleVerbindungWiederHer(pfad);
-    const TMonat& m = Daten.Benutzer[2].Monate[12];
-    ASSERT_EQ(AnzahlVerbindungen(m), 2);
-    EXPECT_EQ(m.Verbindungen[0].Tarif.Text(), QStringLiteral("Alt"));
-    EXPECT_EQ(m.Verbindungen[1].Tarif.Text(), QStringLiteral("Nacht"));
-}
-
 TEST_F(Wiederherstellung, DamagedJournalsAreSetAsideWithoutOverwritingEarlierOnes)
 {
     const QByteArray kaputt1("nicht von uns");
