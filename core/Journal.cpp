@@ -70,6 +70,17 @@ QString JournalPfad()
     return DatenVerzeichnis() + QLatin1Char('/') + JournalName;
 }
 
+TJournal AlsJournal(const TLaufendeVerbindung& laufend)
+{
+    TJournal j;
+    j.Benutzer = laufend.Benutzer;
+    j.TarifNr = laufend.TarifNr;
+    j.Tarif = laufend.Tarif;
+    j.Beginn = laufend.Beginn;
+    j.DauerMs = laufend.DauerMs;
+    return j;
+}
+
 uint32_t Crc32(const char* daten, size_t anzahl)
 {
     static constexpr std::array<uint32_t, 256> tabelle = CrcTabelle();
@@ -153,6 +164,22 @@ void EntferneJournal(const QString& pfad)
 TVerbindungsjournal::TVerbindungsjournal(QString pfad)
     : pfad(std::move(pfad))
 {
+}
+
+QString TVerbindungsjournal::Verfolge(const TMessErgebnis& ergebnis)
+{
+    if (ergebnis.Gespeichert) {
+        // The connection that ended with this event; or connections held during start-up
+        // and logged now, whose save also brings a log still waiting to disk.
+        if (aktiv && !ergebnis.Laufend)
+            Beende(ergebnis.Gespeichert->Ok);
+        else if (ergebnis.Gespeichert->Ok)
+            Gespeichert();
+    }
+    if (!ergebnis.Laufend)
+        return {};
+    const TJournal stand = AlsJournal(*ergebnis.Laufend);
+    return ergebnis.MessungBegonnen || !aktiv ? Beginne(stand) : Takt(stand);
 }
 
 QString TVerbindungsjournal::Beginne(const TJournal& stand)

@@ -4,6 +4,7 @@
 // crash or a power cut would otherwise lose.
 #pragma once
 
+#include "core/Messung.h"
 #include "runtime/Datum.h"
 #include "store/Dateien.h"
 #include "store/Tarife.h"
@@ -48,6 +49,8 @@ QByteArray KodiereJournal(const TJournal& journal);
 // an elapsed time of 0 to 366 days.
 std::optional<TJournal> DekodiereJournal(const QByteArray& bytes);
 
+TJournal AlsJournal(const TLaufendeVerbindung& laufend);
+
 uint32_t Crc32(const char* daten, size_t anzahl);
 
 struct TJournalFund {
@@ -80,6 +83,11 @@ public:
     void Sperre() { gesperrt = true; }
     bool Gesperrt() const { return gesperrt; }
     bool Aktiv() const { return aktiv; }
+
+    // Follows one metering result: a connection that begins is written at once, one
+    // that runs at its checkpoints, and one logged and saved takes its journal along.
+    // Returns a message for the user, if any (see Beginne).
+    QString Verfolge(const TMessErgebnis& ergebnis);
 
     // The connection comes up: written at once, the name made durable. The result is a
     // message for the user, given only for the first failed write of a connection.

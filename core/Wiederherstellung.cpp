@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <cstring>
 
 namespace {
 
@@ -33,32 +32,6 @@ void LegeBeiseite(const QString& pfad, const QString& warum, TWiederherstellung&
 }
 
 } // namespace
-
-TProtokollErgebnis ProtokolliereInMonat(
-    int benutzer, int monat, const TTarif& tarif, TDateTime datum, TDateTime dauer, double kosten)
-{
-    if (benutzer < 1 || benutzer > MaxBenutzer || monat < 1 || monat > 12)
-        return TProtokollErgebnis::KeinBenutzer;
-    TMonat& m = Daten.Benutzer[benutzer].Monate[monat];
-    const int frei = AnzahlVerbindungen(m);
-    if (frei >= MaxVerbindungen)
-        return TProtokollErgebnis::MonatVoll;
-    TVerbindung& v = m.Verbindungen[frei];
-    if (tarif.Name.Leer()) {
-        v.Tarif.Setze(KeinTarifName);
-    }
-    else {
-        const size_t n = tarif.Name.Anzahl();
-        std::memcpy(v.Tarif.Zeichen, tarif.Name.Zeichen, n);
-        v.Tarif.Laenge = uint8_t(n);
-    }
-    v.Datum = datum;
-    v.Dauer = dauer;
-    v.Kosten = kosten;
-    m.SummeKosten += kosten;
-    m.SummeDauer += dauer;
-    return TProtokollErgebnis::Eingetragen;
-}
 
 QString WiederhergestelltText(TDateTime beginn, TDateTime dauer, double kosten)
 {
@@ -97,12 +70,16 @@ TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
     const double kosten = Verbindungspreis(dauer, j.Tarif);
     int jahr, monat, tag;
     DecodeDate(j.Beginn, jahr, monat, tag);
+    int heuteJahr, heuteMonat, heuteTag;
+    DecodeDate(Now(), heuteJahr, heuteMonat, heuteTag);
 
     // Kept to undo the entry when the save fails: the journal then stays, and the next
     // start must not find the connection logged twice.
-    const TMonat vorher = Daten.Benutzer[j.Benutzer].Monate[monat];
+    const TBenutzer& benutzer = Daten.Benutzer[j.Benutzer];
+    const TMonat vorher = benutzer.Monate[monat];
+    const uint8_t vorherMonatNr = benutzer.MonatNr;
     const TProtokollErgebnis eingetragen
-        = ProtokolliereInMonat(j.Benutzer, monat, j.Tarif, j.Beginn + dauer, dauer, kosten);
+        = ProtokolliereVerbindungImBeginnmonat(j.Benutzer, j.Tarif, j.Beginn, dauer, kosten, heuteMonat);
     if (eingetragen == TProtokollErgebnis::MonatVoll) {
         EntferneJournal(pfad);
         ergebnis.Meldungen << QStringLiteral("Eine Verbindung wurde nicht ordnungsgemäß beendet (")
@@ -114,6 +91,7 @@ TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
     const TSpeicherErgebnis gespeichert = SpeichereDaten();
     if (!gespeichert.Ok) {
         Daten.Benutzer[j.Benutzer].Monate[monat] = vorher;
+        Daten.Benutzer[j.Benutzer].MonatNr = vorherMonatNr;
         ergebnis.JournalBleibt = true;
         const QString fehler = SpeicherFehlerText(gespeichert);
         if (!fehler.isEmpty())

@@ -18,14 +18,10 @@ struct TWiederherstellung {
 
 // Runs after the login and the month roll-over. A readable journal is logged as a
 // connection of its recorded user, priced by its recorded tariff, with its recorded
-// start and the elapsed time of its last checkpoint, into the month in which it began;
+// start (also the entry's date, as for every logged connection) and the elapsed time
+// of its last checkpoint, into the month in which it began;
 // "Daten.kwd" is saved and then the journal removed. A damaged or foreign one is set
 // aside as "Verbindung.kwj.defekt", an unreadable one left as it is.
 TWiederherstellung StelleVerbindungWiederHer(const QString& pfad);
-
-// Logs a finished connection into month slot 'monat' (1..12) of user 'benutzer',
-// whatever month the user logs into now.
-TProtokollErgebnis ProtokolliereInMonat(
-    int benutzer, int monat, const TTarif& tarif, TDateTime datum, TDateTime dauer, double kosten);
 
 QString WiederhergestelltText(TDateTime beginn, TDateTime dauer, double kosten);

@@ -1,6 +1,7 @@
 // The settings window's program page: window in front, minimized start and the user
 // to start with.
 #include "app/Haupt.h"
+#include "components/Ras.h"
 #include "platform/Benannt.h"
 #include "settings/Seitenbausteine.h"
 #include "settings/Settings.h"
@@ -34,6 +35,12 @@ QWidget* TForm2::BaueProgrammSeite()
     for (QRadioButton* r : { RadioButton1, RadioButton2, RadioButton3, RadioButton4 })
         layout->addWidget(r);
     layout->addStretch(1);
+    VerbindungsquelleLabel = Benannt(new QLabel(seite), "VerbindungsquelleLabel");
+    VerbindungsquelleLabel->setWordWrap(true);
+    VerbindungsquelleLabel->setToolTip(
+        QStringLiteral("Woher Kostenwolf erfährt, dass eine Verbindung besteht"));
+    layout->addWidget(VerbindungsquelleLabel);
+    VerbindungsquelleAnzeigen();
     SchliessenBtn3 = SchliessenKnopf(seite, "SchliessenBtn3");
     auto* unten = new QHBoxLayout;
     unten->addStretch(1);
@@ -72,6 +79,12 @@ void TForm2::StartBenutzerAnzeigen()
         knoepfe[Daten.StartBenutzer - 1]->setChecked(true);
     for (QRadioButton* r : knoepfe)
         r->setAutoExclusive(true);
+}
+
+void TForm2::VerbindungsquelleAnzeigen()
+{
+    VerbindungsquelleLabel->setText(
+        QStringLiteral("Verbindungsquelle: ") + QString::fromLocal8Bit(RasQuellenName()));
 }
 
 void TForm2::CheckBox1Click(QObject*)

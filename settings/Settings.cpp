@@ -235,6 +235,7 @@ void TForm2::TreeView1Change(QObject*, QTreeWidgetItem* Node)
         StartBenutzerAnzeigen();
         MiniStartBox->setChecked(Daten.MinimiertStarten == 1);
         CheckBox1->setChecked(Daten.FensterStil == 3);
+        VerbindungsquelleAnzeigen();
         break;
     case 2:
         ZeigeSeite(TabBenutzer, true);

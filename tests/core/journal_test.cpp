@@ -1,4 +1,5 @@
 #include "core/Journal.h"
+#include "core/Messung.h"
 #include "store/Daten.h"
 
 #include <QDir>
@@ -224,33 +225,58 @@ TEST_F(Journal, CheckpointsNeverTouchTheDataFile)
     EXPECT_EQ(GeschriebeneDauer(), 20 * TVerbindungsjournal::SicherungsabstandMs);
 }
 
-TEST_F(Journal, AnUnsavedLogKeepsTheJournalUntilALaterSave)
+// The journal through the metering's results: connect, ticks, a disconnect whose save
+// fails, a connection meanwhile, and the disconnect whose save brings both logs to disk.
+TEST_F(Journal, FollowsTheMeteringUntilTheLogIsSaved)
 {
+    std::memset(&Daten, 0, sizeof Daten);
+    Daten.BenutzerAnzahl = 1;
+    Daten.Benutzer[1].MonatNr = 12;
+    Daten.Benutzer[1].TarifNr = 4;
+    AktBenutzer = 1;
+    AktTarif = Beispiel().Tarif;
+    const TDateTime beginn = EncodeDate(2026, 12, 8) + EncodeTime(20, 0, 0, 0);
+    int64_t mono = 5'000'000;
+    bool speichernGelingt = false;
+    TMessung messung([&] { return beginn + (mono - 5'000'000) / double(MSecsPerDay); }, [&] { return mono; },
+        [&] {
+            TSpeicherErgebnis e;
+            e.Ok = speichernGelingt;
+            e.Grund = QStringLiteral("Kein Speicherplatz mehr auf dem Gerät");
+            return e;
+        });
     TVerbindungsjournal journal(pfad);
-    journal.Beginne(Beispiel());
-    journal.Beende(false); // logged, but "Daten.kwd" could not be saved
-    const QByteArray behalten = Lies(pfad);
-    ASSERT_FALSE(behalten.isEmpty());
+    messung.Freigeben();
+
+    EXPECT_TRUE(journal.Verfolge(messung.Verbunden()).isEmpty());
+    TJournalFund fund = LeseJournal(pfad);
+    ASSERT_EQ(fund.art, TJournalFund::Gueltig);
+    EXPECT_EQ(fund.Journal.Benutzer, 1);
+    EXPECT_EQ(fund.Journal.TarifNr, 4);
+    EXPECT_EQ(fund.Journal.Tarif.Preis, 4.8);
+    EXPECT_EQ(fund.Journal.Beginn, beginn);
+    EXPECT_EQ(fund.Journal.DauerMs, 0);
+    for (int i = 0; i < 4; ++i) {
+        mono += 1000;
+        journal.Verfolge(messung.Tick());
+    }
+    EXPECT_EQ(GeschriebeneDauer(), 3000);
+
+    journal.Verfolge(messung.Getrennt()); // "Daten.kwd" could not be saved
+    const QByteArray wartend = Lies(pfad);
+    EXPECT_EQ(GeschriebeneDauer(), 3000);
     EXPECT_TRUE(journal.Wartet());
 
-    // The next connection must not write over it...
-    TJournal neu = Beispiel();
-    neu.Benutzer = 1;
-    EXPECT_TRUE(journal.Beginne(neu).isEmpty());
-    neu.DauerMs += 10 * TVerbindungsjournal::SicherungsabstandMs;
-    journal.Takt(neu);
-    EXPECT_EQ(Lies(pfad), behalten);
-    journal.Beende(false);
-    EXPECT_EQ(Lies(pfad), behalten);
-    // ...until a save has brought both logs to disk.
-    journal.Beende(true);
+    // The next connection writes no journal over the waiting one...
+    journal.Verfolge(messung.Verbunden());
+    mono += 10'000;
+    journal.Verfolge(messung.Tick());
+    EXPECT_EQ(Lies(pfad), wartend);
+    // ...until a save brings the first log to disk.
+    speichernGelingt = true;
+    journal.Verfolge(messung.Getrennt());
     EXPECT_FALSE(QFile::exists(pfad));
     EXPECT_FALSE(journal.Wartet());
-
-    journal.Beginne(neu);
-    journal.Beende(false);
-    journal.Gespeichert();
-    EXPECT_FALSE(QFile::exists(pfad));
 }
 
 TEST_F(Journal, ALockedJournalIsNeverTouched)
