@@ -81,8 +81,8 @@ long long SchreibaufrufeOhneVerbindung()
     return Schreibaufrufe() - vorher;
 }
 
-BENCHMARK(Basis_SicheresSchreiben)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
-BENCHMARK(Sicherungspunkt)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(Basis_SicheresSchreiben)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(Sicherungspunkt)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
 
 } // namespace
 
