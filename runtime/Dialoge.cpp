@@ -81,12 +81,12 @@ void TTestDialoge::Zeige(const TDialogAufruf& aufruf)
 
 void TTestDialoge::ShowMessage(const QString& text)
 {
-    Zeige({TDialogAufruf::Nachricht, AnwendungsTitel(), text, {}, false, mtCustom, mbOK});
+    Zeige({ TDialogAufruf::Nachricht, AnwendungsTitel(), text, {}, false, mtCustom, mbOK });
 }
 
 int TTestDialoge::MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe)
 {
-    Zeige({TDialogAufruf::Frage, MessageDlgCaption(typ), text, {}, false, typ, knoepfe});
+    Zeige({ TDialogAufruf::Frage, MessageDlgCaption(typ), text, {}, false, typ, knoepfe });
     if (Knopfantworten.empty())
         return (knoepfe & mbNo) ? mrNo : mrOk;
     const int antwort = Knopfantworten.front();
@@ -94,10 +94,10 @@ int TTestDialoge::MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButton
     return antwort;
 }
 
-QString TTestDialoge::InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                               bool passwort)
+QString TTestDialoge::InputBox(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
 {
-    Zeige({TDialogAufruf::Eingabe, caption, prompt, vorgabe, passwort, mtCustom, mbOK | mbCancel});
+    Zeige({ TDialogAufruf::Eingabe, caption, prompt, vorgabe, passwort, mtCustom, mbOK | mbCancel });
     if (Eingaben.empty())
         return vorgabe;
     const std::optional<QString> antwort = Eingaben.front();
@@ -108,12 +108,12 @@ QString TTestDialoge::InputBox(const QString& caption, const QString& prompt, co
 
 void TTestDialoge::Fehler(const QString& text)
 {
-    Zeige({TDialogAufruf::Fehlerbox, AnwendungsTitel(), text, {}, false, mtError, mbOK});
+    Zeige({ TDialogAufruf::Fehlerbox, AnwendungsTitel(), text, {}, false, mtError, mbOK });
 }
 
 bool TTestDialoge::PrintDialog(QPrinter&)
 {
-    Zeige({TDialogAufruf::Drucken, {}, {}, {}, false, mtCustom, mbOK | mbCancel});
+    Zeige({ TDialogAufruf::Drucken, {}, {}, {}, false, mtCustom, mbOK | mbCancel });
     if (Druckantworten.empty())
         return false;
     const bool antwort = Druckantworten.front();
@@ -121,14 +121,18 @@ bool TTestDialoge::PrintDialog(QPrinter&)
     return antwort;
 }
 
-QString TTestDialoge::SaveDialog(const TSaveDialogOptionen& optionen)
+QString TTestDialoge::SaveDialog(TSaveDialogOptionen& optionen)
 {
-    Zeige({TDialogAufruf::Speichern, optionen.Titel, optionen.Filter, optionen.FileName, false, mtCustom,
-           mbOK | mbCancel});
+    Zeige({ TDialogAufruf::Speichern, optionen.Titel, optionen.Filter, optionen.FileName, false, mtCustom,
+        mbOK | mbCancel });
     if (Dateinamen.empty())
         return {};
     const QString antwort = Dateinamen.front();
     Dateinamen.pop_front();
+    if (!Filterwahlen.empty()) {
+        optionen.FilterIndex = Filterwahlen.front();
+        Filterwahlen.pop_front();
+    }
     return antwort;
 }
 
@@ -136,7 +140,8 @@ QStringList TTestDialoge::Meldungen() const
 {
     QStringList texte;
     for (const TDialogAufruf& a : Protokoll)
-        if (a.art == TDialogAufruf::Nachricht || a.art == TDialogAufruf::Frage || a.art == TDialogAufruf::Fehlerbox)
+        if (a.art == TDialogAufruf::Nachricht || a.art == TDialogAufruf::Frage
+            || a.art == TDialogAufruf::Fehlerbox)
             texte << a.text;
     return texte;
 }

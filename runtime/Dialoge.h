@@ -27,7 +27,9 @@ QString MessageDlgCaption(TMsgDlgType typ);
 
 struct TSaveDialogOptionen {
     QString Titel;
-    QString Filter; // class library notation: "Text-Datei (*.txt)|*.txt"
+    QString Filter; // class library notation: "Text-Datei (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv"
+    // The filter shown first, counted from 1; the dialog leaves the one chosen in it.
+    int FilterIndex = 1;
     QString DefaultExt;
     QString FileName;
     QString InitialDir;
@@ -39,13 +41,15 @@ public:
     virtual void ShowMessage(const QString& text) = 0;
     virtual int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe) = 0;
     // Returns the typed text on "OK" and the preset answer on "Abbrechen".
-    virtual QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                             bool passwort) = 0;
+    virtual QString InputBox(
+        const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+        = 0;
     virtual void Fehler(const QString& text) = 0;
     // The print dialog: true when the user confirmed; the printer is set up by it.
     virtual bool PrintDialog(QPrinter& drucker) = 0;
-    // The save dialog: the chosen file name, empty when cancelled.
-    virtual QString SaveDialog(const TSaveDialogOptionen& optionen) = 0;
+    // The save dialog: the chosen file name, empty when cancelled. The chosen filter
+    // goes back into optionen.FilterIndex.
+    virtual QString SaveDialog(TSaveDialogOptionen& optionen) = 0;
 };
 
 void InstalliereDialoge(std::unique_ptr<TDialoge> dialoge);
@@ -54,8 +58,8 @@ TDialoge& Dialoge();
 // The familiar free functions.
 void ShowMessage(const QString& text);
 int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe);
-QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                 bool passwort = false);
+QString InputBox(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort = false);
 void FehlerMeldung(const QString& text);
 
 // The scriptable dialogs for tests.
@@ -81,16 +85,19 @@ public:
     std::deque<std::optional<QString>> Eingaben;
     std::deque<bool> Druckantworten;
     std::deque<QString> Dateinamen;
+    // The filter the user picks with the next file name (counted from 1); without one
+    // the filter shown first stays chosen.
+    std::deque<int> Filterwahlen;
     // Called with each dialog as it is "open" (a modal loop would run here).
     std::function<void(const TDialogAufruf&)> BeiAnzeige;
 
     void ShowMessage(const QString& text) override;
     int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe) override;
-    QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                     bool passwort) override;
+    QString InputBox(
+        const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort) override;
     void Fehler(const QString& text) override;
     bool PrintDialog(QPrinter& drucker) override;
-    QString SaveDialog(const TSaveDialogOptionen& optionen) override;
+    QString SaveDialog(TSaveDialogOptionen& optionen) override;
 
     // Texts of all message boxes (ShowMessage, MessageDlg, error box) in order.
     QStringList Meldungen() const;
