@@ -78,8 +78,9 @@ TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
     const TBenutzer& benutzer = Daten.Benutzer[j.Benutzer];
     const TMonat vorher = benutzer.Monate[monat];
     const uint8_t vorherMonatNr = benutzer.MonatNr;
-    const TProtokollErgebnis eingetragen
-        = ProtokolliereVerbindungImBeginnmonat(j.Benutzer, j.Tarif, j.Beginn, dauer, kosten, heuteMonat);
+    // Dated by its end as far as it is known, the last checkpoint, not by this start.
+    const TProtokollErgebnis eingetragen = ProtokolliereVerbindungImBeginnmonat(
+        j.Benutzer, j.Tarif, j.Beginn, dauer, kosten, heuteMonat, j.Beginn + dauer);
     if (eingetragen == TProtokollErgebnis::MonatVoll) {
         EntferneJournal(pfad);
         ergebnis.Meldungen << QStringLiteral("Eine Verbindung wurde nicht ordnungsgemäß beendet (")

@@ -18,8 +18,8 @@ struct TWiederherstellung {
 
 // Runs after the login and the month roll-over. A readable journal is logged as a
 // connection of its recorded user, priced by its recorded tariff, with its recorded
-// start (also the entry's date, as for every logged connection) and the elapsed time
-// of its last checkpoint, into the month in which it began;
+// start and the elapsed time of its last checkpoint (their sum is the entry's date, its
+// end as far as known), into the month in which it began;
 // "Daten.kwd" is saved and then the journal removed. A damaged or foreign one is set
 // aside as "Verbindung.kwj.defekt", an unreadable one left as it is.
 TWiederherstellung StelleVerbindungWiederHer(const QString& pfad);

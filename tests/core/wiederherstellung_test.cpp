@@ -105,7 +105,7 @@ TEST_F(Wiederherstellung, LogsIntoTheRecordedUsersMonthOfItsStartByRecordedPrice
     EXPECT_EQ(november.Verbindungen[0].Tarif.Text(), QStringLiteral("Nacht"));
     EXPECT_DOUBLE_EQ(november.Verbindungen[0].Kosten, kosten);
     EXPECT_DOUBLE_EQ(november.Verbindungen[0].Dauer, dauer);
-    EXPECT_DOUBLE_EQ(november.Verbindungen[0].Datum, Bernds(11, 30).Beginn);
+    EXPECT_DOUBLE_EQ(november.Verbindungen[0].Datum, Bernds(11, 30).Beginn + dauer);
     EXPECT_DOUBLE_EQ(november.SummeKosten, kosten);
     EXPECT_EQ(AnzahlVerbindungen(d->Benutzer[2].Monate[12]), 0);
     EXPECT_EQ(AnzahlVerbindungen(d->Benutzer[1].Monate[11]), 0);
