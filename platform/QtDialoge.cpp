@@ -32,10 +32,10 @@ int ZeigeBox(const QString& caption, const QString& text, QMessageBox::Icon icon
         int ergebnis;
     };
     const Knopf alle[] = {
-        {mbYes, "&Ja", QMessageBox::YesRole, mrYes},
-        {mbNo, "&Nein", QMessageBox::NoRole, mrNo},
-        {mbOK, "OK", QMessageBox::AcceptRole, mrOk},
-        {mbCancel, "Abbrechen", QMessageBox::RejectRole, mrCancel},
+        { mbYes, "&Ja", QMessageBox::YesRole, mrYes },
+        { mbNo, "&Nein", QMessageBox::NoRole, mrNo },
+        { mbOK, "OK", QMessageBox::AcceptRole, mrOk },
+        { mbCancel, "Abbrechen", QMessageBox::RejectRole, mrCancel },
     };
     std::vector<std::pair<QAbstractButton*, int>> ergebnisse;
     for (const Knopf& k : alle)
@@ -80,7 +80,14 @@ int TQtDialoge::MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons 
     return ZeigeBox(MessageDlgCaption(typ), text, icon, knoepfe);
 }
 
-QString TQtDialoge::InputBox(const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+QString TQtDialoge::InputBox(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+{
+    return InputQuery(caption, prompt, vorgabe, passwort).value_or(vorgabe);
+}
+
+std::optional<QString> TQtDialoge::InputQuery(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
 {
     QDialog dialog(Elternfenster());
     dialog.setWindowTitle(caption);
@@ -99,7 +106,9 @@ QString TQtDialoge::InputBox(const QString& caption, const QString& prompt, cons
     layout->addWidget(knoepfe);
     dialog.setMinimumWidth(300);
     zeile->setFocus();
-    return dialog.exec() == QDialog::Accepted ? zeile->text() : vorgabe;
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return zeile->text();
 }
 
 void TQtDialoge::Fehler(const QString& text)

@@ -59,6 +59,12 @@ QString InputBox(const QString& caption, const QString& prompt, const QString& v
     return Dialoge().InputBox(caption, prompt, vorgabe, passwort);
 }
 
+std::optional<QString> InputQuery(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+{
+    return Dialoge().InputQuery(caption, prompt, vorgabe, passwort);
+}
+
 void FehlerMeldung(const QString& text)
 {
     Dialoge().Fehler(text);
@@ -81,12 +87,12 @@ void TTestDialoge::Zeige(const TDialogAufruf& aufruf)
 
 void TTestDialoge::ShowMessage(const QString& text)
 {
-    Zeige({TDialogAufruf::Nachricht, AnwendungsTitel(), text, {}, false, mtCustom, mbOK});
+    Zeige({ TDialogAufruf::Nachricht, AnwendungsTitel(), text, {}, false, mtCustom, mbOK });
 }
 
 int TTestDialoge::MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe)
 {
-    Zeige({TDialogAufruf::Frage, MessageDlgCaption(typ), text, {}, false, typ, knoepfe});
+    Zeige({ TDialogAufruf::Frage, MessageDlgCaption(typ), text, {}, false, typ, knoepfe });
     if (Knopfantworten.empty())
         return (knoepfe & mbNo) ? mrNo : mrOk;
     const int antwort = Knopfantworten.front();
@@ -94,26 +100,34 @@ int TTestDialoge::MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButton
     return antwort;
 }
 
-QString TTestDialoge::InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                               bool passwort)
+QString TTestDialoge::InputBox(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
 {
-    Zeige({TDialogAufruf::Eingabe, caption, prompt, vorgabe, passwort, mtCustom, mbOK | mbCancel});
+    return InputQuery(caption, prompt, vorgabe, passwort).value_or(vorgabe);
+}
+
+std::optional<QString> TTestDialoge::InputQuery(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+{
+    Zeige({ TDialogAufruf::Eingabe, caption, prompt, vorgabe, passwort, mtCustom, mbOK | mbCancel });
     if (Eingaben.empty())
-        return vorgabe;
+        return std::nullopt;
     const std::optional<QString> antwort = Eingaben.front();
     Eingaben.pop_front();
     // The edit line takes at most 255 characters.
-    return antwort ? antwort->left(255) : vorgabe;
+    if (!antwort)
+        return std::nullopt;
+    return antwort->left(255);
 }
 
 void TTestDialoge::Fehler(const QString& text)
 {
-    Zeige({TDialogAufruf::Fehlerbox, AnwendungsTitel(), text, {}, false, mtError, mbOK});
+    Zeige({ TDialogAufruf::Fehlerbox, AnwendungsTitel(), text, {}, false, mtError, mbOK });
 }
 
 bool TTestDialoge::PrintDialog(QPrinter&)
 {
-    Zeige({TDialogAufruf::Drucken, {}, {}, {}, false, mtCustom, mbOK | mbCancel});
+    Zeige({ TDialogAufruf::Drucken, {}, {}, {}, false, mtCustom, mbOK | mbCancel });
     if (Druckantworten.empty())
         return false;
     const bool antwort = Druckantworten.front();
@@ -123,8 +137,8 @@ bool TTestDialoge::PrintDialog(QPrinter&)
 
 QString TTestDialoge::SaveDialog(const TSaveDialogOptionen& optionen)
 {
-    Zeige({TDialogAufruf::Speichern, optionen.Titel, optionen.Filter, optionen.FileName, false, mtCustom,
-           mbOK | mbCancel});
+    Zeige({ TDialogAufruf::Speichern, optionen.Titel, optionen.Filter, optionen.FileName, false, mtCustom,
+        mbOK | mbCancel });
     if (Dateinamen.empty())
         return {};
     const QString antwort = Dateinamen.front();
@@ -136,7 +150,8 @@ QStringList TTestDialoge::Meldungen() const
 {
     QStringList texte;
     for (const TDialogAufruf& a : Protokoll)
-        if (a.art == TDialogAufruf::Nachricht || a.art == TDialogAufruf::Frage || a.art == TDialogAufruf::Fehlerbox)
+        if (a.art == TDialogAufruf::Nachricht || a.art == TDialogAufruf::Frage
+            || a.art == TDialogAufruf::Fehlerbox)
             texte << a.text;
     return texte;
 }

@@ -39,8 +39,14 @@ public:
     virtual void ShowMessage(const QString& text) = 0;
     virtual int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe) = 0;
     // Returns the typed text on "OK" and the preset answer on "Abbrechen".
-    virtual QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                             bool passwort) = 0;
+    virtual QString InputBox(
+        const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+        = 0;
+    // The same box for callers that must tell "OK" on an empty line from "Abbrechen":
+    // the typed text, or nothing when cancelled.
+    virtual std::optional<QString> InputQuery(
+        const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+        = 0;
     virtual void Fehler(const QString& text) = 0;
     // The print dialog: true when the user confirmed; the printer is set up by it.
     virtual bool PrintDialog(QPrinter& drucker) = 0;
@@ -54,8 +60,10 @@ TDialoge& Dialoge();
 // The familiar free functions.
 void ShowMessage(const QString& text);
 int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe);
-QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                 bool passwort = false);
+QString InputBox(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort = false);
+std::optional<QString> InputQuery(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort = false);
 void FehlerMeldung(const QString& text);
 
 // The scriptable dialogs for tests.
@@ -86,8 +94,10 @@ public:
 
     void ShowMessage(const QString& text) override;
     int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe) override;
-    QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe,
-                     bool passwort) override;
+    QString InputBox(
+        const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort) override;
+    std::optional<QString> InputQuery(
+        const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort) override;
     void Fehler(const QString& text) override;
     bool PrintDialog(QPrinter& drucker) override;
     QString SaveDialog(const TSaveDialogOptionen& optionen) override;
