@@ -3,6 +3,7 @@
 #include "app/Haupt.h"
 #include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
+#include "platform/Skalierung.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "settings/BenutzerVerwaltung.h"
@@ -83,6 +84,7 @@ TForm2::TForm2(QWidget* parent)
     setObjectName(QStringLiteral("Form2"));
     Form2 = this;
     BaueFenster();
+    PasseAnSchriftAn(this);
     FormCreate(this);
 }
 

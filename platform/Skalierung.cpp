@@ -1,0 +1,122 @@
+#include "platform/Skalierung.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QTabBar>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr double StandardPunkte = 9.0;
+// Qt's bound for "no fixed size".
+constexpr int OhneGrenze = QWIDGETSIZE_MAX;
+
+std::vector<QWidget*> FensterMitKindern(QWidget* fenster)
+{
+    std::vector<QWidget*> alle { fenster };
+    for (QWidget* kind : fenster->findChildren<QWidget*>())
+        if (!kind->isWindow())
+            alle.push_back(kind);
+    return alle;
+}
+
+int Mal(int wert, double faktor)
+{
+    return int(std::ceil(wert * faktor - 1e-9));
+}
+
+void SkaliereSchriften(const std::vector<QWidget*>& alle, double faktor)
+{
+    // All fonts read before any is set: a child inherits from its parent, and must not
+    // grow twice.
+    std::vector<QFont> schriften;
+    for (const QWidget* w : alle)
+        schriften.push_back(w->font());
+    for (size_t i = 0; i < alle.size(); ++i) {
+        QFont schrift = schriften[i];
+        if (schrift.pixelSize() > 0)
+            schrift.setPixelSize(Mal(schrift.pixelSize(), faktor));
+        else if (schrift.pointSizeF() > 0)
+            schrift.setPointSizeF(schrift.pointSizeF() * faktor);
+        alle[i]->setFont(schrift);
+    }
+}
+
+void SkaliereGeometrie(const std::vector<QWidget*>& alle, double faktor)
+{
+    for (QWidget* w : alle) {
+        const QSize min = w->minimumSize();
+        const QSize max = w->maximumSize();
+        // Fixed widths and heights of the design grow; open bounds stay open.
+        const auto grenze = [faktor](int wert) { return wert >= OhneGrenze ? wert : Mal(wert, faktor); };
+        const QRect ort = w->geometry();
+        w->setMinimumSize(Mal(min.width(), faktor), Mal(min.height(), faktor));
+        w->setMaximumSize(grenze(max.width()), grenze(max.height()));
+        const QWidget* eltern = w->parentWidget();
+        if (w->isWindow())
+            w->resize(Mal(ort.width(), faktor), Mal(ort.height(), faktor));
+        else if (!eltern || !eltern->layout())
+            w->setGeometry(Mal(ort.x(), faktor), Mal(ort.y(), faktor), Mal(ort.width(), faktor),
+                Mal(ort.height(), faktor));
+    }
+}
+
+// How much a label's or button's place must grow for its text to fit.
+double Bedarf(const QWidget* w)
+{
+    if (w->width() <= 0 || w->height() <= 0)
+        return 1.0;
+    const QSize noetig = w->sizeHint();
+    double bedarf = 1.0;
+    const auto* label = qobject_cast<const QLabel*>(w);
+    if (label && label->wordWrap())
+        return std::max(bedarf, double(label->heightForWidth(w->width())) / w->height());
+    bedarf = std::max(bedarf, double(noetig.width()) / w->width());
+    return std::max(bedarf, double(noetig.height()) / w->height());
+}
+
+double PlatzBedarf(const std::vector<QWidget*>& alle)
+{
+    double bedarf = 1.0;
+    for (const QWidget* w : alle) {
+        const QWidget* eltern = w->parentWidget();
+        // Those a layout places get their size hint from it; a tab bar sizes its own
+        // scroll buttons.
+        if (eltern && (eltern->layout() || qobject_cast<const QTabBar*>(eltern)))
+            continue;
+        if (qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w))
+            bedarf = std::max(bedarf, Bedarf(w));
+    }
+    return bedarf;
+}
+
+} // namespace
+
+double Schriftfaktor()
+{
+    const double punkte = QApplication::font().pointSizeF();
+    return punkte > StandardPunkte ? punkte / StandardPunkte : 1.0;
+}
+
+void PasseAnSchriftAn(QWidget* fenster)
+{
+    if (!fenster)
+        return;
+    const std::vector<QWidget*> alle = FensterMitKindern(fenster);
+    if (const double faktor = Schriftfaktor(); faktor > 1.0) {
+        SkaliereSchriften(alle, faktor);
+        SkaliereGeometrie(alle, faktor);
+    }
+    // Rounding may leave a pixel short; a second look settles it.
+    for (int runde = 0; runde < 3; ++runde) {
+        const double bedarf = PlatzBedarf(alle);
+        if (bedarf <= 1.0)
+            break;
+        SkaliereGeometrie(alle, bedarf);
+    }
+}
