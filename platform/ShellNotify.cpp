@@ -55,12 +55,17 @@ public:
         auto* nativ = reinterpret_cast<QObject*>(QGuiApplication::platformNativeInterface());
         if (nativ && nativ->inherits("QPlatformNativeInterface")
             && nativ->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") >= 0)
-            connect(nativ, SIGNAL(systemTrayWindowChanged(QScreen*)), this, SLOT(Geaendert()),
-                Qt::QueuedConnection);
+            connect(nativ, SIGNAL(systemTrayWindowChanged(QScreen*)), this, SLOT(Geaendert()));
     }
 
 private slots:
-    void Geaendert() { geaendert(); }
+    // From the event loop: Qt moves its own icons over to a new area in the same
+    // signal, and the windows told of the change may add theirs.
+    void Geaendert()
+    {
+        QMetaObject::invokeMethod(
+            this, [this] { geaendert(); }, Qt::QueuedConnection);
+    }
 
 private:
     std::function<void()> geaendert;

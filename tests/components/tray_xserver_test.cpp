@@ -285,6 +285,9 @@ TEST(TrayImXServer, KindOhneBereich)
 
     TTestumgebung welt;
     InstalliereShellNotify(nullptr);
+    QPixmap bild(16, 16);
+    bild.fill(Qt::yellow);
+    Application().Icon = QIcon(bild);
     {
         TTrayIcon tray(nullptr);
         EXPECT_FALSE(tray.IconAngezeigt());
@@ -308,6 +311,7 @@ TEST(TrayImXServer, KindOhneBereich)
         EXPECT_TRUE(Eingebettet(TrayIcons().first()));
     }
     EXPECT_TRUE(Warte([] { return TrayIcons().isEmpty(); }, 5000));
+    Application().Icon = QIcon();
 }
 
 } // namespace
