@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -171,10 +172,17 @@ void TForm1::FormCreate(QObject*)
 
     const TLadeErgebnis daten = LadeDaten();
     const TLadeErgebnis tarife = LadeTarife();
+    // Also on stderr, with the reason: the box names no cause, and it may sit unseen
+    // behind other windows or on a display nobody watches.
+    auto meldeUnlesbar = [](const QString& pfad, const TLadeErgebnis& ergebnis) {
+        const QString text = LadeFehlerText(pfad);
+        qWarning().noquote() << QStringLiteral("Kostenwolf: %1 (%2)").arg(text, ergebnis.Grund);
+        ShowMessage(text);
+    };
     if (daten.art == TLadeErgebnis::Unlesbar)
-        ShowMessage(LadeFehlerText(DatenPfad()));
+        meldeUnlesbar(DatenPfad(), daten);
     if (tarife.art == TLadeErgebnis::Unlesbar)
-        ShowMessage(LadeFehlerText(TarifePfad()));
+        meldeUnlesbar(TarifePfad(), tarife);
 
     // Replaces the tray icon's minimize hook; its restore hook stays.
     Application().OnMinimize = [form = QPointer<TForm1>(this)](QObject* Sender) {

@@ -39,5 +39,10 @@ bool LeiteBeendenSignaleUm(std::function<void()> beenden)
     aktion.sa_handler = Signal;
     sigemptyset(&aktion.sa_mask);
     aktion.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &aktion, nullptr) == 0 && ::sigaction(SIGINT, &aktion, nullptr) == 0;
+    // A closed terminal (SIGHUP) must not cost the running connection; started with
+    // nohup, SIGHUP stays ignored as asked.
+    struct sigaction bisher = {};
+    const bool hupIgnoriert = ::sigaction(SIGHUP, nullptr, &bisher) == 0 && bisher.sa_handler == SIG_IGN;
+    return ::sigaction(SIGTERM, &aktion, nullptr) == 0 && ::sigaction(SIGINT, &aktion, nullptr) == 0
+        && (hupIgnoriert || ::sigaction(SIGHUP, &aktion, nullptr) == 0);
 }

@@ -1,4 +1,4 @@
-// SIGTERM and SIGINT end the program the orderly way: the signal is only noted in the
+// SIGTERM, SIGINT and SIGHUP end the program the orderly way: the signal is only noted in the
 // handler and acted on in the event loop, where the windows may be touched.
 #pragma once
 

@@ -12,5 +12,6 @@ int main(int argc, char** argv)
     InstanceManagerStart(argc, argv);
 
     QApplication app(argc, argv);
+    InstanceManagerRegistriere();
     return FuehreProgrammAus(app);
 }

@@ -1,11 +1,10 @@
 // The lock that serialises starting instances: held only while an instance sets itself up
-// or hands over, like a named mutex owned for that time. A lock left behind by a process
-// that died is recognised as stale and taken over.
+// or hands over, like a named mutex owned for that time. It is a kernel lock on an open
+// file, so it goes with the process that held it however that process ended; what the
+// file contains means nothing, and a leftover file never blocks a start.
 #pragma once
 
-#include <QLockFile>
 #include <QString>
-#include <memory>
 
 class TInstanzSperre {
 public:
@@ -13,15 +12,29 @@ public:
 
     explicit TInstanzSperre(const QString& pfad);
     ~TInstanzSperre();
+    TInstanzSperre(const TInstanzSperre&) = delete;
+    TInstanzSperre& operator=(const TInstanzSperre&) = delete;
 
     TErgebnis Warte(int millisekunden);
     void Freigeben();
-    bool Gehalten() const;
+    bool Gehalten() const { return fd >= 0; }
     QString Pfad() const { return pfad; }
     QString Fehlertext() const { return fehlertext; }
 
 private:
     QString pfad;
     QString fehlertext;
-    std::unique_ptr<QLockFile> sperre;
+    int fd = -1;
 };
+
+enum class TDatenSperre {
+    Gehalten, // held by this process until it ends
+    Belegt, // another living process holds it
+    NichtMoeglich, // the file system offers no such lock; starts go on without it
+};
+
+// The lock that keeps two instances off the same data files, whichever folder their
+// guards use: a kernel lock on the data folder itself, so nothing is added beside the
+// files, held for the rest of this process's life. Waits a while for a holder that is
+// ending: an instance closes its socket before its last saves.
+TDatenSperre SperreDatenverzeichnis(const QString& verzeichnis, int millisekunden = 0);

@@ -9,9 +9,14 @@ struct TLaufzeitverzeichnis {
     QString Fehler; // German reason when Pfad is empty
 };
 
-// $XDG_RUNTIME_DIR when it is a directory of ours closed to others; otherwise the folder
-// "kostenwolf-<uid>" in the temporary directory, created with mode 0700 if missing.
-TLaufzeitverzeichnis Laufzeitverzeichnis();
+// The first of these that is a directory of ours closed to others and short enough to
+// hold a socket named with up to 'laengsterName' bytes:
+// - $XDG_RUNTIME_DIR;
+// - "kostenwolf" in $XDG_CACHE_HOME (or ~/.cache), created with mode 0700 if missing:
+//   inside the user's home no one else can take the name first;
+// - "kostenwolf-<uid>" in $TMPDIR (or /tmp when that is no directory), likewise, for
+//   users without a usable home.
+TLaufzeitverzeichnis Laufzeitverzeichnis(int laengsterName = 0);
 
 // True when pfad is a real directory (no symbolic link) owned by the current user that
 // neither group nor others may enter. Sets fehler otherwise.

@@ -4,10 +4,11 @@
 #include "platform/InstanzServer.h"
 #include "platform/InstanzSperre.h"
 #include "platform/Laufzeitverzeichnis.h"
+#include "platform/Startfehler.h"
+#include "store/Dateien.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -34,6 +35,11 @@ QString TInstanceManager::SperrPfad() const
     return QDir(verzeichnis).filePath(QString::fromLatin1(MutexName) + QStringLiteral(".lock"));
 }
 
+int TInstanceManager::LaengsterName()
+{
+    return int(qMax(qstrlen(MutexName) + 5, qstrlen(FensterKlasse) + 1 + qstrlen(FensterTitel)));
+}
+
 QString TInstanceManager::ServerPfad() const
 {
     return QDir(verzeichnis)
@@ -47,6 +53,7 @@ TInstanceManager::TStart TInstanceManager::Starte(const QByteArray& erstesArgume
     case TInstanzSperre::Erhalten:
         break;
     case TInstanzSperre::Zeitueberschreitung:
+        fehlertext = QStringLiteral("%1 bleibt gesperrt").arg(sperre->Pfad());
         return Zeitueberschreitung;
     case TInstanzSperre::Fehler:
         fehlertext = sperre->Fehlertext();
@@ -66,6 +73,7 @@ TInstanceManager::TStart TInstanceManager::Starte(const QByteArray& erstesArgume
         return uebergabe.Antwort > 0 ? Uebergeben : NichtBestaetigt;
     case TUebergabe::KeineAntwort:
         sperre->Freigeben();
+        fehlertext = uebergabe.Fehlertext;
         return Zeitueberschreitung;
     case TUebergabe::Fehler:
         break;
@@ -115,43 +123,45 @@ namespace {
 
 std::unique_ptr<TInstanceManager> Waechter;
 
-[[noreturn]] void BeendeMitFehler(const QString& text)
-{
-    std::fprintf(stderr,
-        "Kostenwolf: Der Schutz vor einem zweiten Start kann nicht eingerichtet werden: %s\n",
-        text.toLocal8Bit().constData());
-    std::exit(1);
-}
-
-// Runs inside the application object's constructor, as soon as an event loop can serve
-// the socket.
-void RegistriereBeimAnwendungsstart()
-{
-    if (Waechter && !Waechter->Registriere())
-        BeendeMitFehler(Waechter->Fehlertext());
-}
+const QString KeinSchutz
+    = QStringLiteral("Der Schutz vor einem zweiten Start kann nicht eingerichtet werden: %1");
 
 } // namespace
 
 void InstanceManagerStart(int argc, char** argv)
 {
-    const TLaufzeitverzeichnis ort = Laufzeitverzeichnis();
+    const TLaufzeitverzeichnis ort = Laufzeitverzeichnis(TInstanceManager::LaengsterName());
     if (ort.Pfad.isEmpty())
-        BeendeMitFehler(ort.Fehler);
+        BeendeMitStartfehler(KeinSchutz.arg(ort.Fehler));
 
     Waechter = std::make_unique<TInstanceManager>(ort.Pfad);
     const QByteArray argument = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     switch (Waechter->Starte(argument)) {
     case TInstanceManager::ErsteInstanz:
-        qAddPreRoutine(RegistriereBeimAnwendungsstart);
-        return;
+        break;
     case TInstanceManager::NichtBestaetigt:
         Waechter.reset();
-        return;
+        break;
     case TInstanceManager::Uebergeben:
-    case TInstanceManager::Zeitueberschreitung:
         std::exit(0);
+    case TInstanceManager::Zeitueberschreitung:
+        BeendeMitStartfehler(
+            QStringLiteral("Kostenwolf läuft bereits, antwortet aber nicht: %1").arg(Waechter->Fehlertext()));
     case TInstanceManager::Fehler:
-        BeendeMitFehler(Waechter->Fehlertext());
+        BeendeMitStartfehler(KeinSchutz.arg(Waechter->Fehlertext()));
     }
+
+    // An instance started with another runtime folder (another XDG_RUNTIME_DIR, say)
+    // has a socket this start cannot see; its hold on the data folder still shows.
+    const QString daten = DatenVerzeichnis();
+    if (SperreDatenverzeichnis(daten, Waechter ? Waechter->Sperrwartezeit : 5000) == TDatenSperre::Belegt)
+        BeendeMitStartfehler(QStringLiteral("Kostenwolf läuft bereits mit den Daten in %1, ist aber "
+                                            "von hier aus nicht erreichbar.")
+                                 .arg(QDir::toNativeSeparators(daten)));
+}
+
+void InstanceManagerRegistriere()
+{
+    if (Waechter && !Waechter->Registriere())
+        BeendeMitStartfehler(KeinSchutz.arg(Waechter->Fehlertext()));
 }

@@ -19,7 +19,7 @@ public:
         ErsteInstanz, // the lock is held until Registriere()
         Uebergeben, // the running instance acknowledged; this start ends
         NichtBestaetigt, // the running instance answered 0 or less; start without a server
-        Zeitueberschreitung, // no lock, or no answer, in time; this start ends silently
+        Zeitueberschreitung, // no lock, or no answer, in time; see Fehlertext()
         Fehler, // see Fehlertext()
     };
 
@@ -41,6 +41,8 @@ public:
     QString Fehlertext() const { return fehlertext; }
     QString SperrPfad() const;
     QString ServerPfad() const;
+    // The longest file name the guard puts into its folder.
+    static int LaengsterName();
 
     // Answers a hand-over; the running instance makes no other use of it.
     qint32 WndProc(const TCopyData& nachricht);
@@ -58,7 +60,12 @@ private:
 };
 
 // The program's start-up step, called first thing in main, before the application
-// object exists. Returns when this process is to run as Kostenwolf; ends the process with
-// exit code 0 when a running instance took the hand-over or the wait timed out, and with
-// exit code 1 and a message on stderr when the guard cannot be set up safely.
+// object exists. Returns when this process is to run as Kostenwolf, still holding the
+// lock; ends the process with exit code 0 when a running instance took the hand-over.
+// Whatever else keeps this start from running (no safe folder for the guard, a running
+// instance that does not answer, another instance on the same data folder) is reported
+// on stderr and in a message box and ends the process with exit code 1.
 void InstanceManagerStart(int argc, char** argv);
+// The next step, right after the application object is made: opens the server and lets
+// the next start in. Reports a failure like InstanceManagerStart.
+void InstanceManagerRegistriere();

@@ -148,7 +148,10 @@ TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, uns
     const QByteArray name = QFile::encodeName(pfad);
     gesperrt().remove(pfad);
     TLadeErgebnis ergebnis;
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO put in the file's place would block here before any
+    // window exists, deaf to SIGTERM. Only a regular file is read; the flag goes again
+    // once that is known.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno != ENOENT) {
             ergebnis = {TLadeErgebnis::Unlesbar, Grund(errno)};
@@ -162,11 +165,24 @@ TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, uns
         return {TLadeErgebnis::Angelegt, {}};
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int fehler = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    if (::fstat(fd, &info) != 0) {
+        const int fehler = errno;
         ::close(fd);
         gesperrt().insert(pfad);
-        return {TLadeErgebnis::Unlesbar, Grund(fehler ? fehler : EIO)};
+        return {TLadeErgebnis::Unlesbar, Grund(fehler)};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        gesperrt().insert(pfad);
+        return {TLadeErgebnis::Unlesbar,
+                S_ISDIR(info.st_mode) ? Grund(EISDIR) : QStringLiteral("Keine gewöhnliche Datei")};
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int fehler = errno;
+        ::close(fd);
+        gesperrt().insert(pfad);
+        return {TLadeErgebnis::Unlesbar, Grund(fehler)};
     }
     char* p = static_cast<char*>(ziel);
     size_t rest = groesse;

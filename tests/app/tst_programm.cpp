@@ -1,5 +1,5 @@
 // The built program end to end: started on the offscreen platform with its own data
-// directory and a simulated dial-up connection, ended by SIGTERM while metering.
+// directory and a simulated dial-up connection, ended by a signal while metering.
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
@@ -27,10 +27,10 @@ void Starte(QProcess& programm, const QString& daten, const QString& laufzeit, c
     programm.start(QStringLiteral(KOSTENWOLF_BINARY), {});
 }
 
-void BeendeMitSigterm(QProcess& programm)
+void BeendeMitSignal(QProcess& programm, int signal = SIGTERM)
 {
     QCOMPARE(programm.state(), QProcess::Running);
-    ::kill(pid_t(programm.processId()), SIGTERM);
+    ::kill(pid_t(programm.processId()), signal);
     QVERIFY(programm.waitForFinished(20000));
     QCOMPARE(programm.exitStatus(), QProcess::NormalExit);
     QCOMPARE(programm.exitCode(), 0);
@@ -51,7 +51,7 @@ private slots:
         Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path());
         QVERIFY(programm.waitForStarted());
         QTest::qWait(2000);
-        BeendeMitSigterm(programm);
+        BeendeMitSignal(programm);
 
         const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
         QVERIFY(daten);
@@ -59,8 +59,17 @@ private slots:
         QCOMPARE(daten->Benutzer[1].Name.Text(), "Standardbenutzer");
     }
 
-    void sigtermWaehrendDerVerbindungProtokolliertUndSpeichert()
+    void signalWaehrendDerVerbindungProtokolliertUndSpeichert_data()
     {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        // The terminal the program was started from is closed.
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+
+    void signalWaehrendDerVerbindungProtokolliertUndSpeichert()
+    {
+        QFETCH(int, signal);
         TTestumgebung umgebung;
         QTemporaryDir laufzeit; // a guard of its own, apart from any running instance
         QVERIFY(laufzeit.isValid());
@@ -89,7 +98,7 @@ private slots:
 
         // The detector polls once a second; give it a few polls and ticks.
         QTest::qWait(4000);
-        BeendeMitSigterm(programm);
+        BeendeMitSignal(programm, signal);
 
         const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
         QVERIFY(daten);

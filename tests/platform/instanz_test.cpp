@@ -1,12 +1,16 @@
 #include "platform/InstanzClient.h"
 #include "platform/InstanzNachricht.h"
 #include "platform/InstanzServer.h"
+#include "platform/InstanzSperre.h"
 #include "platform/Laufzeitverzeichnis.h"
+#include "platform/Startfehler.h"
+#include "support/Umgebungsvariable.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QThread>
@@ -205,53 +209,87 @@ TEST(InstanzClient, TellsAMissingOrDeadServerFromAnUnansweredOne)
 class LaufzeitverzeichnisTest : public ::testing::Test {
 protected:
     QTemporaryDir ordner;
-    QByteArray altXdg = qgetenv("XDG_RUNTIME_DIR");
-    QByteArray altTmp = qgetenv("TMPDIR");
+    TUmgebungsvariable xdg { "XDG_RUNTIME_DIR", std::nullopt };
+    TUmgebungsvariable tmp { "TMPDIR", QFile::encodeName(ordner.filePath(QStringLiteral("tmp"))) };
+    TUmgebungsvariable cache { "XDG_CACHE_HOME",
+        QFile::encodeName(ordner.filePath(QStringLiteral("cache"))) };
+    TUmgebungsvariable heim { "HOME", QFile::encodeName(ordner.filePath(QStringLiteral("heim"))) };
 
-    void SetUp() override { qputenv("TMPDIR", QFile::encodeName(ordner.filePath(QStringLiteral("tmp")))); }
-    void TearDown() override
-    {
-        qputenv("XDG_RUNTIME_DIR", altXdg);
-        qputenv("TMPDIR", altTmp);
-    }
     QString Tempordner() const
     {
         return ordner.filePath(QStringLiteral("tmp/kostenwolf-%1").arg(::geteuid()));
     }
+    QString Cacheordner() const { return ordner.filePath(QStringLiteral("cache/kostenwolf")); }
+    QString Privat(const char* name) const
+    {
+        const QString pfad = ordner.filePath(QString::fromLatin1(name));
+        QDir().mkpath(pfad);
+        ::chmod(QFile::encodeName(pfad).constData(), 0700);
+        return pfad;
+    }
 };
 
-TEST_F(LaufzeitverzeichnisTest, TakesAPrivateRuntimeDirectory)
+TEST_F(LaufzeitverzeichnisTest, TakesAPrivateRuntimeDirectoryThatFitsASocketName)
 {
-    const QString xdg = ordner.filePath(QStringLiteral("xdg"));
-    ASSERT_TRUE(QDir().mkpath(xdg));
-    ::chmod(QFile::encodeName(xdg).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(xdg));
-    EXPECT_EQ(Laufzeitverzeichnis().Pfad, xdg);
+    const QString pfad = Privat("xdg");
+    xdg.Setze(QFile::encodeName(pfad));
+    EXPECT_EQ(Laufzeitverzeichnis(30).Pfad, pfad);
+
+    // A socket address holds about 100 bytes; a longer folder is passed over, not refused.
+    const QString lang = Privat(QByteArray(150 - ordner.path().size() - 1, 'x').constData());
+    ASSERT_EQ(lang.size(), 150);
+    xdg.Setze(QFile::encodeName(lang));
+    EXPECT_EQ(Laufzeitverzeichnis(30).Pfad, Cacheordner());
 }
 
-TEST_F(LaufzeitverzeichnisTest, FallsBackToAPrivateTemporaryFolder)
+TEST_F(LaufzeitverzeichnisTest, FallsBackToTheCacheThenToTheTemporaryFolder)
 {
     ASSERT_TRUE(QDir().mkpath(ordner.filePath(QStringLiteral("tmp"))));
     const QString offen = ordner.filePath(QStringLiteral("offen"));
     ASSERT_TRUE(QDir().mkpath(offen));
     ::chmod(QFile::encodeName(offen).constData(), 0755);
 
-    for (const QByteArray& xdg : { QByteArray(), QByteArray("relativ"), QFile::encodeName(offen) }) {
-        qputenv("XDG_RUNTIME_DIR", xdg);
+    for (const QByteArray& wert : { QByteArray(), QByteArray("relativ"), QFile::encodeName(offen) }) {
+        xdg.Setze(wert);
         const TLaufzeitverzeichnis ort = Laufzeitverzeichnis();
-        EXPECT_EQ(ort.Pfad, Tempordner()) << xdg.constData();
+        EXPECT_EQ(ort.Pfad, Cacheordner()) << wert.constData();
         EXPECT_TRUE(IstPrivatesVerzeichnis(ort.Pfad));
     }
+    // Without XDG_CACHE_HOME the cache is in the home folder.
+    cache.Setze(std::nullopt);
+    EXPECT_EQ(Laufzeitverzeichnis().Pfad, ordner.filePath(QStringLiteral("heim/.cache/kostenwolf")));
 
     // Our own folder left open by a lax umask is closed again.
-    ::chmod(QFile::encodeName(Tempordner()).constData(), 0777);
+    cache.Setze(QFile::encodeName(ordner.filePath(QStringLiteral("cache"))));
+    ::chmod(QFile::encodeName(Cacheordner()).constData(), 0777);
+    EXPECT_EQ(Laufzeitverzeichnis().Pfad, Cacheordner());
+    EXPECT_TRUE(IstPrivatesVerzeichnis(Cacheordner()));
+
+    // No usable home (a file where the cache would be): the temporary folder.
+    cache.Setze(QFile::encodeName(ordner.filePath(QStringLiteral("datei"))));
+    QFile datei(ordner.filePath(QStringLiteral("datei")));
+    ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+    datei.close();
     EXPECT_EQ(Laufzeitverzeichnis().Pfad, Tempordner());
     EXPECT_TRUE(IstPrivatesVerzeichnis(Tempordner()));
 }
 
+TEST_F(LaufzeitverzeichnisTest, AMissingTmpdirMeansTmpNotTheRoot)
+{
+    cache.Setze(QByteArray("/proc/version"));
+    heim.Setze(std::nullopt);
+    const QString standard = QStringLiteral("/tmp/kostenwolf-%1").arg(::geteuid());
+    const bool gabEs = QFileInfo::exists(standard);
+    const TLaufzeitverzeichnis ort = Laufzeitverzeichnis();
+    EXPECT_EQ(ort.Pfad, standard) << ort.Fehler.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/kostenwolf-%1").arg(::geteuid())));
+    if (!gabEs)
+        QDir().rmdir(standard);
+}
+
 TEST_F(LaufzeitverzeichnisTest, RefusesAFolderSomeoneElseCouldControl)
 {
-    qputenv("XDG_RUNTIME_DIR", QByteArray());
+    cache.Setze(QByteArray("/proc/version")); // no cache: the temporary folder is the last choice
     ASSERT_TRUE(QDir().mkpath(ordner.filePath(QStringLiteral("tmp"))));
     const QString fremd = ordner.filePath(QStringLiteral("fremd"));
     ASSERT_TRUE(QDir().mkpath(fremd));
@@ -269,5 +307,32 @@ TEST_F(LaufzeitverzeichnisTest, RefusesAFolderSomeoneElseCouldControl)
         ort = Laufzeitverzeichnis();
         EXPECT_TRUE(ort.Pfad.isEmpty());
         EXPECT_TRUE(ort.Fehler.contains(QStringLiteral("anderen Benutzer"))) << ort.Fehler.toStdString();
+
+        // Given a home, the foreign folder does not matter.
+        cache.Setze(QFile::encodeName(ordner.filePath(QStringLiteral("cache"))));
+        EXPECT_EQ(Laufzeitverzeichnis().Pfad, Cacheordner());
     }
+}
+
+TEST(Startfehler, ABoxOnlyWhereSomeoneCanSeeIt)
+{
+    EXPECT_TRUE(AnzeigeVorhanden({}, ":0", {}));
+    EXPECT_TRUE(AnzeigeVorhanden({}, {}, "wayland-0"));
+    EXPECT_FALSE(AnzeigeVorhanden({}, {}, {}));
+    // A box on these would wait for a click that never comes.
+    EXPECT_FALSE(AnzeigeVorhanden("offscreen", ":0", "wayland-0"));
+    EXPECT_FALSE(AnzeigeVorhanden("minimal", ":0", {}));
+    EXPECT_FALSE(AnzeigeVorhanden("xcb", {}, "wayland-0"));
+    EXPECT_TRUE(AnzeigeVorhanden("xcb", ":1", {}));
+    EXPECT_TRUE(AnzeigeVorhanden("wayland;xcb", {}, "wayland-0"));
+    EXPECT_TRUE(AnzeigeVorhanden("vnc:size=800x600", {}, {}));
+}
+
+TEST(Datensperre, OneHolderPerDataFolder)
+{
+    QTemporaryDir ordner;
+    EXPECT_EQ(SperreDatenverzeichnis(ordner.path()), TDatenSperre::Gehalten);
+    // The lock is per open folder, so a second hold in the same process meets it too.
+    EXPECT_EQ(SperreDatenverzeichnis(ordner.path()), TDatenSperre::Belegt);
+    EXPECT_EQ(SperreDatenverzeichnis(ordner.filePath(QStringLiteral("fehlt"))), TDatenSperre::NichtMoeglich);
 }

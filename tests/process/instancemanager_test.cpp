@@ -1,19 +1,24 @@
 #include "platform/InstanzServer.h"
+#include "platform/InstanzSperre.h"
+#include "platform/Laufzeitverzeichnis.h"
 #include "process/InstanceManager.h"
 #include "process/Programmaufruf.h"
+#include "support/Umgebungsvariable.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 #include <cstring>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -86,8 +91,8 @@ TEST_F(InstanceManagerTest, FirstInstanceHoldsTheLockUntilItsServerListens)
     EXPECT_EQ(erste.WndProc({}), 1);
 
     // A hand-over leaves the lock free for the next start.
-    QLockFile frei(erste.SperrPfad());
-    EXPECT_TRUE(frei.tryLock(0));
+    TInstanzSperre frei(erste.SperrPfad());
+    EXPECT_EQ(frei.Warte(0), TInstanzSperre::Erhalten);
 }
 
 TEST_F(InstanceManagerTest, AfterTheFirstEndsANewStartIsFirst)
@@ -108,27 +113,53 @@ TEST_F(InstanceManagerTest, LeftoversOfAKilledInstanceDoNotBlock)
     TInstanceManager muster(ordner.path());
     LasseToteSocketDateiZurueck(muster.ServerPfad());
     ASSERT_TRUE(QFileInfo(muster.ServerPfad()).exists());
-    // A lock whose owner died while it was setting up.
-    {
-        QLockFile echt(muster.SperrPfad());
-        ASSERT_TRUE(echt.tryLock(0));
+
+    // Whatever a lock file holds (nothing, a torn write, another host's owner), only a
+    // living holder counts.
+    for (const QByteArray& inhalt : { QByteArray(), QByteArray("\x01\xff garbage"),
+             QByteArray::number(ToterProzess()) + "\nkostenwolf\nanderer-rechner\n" }) {
         QFile datei(muster.SperrPfad());
-        ASSERT_TRUE(datei.open(QIODevice::ReadOnly));
-        QByteArray inhalt = datei.readAll();
-        datei.close();
-        inhalt.replace(0, inhalt.indexOf('\n'), QByteArray::number(ToterProzess()));
-        echt.unlock();
-        ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(datei.open(QIODevice::WriteOnly | QIODevice::Truncate));
         datei.write(inhalt);
+        datei.close();
+
+        TInstanceManager neu(ordner.path());
+        ASSERT_EQ(neu.Starte({}), TInstanceManager::ErsteInstanz) << inhalt.toHex().constData();
+        EXPECT_TRUE(neu.Registriere()) << neu.Fehlertext().toStdString();
+        EXPECT_TRUE(neu.Registriert());
+    }
+}
+
+TEST_F(InstanceManagerTest, ALivingHolderBlocksAndItsDeathFreesTheLock)
+{
+    TInstanceManager muster(ordner.path());
+    // Another process holding the lock the same way the guard does.
+    QProcess halter;
+    // One process, so killing it leaves no child behind that inherited the lock.
+    halter.start(QStringLiteral("/bin/bash"),
+        { QStringLiteral("-c"), QStringLiteral("exec 9>>\"$0\" && flock 9 && exec sleep 600"),
+            muster.SperrPfad() });
+    ASSERT_TRUE(halter.waitForStarted());
+    {
+        TInstanzSperre probe(muster.SperrPfad());
+        QDeadlineTimer frist(30000);
+        // Until flock(1) has the lock, the probe may still get it.
+        while (probe.Warte(0) == TInstanzSperre::Erhalten && !frist.hasExpired()) {
+            probe.Freigeben();
+            QThread::msleep(20);
+        }
+        ASSERT_FALSE(probe.Gehalten());
     }
 
+    TInstanceManager wartet(ordner.path());
+    wartet.Sperrwartezeit = 200;
+    EXPECT_EQ(wartet.Starte({}), TInstanceManager::Zeitueberschreitung);
+    EXPECT_FALSE(wartet.Fehlertext().isEmpty());
+
+    ::kill(pid_t(halter.processId()), SIGKILL);
+    ASSERT_TRUE(halter.waitForFinished());
     TInstanceManager neu(ordner.path());
-    QElapsedTimer uhr;
-    uhr.start();
-    ASSERT_EQ(neu.Starte({}), TInstanceManager::ErsteInstanz);
-    EXPECT_LT(uhr.elapsed(), neu.Sperrwartezeit) << "a dead owner's lock must not be waited for";
-    EXPECT_TRUE(neu.Registriere()) << neu.Fehlertext().toStdString();
-    EXPECT_TRUE(neu.Registriert());
+    EXPECT_EQ(neu.Starte({}), TInstanceManager::ErsteInstanz);
 }
 
 TEST_F(InstanceManagerTest, UnacknowledgedHandOverStartsWithoutServer)
@@ -141,8 +172,26 @@ TEST_F(InstanceManagerTest, UnacknowledgedHandOverStartsWithoutServer)
     TInstanceManager spaeter(ordner.path());
     EXPECT_EQ(StarteNebenher(spaeter, "abc"), TInstanceManager::NichtBestaetigt);
     EXPECT_FALSE(spaeter.Registriert());
-    QLockFile frei(muster.SperrPfad());
-    EXPECT_TRUE(frei.tryLock(0));
+    TInstanzSperre frei(muster.SperrPfad());
+    EXPECT_EQ(frei.Warte(0), TInstanzSperre::Erhalten);
+}
+
+TEST_F(InstanceManagerTest, ARuntimeFolderNearTheSocketLimitStillServes)
+{
+    // Around the length a socket address can hold, the folder chosen must be one the
+    // server can listen in; a longer one gives way to the cache folder.
+    TUmgebungsvariable cache("XDG_CACHE_HOME", QFile::encodeName(ordner.filePath(QStringLiteral("c"))));
+    for (int laenge = 74; laenge <= 84; ++laenge) {
+        const QString pfad = ordner.filePath(QString(laenge - ordner.path().size() - 1, QLatin1Char('r')));
+        ASSERT_TRUE(QDir().mkpath(pfad));
+        ASSERT_EQ(::chmod(QFile::encodeName(pfad).constData(), 0700), 0);
+        TUmgebungsvariable xdg("XDG_RUNTIME_DIR", QFile::encodeName(pfad));
+        const TLaufzeitverzeichnis ort = Laufzeitverzeichnis(TInstanceManager::LaengsterName());
+        ASSERT_FALSE(ort.Pfad.isEmpty()) << ort.Fehler.toStdString();
+        TInstanceManager waechter(ort.Pfad);
+        ASSERT_EQ(waechter.Starte({}), TInstanceManager::ErsteInstanz) << laenge;
+        EXPECT_TRUE(waechter.Registriere()) << laenge << " " << waechter.Fehlertext().toStdString();
+    }
 }
 
 TEST_F(InstanceManagerTest, ReportsALockThatCannotBeMade)

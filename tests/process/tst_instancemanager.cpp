@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -180,20 +179,10 @@ private slots:
         QVERIFY(QFile::exists(ServerPfad()));
         QVERIFY(!ServerAntwortet());
 
-        // Also the lock, as if the instance had been killed while it set itself up.
-        const QString sperrPfad = TInstanceManager(laufzeit->path()).SperrPfad();
-        QByteArray inhalt;
-        {
-            QLockFile echt(sperrPfad);
-            QVERIFY(echt.tryLock(0));
-            QFile datei(sperrPfad);
-            QVERIFY(datei.open(QIODevice::ReadOnly));
-            inhalt = datei.readAll();
-        }
-        inhalt.replace(0, inhalt.indexOf('\n'), QByteArray::number(totePid));
-        QFile datei(sperrPfad);
+        // Also the lock file, as if the instance had been killed while it set itself up.
+        QFile datei(TInstanceManager(laufzeit->path()).SperrPfad());
         QVERIFY(datei.open(QIODevice::WriteOnly));
-        datei.write(inhalt);
+        datei.write(QByteArray::number(totePid) + "\nkostenwolf\n");
         datei.close();
 
         QProcess* neu = StarteErste();

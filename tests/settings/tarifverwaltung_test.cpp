@@ -1,6 +1,6 @@
 #include "runtime/Format.h"
 #include "settings/TarifVerwaltung.h"
-#include "settings/Zahleingabe.h"
+#include "core/Zahleingabe.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"

@@ -6,7 +6,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <future>
+#include <tuple>
 #include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -384,6 +388,42 @@ TEST_F(Store, UnreadableFileIsNeverOverwritten)
         ::chmod(QFile::encodeName(DatenPfad()).constData(), 0600);
         EXPECT_EQ(Lies(DatenPfad()), QByteArray(100, 'x'));
     }
+}
+
+TEST_F(Store, SpecialFilesAreUnreadableWithoutBlocking)
+{
+    // A FIFO in a data file's place must neither hang the start nor be replaced.
+    const std::tuple<QString, TLadeErgebnis (*)(), TSpeicherErgebnis (*)()> dateien[] = {
+        {DatenPfad(), &LadeDaten, &SpeichereDaten},
+        {TarifePfad(), &LadeTarife, &SpeichereTarife},
+    };
+    for (const auto& [pfad, lade, speichere] : dateien) {
+        const QByteArray name = QFile::encodeName(pfad);
+        ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+        auto ergebnis = std::async(std::launch::async, lade);
+        if (ergebnis.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ADD_FAILURE() << "reading a FIFO blocks: " << name.constData();
+            // A writer lets the blocked open go, so the test can end.
+            const int schreiber = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+            ergebnis.wait();
+            ::close(schreiber);
+            continue;
+        }
+        const TLadeErgebnis e = ergebnis.get();
+        EXPECT_EQ(e.art, TLadeErgebnis::Unlesbar) << name.constData();
+        EXPECT_FALSE(e.Grund.isEmpty());
+        const TSpeicherErgebnis s = speichere();
+        EXPECT_FALSE(s.Ok);
+        EXPECT_TRUE(s.Gesperrt);
+        struct stat st {};
+        ASSERT_EQ(::lstat(name.constData(), &st), 0);
+        EXPECT_TRUE(S_ISFIFO(st.st_mode)) << name.constData();
+    }
+
+    // A link to a device reads as empty if opened; it still is no data file.
+    QFile::remove(DatenPfad());
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), DatenPfad()));
+    EXPECT_EQ(LadeDaten().art, TLadeErgebnis::Unlesbar);
 }
 
 TEST_F(Store, SaveKeepsAnExistingFilesPermissions)
