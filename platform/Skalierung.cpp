@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLayout>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QWidget>
 #include <algorithm>
@@ -66,11 +69,38 @@ void SkaliereGeometrie(const std::vector<QWidget*>& alle, double faktor)
     }
 }
 
+// What a push button's caption and icon need inside its frame. Its size hint would
+// also carry the style's minimum width, which no caption asks for.
+QSize KnopfInhalt(const QPushButton* knopf, QRect& innen)
+{
+    QStyleOptionButton option;
+    option.initFrom(knopf);
+    option.text = knopf->text();
+    option.icon = knopf->icon();
+    option.iconSize = knopf->iconSize();
+    innen = knopf->style()->subElementRect(QStyle::SE_PushButtonContents, &option, knopf);
+    const QSize text = knopf->fontMetrics().size(Qt::TextShowMnemonic, knopf->text());
+    if (knopf->icon().isNull())
+        return text;
+    return { text.width() + knopf->iconSize().width() + 4,
+        std::max(text.height(), knopf->iconSize().height()) };
+}
+
 // How much a label's or button's place must grow for its text to fit.
 double Bedarf(const QWidget* w)
 {
     if (w->width() <= 0 || w->height() <= 0)
         return 1.0;
+    if (const auto* knopf = qobject_cast<const QPushButton*>(w)) {
+        QRect innen;
+        const QSize inhalt = KnopfInhalt(knopf, innen);
+        if (innen.width() <= 0 || innen.height() <= 0)
+            return 1.0;
+        // The frame around the caption does not grow with the rest: a little more.
+        const int rahmen = w->width() - innen.width();
+        return std::max({ 1.0, double(inhalt.width() + rahmen) / w->width(),
+            double(inhalt.height() + w->height() - innen.height()) / w->height() });
+    }
     const QSize noetig = w->sizeHint();
     double bedarf = 1.0;
     const auto* label = qobject_cast<const QLabel*>(w);
@@ -113,7 +143,7 @@ void PasseAnSchriftAn(QWidget* fenster)
         SkaliereGeometrie(alle, faktor);
     }
     // Rounding may leave a pixel short; a second look settles it.
-    for (int runde = 0; runde < 3; ++runde) {
+    for (int runde = 0; runde < 4; ++runde) {
         const double bedarf = PlatzBedarf(alle);
         if (bedarf <= 1.0)
             break;

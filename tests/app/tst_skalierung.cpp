@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QtTest>
 #include <memory>
@@ -36,16 +38,26 @@ QStringList Abgeschnitten(QWidget* fenster)
         if ((eltern && (eltern->layout() || qobject_cast<const QTabBar*>(eltern))) || w->size().isEmpty())
             continue;
         const auto* label = qobject_cast<const QLabel*>(w);
-        const QSize noetig
+        QSize noetig
             = label && label->wordWrap() ? QSize(0, label->heightForWidth(w->width())) : w->sizeHint();
-        if (noetig.width() > w->width() || noetig.height() > w->height())
+        QSize platz = w->size();
+        if (const auto* knopf = qobject_cast<const QPushButton*>(w)) {
+            // The caption and icon inside the frame; the style's minimum width is no text.
+            QStyleOptionButton option;
+            option.initFrom(knopf);
+            platz = knopf->style()->subElementRect(QStyle::SE_PushButtonContents, &option, knopf).size();
+            noetig = knopf->fontMetrics().size(Qt::TextShowMnemonic, knopf->text());
+            if (!knopf->icon().isNull())
+                noetig.setWidth(noetig.width() + knopf->iconSize().width() + 4);
+        }
+        if (noetig.width() > platz.width() || noetig.height() > platz.height())
             befunde << QStringLiteral("%1 \"%2\": %3x%4 in %5x%6")
                            .arg(w->objectName(),
                                label ? label->text() : static_cast<const QAbstractButton*>(w)->text())
                            .arg(noetig.width())
                            .arg(noetig.height())
-                           .arg(w->width())
-                           .arg(w->height());
+                           .arg(platz.width())
+                           .arg(platz.height());
     }
     return befunde;
 }
