@@ -26,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
+#include <cstdio>
 
 TForm1* Form1 = nullptr;
 
@@ -33,8 +34,6 @@ namespace {
 
 const QString KeinTarifText
     = QStringLiteral("Es ist kein Tarif ausgewählt. Bitte tun Sie dies im Menü \"Datei -> Einstellungen\"");
-const QString MonatVollText = QStringLiteral("Das Verbindungsprotokoll dieses Monats ist voll (600 "
-                                             "Verbindungen). Die Verbindung wurde nicht gespeichert.");
 
 QLabel* NeuesLabel(QWidget* eltern, const char* name, const QString& text, int links, int oben, int breite)
 {
@@ -72,6 +71,12 @@ TForm1::TForm1(QWidget* parent, TStart start)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
+    FMonatsTimer = new QTimer(this);
+    FMonatsTimer->setInterval(10'000);
+    connect(FMonatsTimer, &QTimer::timeout, this, [this] {
+        if (!FGeschlossen && !Messung.Misst())
+            Wende(Messung.PruefeMonat());
+    });
 
     TrayIcon1 = new TTrayIcon(this);
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
@@ -79,8 +84,14 @@ TForm1::TForm1(QWidget* parent, TStart start)
     TrayIcon1->PopupMenu = PopupMenu1;
     TrayIcon1->OnDblClick = [this](QObject* Sender) { TrayIcon1DblClick(Sender); };
 
-    if (start == TStart::MitStartablauf)
+    if (start == TStart::MitStartablauf) {
         FormCreate(this);
+    }
+    else {
+        // The record was prepared in memory: metered from the first event on.
+        Messung.Freigeben();
+        FMonatsTimer->start();
+    }
 }
 
 TForm1::~TForm1()
@@ -170,6 +181,9 @@ void TForm1::FormCreate(QObject*)
 {
     FStartLaeuft = true;
 
+    // Saves that were killed half-way leave their temporary files behind.
+    RaeumeTemporaereAuf(DatenPfad());
+    RaeumeTemporaereAuf(TarifePfad());
     const TLadeErgebnis daten = LadeDaten();
     const TLadeErgebnis tarife = LadeTarife();
     // Also on stderr, with the reason: the box names no cause, and it may sit unseen
@@ -215,7 +229,8 @@ void TForm1::FormCreate(QObject*)
     Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
 
     FStartLaeuft = false;
-    GibGehalteneVerbindungenFrei();
+    Wende(Messung.Freigeben());
+    FMonatsTimer->start();
 }
 
 bool TForm1::Anmelden()
@@ -263,21 +278,54 @@ void TForm1::FormClose(QObject*)
     FGeschlossen = true;
 
     // A connection still running is logged up to this moment rather than lost.
-    const bool laeuft = Timer1->isActive();
+    const TMessErgebnis ergebnis = Messung.Schliessen();
     Timer1->stop();
-    if (laeuft) {
-        Timer1Timer(this);
-        Verbindungsende = Now();
-        Verbindungsdauer = Verbindungsende - Verbindungsbeginn;
-        Protokolliere(false);
-    }
+    FMonatsTimer->stop();
+    if (ergebnis.ZeitText)
+        ZeitLabel->setText(*ergebnis.ZeitText);
+    if (ergebnis.KostenText)
+        KostenLabel->setText(*ergebnis.KostenText);
+    if (ergebnis.MonatText)
+        Label1->setText(*ergebnis.MonatText);
     InternetDetect1->SetConnected(false);
     delete TrayIcon1;
     TrayIcon1 = nullptr;
 
-    MeldeSpeicherFehler(SpeichereDaten());
-    MeldeSpeicherFehler(SpeichereTarife());
+    // The saves come first, whatever is still to be said.
+    const TSpeicherErgebnis daten = SpeichereDaten();
+    const TSpeicherErgebnis tarife = SpeichereTarife();
+    emit Gemessen(ergebnis);
+    QStringList meldungen = FMeldungen + ergebnis.Meldungen;
+    FMeldungen.clear();
+    for (const TSpeicherErgebnis& e : { daten, tarife }) {
+        const QString text = SpeicherFehlerText(e);
+        if (text.isEmpty())
+            continue;
+        if (FOhneRueckfrage)
+            std::fprintf(stderr, "kostenwolf: %s\n", qPrintable(text));
+        else
+            meldungen << text;
+    }
+    // Messages of the running connection's log entry and of the saves; a box still
+    // open for an earlier message keeps its place and is not shown again.
+    if (!FOhneRueckfrage && !FZeigtMeldung) {
+        for (const QString& text : std::as_const(meldungen))
+            ShowMessage(text);
+    }
     emit Geschlossen();
+}
+
+void TForm1::SchliesseOhneRueckfrage()
+{
+    FOhneRueckfrage = true;
+    if (FGeschlossen) {
+        // The close sequence ran and waits on a box of its own: the files are written.
+        emit Geschlossen();
+        return;
+    }
+    close();
+    // A window that refused the close event still runs the close sequence.
+    FormClose(this);
 }
 
 void TForm1::Beenden1Click(QObject*)
@@ -364,88 +412,55 @@ void TForm1::SetzeHint(const QString& text)
         TrayIcon1->SetHint(text);
 }
 
-bool TForm1::KannProtokollieren() const
-{
-    return !FStartLaeuft && AktBenutzer >= 1 && AktBenutzer <= MaxBenutzer;
-}
-
 void TForm1::InternetDetect1Connect(QObject*)
 {
-    Verbindungsbeginn = Now();
-    Verbindungskosten = 0;
-    ZeitLabel->setText(QStringLiteral("00:00:00"));
-    KostenLabel->setText(QStringLiteral("0,00 DM"));
-    if (!KannProtokollieren()) {
-        // Start-up still waits for the user: meter from this moment once it is done.
-        FVerbindungGehalten = true;
-        return;
-    }
-    Timer1->start();
+    Wende(Messung.Verbunden());
 }
 
 void TForm1::Timer1Timer(QObject*)
 {
-    const TDateTime dauer = Now() - Verbindungsbeginn;
-    Verbindungskosten = Verbindungspreis(dauer, AktTarif);
-    KostenLabel->setText(BetragText(Verbindungskosten));
-    ZeitLabel->setText(DauerToStr(dauer));
-    SetzeHint(DauerToStr(dauer) + QStringLiteral(" - ") + BetragText(Verbindungskosten));
+    Wende(Messung.Tick());
 }
 
 void TForm1::InternetDetect1Disconnect(QObject*)
 {
-    Timer1->stop();
-    Verbindungsende = Now();
-    Verbindungsdauer = Verbindungsende - Verbindungsbeginn;
-    if (!KannProtokollieren()) {
-        if (FVerbindungGehalten)
-            FGehalteneVerbindungen.emplace_back(Verbindungsbeginn, Verbindungsende);
-        FVerbindungGehalten = false;
+    Wende(Messung.Getrennt());
+}
+
+void TForm1::Wende(const TMessErgebnis& ergebnis)
+{
+    if (FGeschlossen)
         return;
-    }
-    ZeitLabel->setText(DauerToStr(Verbindungsdauer));
-    KostenLabel->setText(BetragText(Verbindungskosten));
-    Protokolliere(true);
-}
-
-void TForm1::Protokolliere(bool abschluss)
-{
-    const TProtokollErgebnis ergebnis
-        = ProtokolliereVerbindung(AktBenutzer, AktTarif, Now(), Verbindungsdauer, Verbindungskosten);
-    Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
-    if (abschluss) {
-        const TSpeicherErgebnis gespeichert = SpeichereDaten();
-        ShowMessage(QStringLiteral("Die Verbindung kostete: ") + BetragText(Verbindungskosten));
-        if (ergebnis == TProtokollErgebnis::MonatVoll)
-            ShowMessage(MonatVollText);
-        MeldeSpeicherFehler(gespeichert);
-    }
-    else if (ergebnis == TProtokollErgebnis::MonatVoll) {
-        ShowMessage(MonatVollText);
-    }
-}
-
-void TForm1::GibGehalteneVerbindungenFrei()
-{
-    // Connections that came and went while start-up waited are priced by their length
-    // now that the user and tariff are known.
-    const auto gehalten = std::move(FGehalteneVerbindungen);
-    FGehalteneVerbindungen.clear();
-    const bool offen = FVerbindungGehalten;
-    const TDateTime offenSeit = Verbindungsbeginn;
-    FVerbindungGehalten = false;
-    for (const auto& [beginn, ende] : gehalten) {
-        Verbindungsbeginn = beginn;
-        Verbindungsende = ende;
-        Verbindungsdauer = ende - beginn;
-        Verbindungskosten = Verbindungspreis(Verbindungsdauer, AktTarif);
-        ZeitLabel->setText(DauerToStr(Verbindungsdauer));
-        KostenLabel->setText(BetragText(Verbindungskosten));
-        Protokolliere(true);
-    }
-    if (offen) {
-        Verbindungsbeginn = offenSeit;
+    if (ergebnis.TickLaeuft && !Timer1->isActive())
         Timer1->start();
-        Timer1Timer(this);
-    }
+    else if (!ergebnis.TickLaeuft)
+        Timer1->stop();
+    if (ergebnis.ZeitText)
+        ZeitLabel->setText(*ergebnis.ZeitText);
+    if (ergebnis.KostenText)
+        KostenLabel->setText(*ergebnis.KostenText);
+    if (ergebnis.MonatText)
+        Label1->setText(*ergebnis.MonatText);
+    if (ergebnis.Hint)
+        SetzeHint(*ergebnis.Hint);
+    if (ergebnis.MonatGewechselt && Form4 && Form4->isVisible())
+        Form4->MonatAnzeigen();
+    emit Gemessen(ergebnis);
+    if (ergebnis.Meldungen.isEmpty())
+        return;
+    FMeldungen += ergebnis.Meldungen;
+    // Never from inside the event: the detector's poll that raised it must end so that
+    // it polls again while the box is open.
+    if (!FZeigtMeldung)
+        QTimer::singleShot(0, this, [this] { ZeigeMeldungen(); });
+}
+
+void TForm1::ZeigeMeldungen()
+{
+    if (FZeigtMeldung)
+        return;
+    FZeigtMeldung = true;
+    while (!FMeldungen.isEmpty() && !FGeschlossen)
+        ShowMessage(FMeldungen.takeFirst());
+    FZeigtMeldung = false;
 }

@@ -9,12 +9,11 @@
 // TForm1::TStart::OhneStartablauf.
 #pragma once
 
-#include "runtime/Datum.h"
+#include "core/Messung.h"
 
 #include <QMainWindow>
 #include <QString>
-#include <utility>
-#include <vector>
+#include <QStringList>
 
 class QAction;
 class QLabel;
@@ -69,11 +68,8 @@ public:
     void URLLabelClick(QObject* Sender);
     void AppMinimize(QObject* Sender);
 
-    // The connection being metered, or the last one.
-    TDateTime Verbindungsbeginn = 0;
-    TDateTime Verbindungsende = 0;
-    TDateTime Verbindungsdauer = 0;
-    double Verbindungskosten = 0;
+    // The metering behind the labels; its results are applied by Wende.
+    TMessung Messung;
 
     // True once "Abbrechen" was chosen at the password prompt: the program ends at
     // once and writes nothing.
@@ -82,10 +78,17 @@ public:
     // options ask for it and a tray icon can take its place, else normally.
     void ZeigeBeimStart();
     bool CloseSequenzGelaufen() const { return FGeschlossen; }
+    // Closes without a single box (signals, the session's end): both files are written
+    // at once, messages that would have come are dropped, a failed save goes to stderr.
+    void SchliesseOhneRueckfrage();
+    // Messages waiting to be shown, the one on screen included.
+    bool MeldungenAnstehend() const { return FZeigtMeldung || !FMeldungen.isEmpty(); }
 
 signals:
     // The close sequence has run; the program ends.
     void Geschlossen();
+    // Every metering result, after the window has applied it.
+    void Gemessen(const TMessErgebnis& ergebnis);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,21 +100,21 @@ private:
     void BaueFenster();
     void BaueMenues();
     bool Anmelden();
-    bool KannProtokollieren() const;
-    // Logs the finished connection held in the Verbindungs... fields into the current
-    // user's month; 'abschluss' = a normal disconnect (save, tell the cost).
-    void Protokolliere(bool abschluss);
-    void GibGehalteneVerbindungenFrei();
+    // Shows a metering result: labels, tick, hint; its messages are queued.
+    void Wende(const TMessErgebnis& ergebnis);
+    // Shows the queued messages one after another, outside any event handler.
+    void ZeigeMeldungen();
     void SetzeHint(const QString& text);
     bool ImTray() const;
 
     bool FStartLaeuft = false;
     bool FStartAbgebrochen = false;
     bool FGeschlossen = false;
-    // Connection events that came while start-up still waited in a dialog: the open
-    // connection (its start is Verbindungsbeginn) and finished ones (start, end).
-    bool FVerbindungGehalten = false;
-    std::vector<std::pair<TDateTime, TDateTime>> FGehalteneVerbindungen;
+    bool FOhneRueckfrage = false;
+    bool FZeigtMeldung = false;
+    QStringList FMeldungen;
+    // Looks for the month's turn while no connection is metered.
+    QTimer* FMonatsTimer = nullptr;
 };
 
 extern TForm1* Form1;

@@ -45,7 +45,7 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
     if (form1->StartAbgebrochen())
         return 0;
     if (fruehesEnde) {
-        form1->close();
+        form1->SchliesseOhneRueckfrage();
         return 0;
     }
     auto form2 = std::make_unique<TForm2>();
@@ -56,20 +56,21 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
     Form4 = form4.get();
 
     QObject::connect(form1.get(), &TForm1::Geschlossen, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Nobody may be there to answer a box: the files are written at once.
     LeiteBeendenSignaleUm([] {
         if (Form1)
-            Form1->close();
+            Form1->SchliesseOhneRueckfrage();
     });
 #ifndef QT_NO_SESSIONMANAGER
     QObject::connect(&app, &QGuiApplication::commitDataRequest, form1.get(), [](QSessionManager&) {
         if (Form1)
-            Form1->close();
+            Form1->SchliesseOhneRueckfrage();
     });
 #endif
     // Whatever ends the loop, the close sequence has run by then.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, form1.get(), [] {
-        if (Form1)
-            Form1->FormClose(Form1);
+        if (Form1 && !Form1->CloseSequenzGelaufen())
+            Form1->SchliesseOhneRueckfrage();
     });
 
     form1->ZeigeBeimStart();

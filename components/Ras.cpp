@@ -22,6 +22,11 @@ TRasQuelle& AktiveRasQuelle()
     return Quelle ? *Quelle : StandardRasQuelle();
 }
 
+std::string RasQuellenName()
+{
+    return StandardRasQuellenName();
+}
+
 TRasQuellenTausch::TRasQuellenTausch(TRasQuelle& quelle)
     : FVorige(Quelle)
 {

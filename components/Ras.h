@@ -69,6 +69,10 @@ DWORD RasGetProjectionInfoA(
 // The source the two functions answer from.
 TRasQuelle& AktiveRasQuelle();
 
+// What the running program's connections come from, as the settings page names it
+// ("NetworkManager", "Netzwerkschnittstellen ppp*", "Simulation FILE").
+std::string RasQuellenName();
+
 // Puts another source behind the two functions for its lifetime, then the previous
 // one back; how tests drive the detector without a modem.
 class TRasQuellenTausch {

@@ -4,8 +4,7 @@
 
 #include <QString>
 
-template <typename T>
-T* Benannt(T* objekt, const char* name)
+template <typename T> T* Benannt(T* objekt, const char* name)
 {
     objekt->setObjectName(QLatin1String(name));
     return objekt;

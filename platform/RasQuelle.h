@@ -28,6 +28,12 @@ public:
 };
 
 // The source of a running program: the file named by KOSTENWOLF_RAS_SIMULATION when
-// that variable is set, otherwise the network interfaces matching
-// KOSTENWOLF_INTERFACES. The variables are read at every call.
+// that variable is set; otherwise NetworkManager while it is on the system bus and
+// answers; otherwise the network interfaces matching KOSTENWOLF_INTERFACES. The
+// variables are read at every call, and NetworkManager coming or going switches the
+// source at the next call.
 TRasQuelle& StandardRasQuelle();
+
+// The source StandardRasQuelle answers from right now, as the settings show it:
+// "NetworkManager", "Netzwerkschnittstellen ppp*" or "Simulation FILE".
+std::string StandardRasQuellenName();

@@ -3,6 +3,7 @@
 #include "runtime/Format.h"
 
 #include <QDateTime>
+#include <chrono>
 #include <cmath>
 
 namespace {
@@ -79,6 +80,26 @@ QString FormatZeit(const QString& format, int64_t stunden, int minute, int sekun
 void SetzeUhr(std::optional<TDateTime> fest)
 {
     festeUhr = fest;
+}
+
+namespace {
+std::optional<int64_t> festeMonotoneUhr;
+}
+
+int64_t MonotoneMillisekunden()
+{
+    if (festeMonotoneUhr)
+        return *festeMonotoneUhr;
+    if (festeUhr)
+        return std::llround(*festeUhr * double(MSecsPerDay));
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void SetzeMonotoneUhr(std::optional<int64_t> fest)
+{
+    festeMonotoneUhr = fest;
 }
 
 TDateTime Now()

@@ -14,6 +14,13 @@ constexpr int64_t MSecsPerDay = 86'400'000;
 TDateTime Now();
 void SetzeUhr(std::optional<TDateTime> fest);
 
+// Milliseconds on a clock that never jumps: setting the wall clock or a change to or
+// from summer time does not move it. Elapsed time is taken from here, dates from Now.
+// Pinned with SetzeMonotoneUhr; while only the wall clock is pinned it follows that,
+// so a test that moves Now moves the elapsed time with it.
+int64_t MonotoneMillisekunden();
+void SetzeMonotoneUhr(std::optional<int64_t> fest);
+
 TDateTime EncodeDate(int jahr, int monat, int tag);
 TDateTime EncodeTime(int stunde, int minute, int sekunde, int msek);
 void DecodeDate(TDateTime wert, int& jahr, int& monat, int& tag);

@@ -1,6 +1,7 @@
 // The settings window's program page: window in front, minimized start, start with the
 // session and the user to start with.
 #include "app/Haupt.h"
+#include "components/Ras.h"
 #include "platform/Autostart.h"
 #include "platform/Benannt.h"
 #include "settings/Seitenbausteine.h"
@@ -39,6 +40,12 @@ QWidget* TForm2::BaueProgrammSeite()
     for (QRadioButton* r : { RadioButton1, RadioButton2, RadioButton3, RadioButton4 })
         layout->addWidget(r);
     layout->addStretch(1);
+    VerbindungsquelleLabel = Benannt(new QLabel(seite), "VerbindungsquelleLabel");
+    VerbindungsquelleLabel->setWordWrap(true);
+    VerbindungsquelleLabel->setToolTip(
+        QStringLiteral("Woher Kostenwolf erfährt, dass eine Verbindung besteht"));
+    layout->addWidget(VerbindungsquelleLabel);
+    VerbindungsquelleAnzeigen();
     SchliessenBtn3 = SchliessenKnopf(seite, "SchliessenBtn3");
     auto* unten = new QHBoxLayout;
     unten->addStretch(1);
@@ -78,6 +85,12 @@ void TForm2::StartBenutzerAnzeigen()
         knoepfe[Daten.StartBenutzer - 1]->setChecked(true);
     for (QRadioButton* r : knoepfe)
         r->setAutoExclusive(true);
+}
+
+void TForm2::VerbindungsquelleAnzeigen()
+{
+    VerbindungsquelleLabel->setText(
+        QStringLiteral("Verbindungsquelle: ") + QString::fromLocal8Bit(RasQuellenName()));
 }
 
 void TForm2::CheckBox1Click(QObject*)

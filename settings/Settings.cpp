@@ -253,6 +253,7 @@ void TForm2::TreeView1Change(QObject*, QTreeWidgetItem* Node)
         MiniStartBox->setChecked(Daten.MinimiertStarten == 1);
         CheckBox1->setChecked(Daten.FensterStil == 3);
         AutostartBox->setChecked(StartetBeimAnmelden());
+        VerbindungsquelleAnzeigen();
         break;
     case 2:
         ZeigeSeite(TabBenutzer, true);

@@ -71,6 +71,7 @@ public:
     QRadioButton* RadioButton3 = nullptr;
     QRadioButton* RadioButton4 = nullptr;
     QPushButton* SchliessenBtn3 = nullptr;
+    QLabel* VerbindungsquelleLabel = nullptr;
 
     void FormCreate(QObject* Sender);
     void FormShow(QObject* Sender);
@@ -128,6 +129,8 @@ private:
     QWidget* BaueUpdateSeite();
     QWidget* BaueBenutzerSeite();
     QWidget* BaueProgrammSeite();
+    // NetworkManager may have come or gone since the page was last shown.
+    void VerbindungsquelleAnzeigen();
 
     // Shows the tab of 'seite' alone, or beside the tabs already shown, and brings the
     // page to the front.

@@ -40,14 +40,8 @@ TMonat& AktuellerMonat(TBenutzer& b)
     return b.Monate[b.MonatNr <= 12 ? b.MonatNr : 0];
 }
 
-} // namespace
-
-TProtokollErgebnis ProtokolliereVerbindung(
-    int benutzer, const TTarif& tarif, TDateTime datum, TDateTime dauer, double kosten)
+TProtokollErgebnis Trage(TMonat& monat, const TTarif& tarif, TDateTime datum, TDateTime dauer, double kosten)
 {
-    if (!GueltigerBenutzer(benutzer))
-        return TProtokollErgebnis::KeinBenutzer;
-    TMonat& monat = AktuellerMonat(Daten.Benutzer[benutzer]);
     const int frei = AnzahlVerbindungen(monat);
     if (frei >= MaxVerbindungen)
         return TProtokollErgebnis::MonatVoll;
@@ -68,6 +62,34 @@ TProtokollErgebnis ProtokolliereVerbindung(
     monat.SummeKosten += kosten;
     monat.SummeDauer += dauer;
     return TProtokollErgebnis::Eingetragen;
+}
+
+} // namespace
+
+TProtokollErgebnis ProtokolliereVerbindung(
+    int benutzer, const TTarif& tarif, TDateTime datum, TDateTime dauer, double kosten)
+{
+    if (!GueltigerBenutzer(benutzer))
+        return TProtokollErgebnis::KeinBenutzer;
+    return Trage(AktuellerMonat(Daten.Benutzer[benutzer]), tarif, datum, dauer, kosten);
+}
+
+TProtokollErgebnis ProtokolliereVerbindungImBeginnmonat(
+    int benutzer, const TTarif& tarif, TDateTime beginn, TDateTime dauer, double kosten, int laufenderMonat)
+{
+    if (!GueltigerBenutzer(benutzer))
+        return TProtokollErgebnis::KeinBenutzer;
+    int jahr, m, tag;
+    DecodeDate(beginn, jahr, m, tag);
+    if (m < 1 || m > 12)
+        return ProtokolliereVerbindung(benutzer, tarif, beginn, dauer, kosten);
+    TBenutzer& b = Daten.Benutzer[benutzer];
+    const bool ohneMonat = b.MonatNr < 1 || b.MonatNr > 12;
+    if (b.MonatNr != m && (m == laufenderMonat || ohneMonat)) {
+        LeereMonat(b.Monate[m]);
+        b.MonatNr = uint8_t(m);
+    }
+    return Trage(b.Monate[m], tarif, beginn, dauer, kosten);
 }
 
 double MonatsSumme(int u)

@@ -105,6 +105,64 @@ QString ProgrammVerzeichnis()
     return QFileInfo(QFile::decodeName(QByteArray(puffer, int(n)))).absolutePath();
 }
 
+// The file a save has to replace: the path itself, or the end of its chain of symbolic
+// links, so that a link stays a link and its target is what gets written. Relative
+// targets count from the link's own directory. Empty with errno set on a loop.
+QByteArray Verweisziel(const QByteArray& pfad)
+{
+    QByteArray ziel = pfad;
+    for (int schritt = 0; schritt < 40; ++schritt) {
+        struct stat info {};
+        if (::lstat(ziel.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return ziel; // a missing target is created where the link points
+        char puffer[4096];
+        const ssize_t n = ::readlink(ziel.constData(), puffer, sizeof puffer - 1);
+        if (n <= 0)
+            return ziel;
+        QByteArray weiter(puffer, int(n));
+        if (!weiter.startsWith('/')) {
+            const int schnitt = ziel.lastIndexOf('/');
+            weiter = (schnitt >= 0 ? ziel.left(schnitt + 1) : QByteArray()) + weiter;
+        }
+        ziel = weiter;
+    }
+    errno = ELOOP;
+    return {};
+}
+
+// ".Daten.kwd.a1B2c3": the name mkstemp gives our temporary files.
+bool IstUnsereTemporaere(const QString& eintrag, const QString& dateiname)
+{
+    const QString kopf = QLatin1Char('.') + dateiname + QLatin1Char('.');
+    if (eintrag.size() != kopf.size() + 6 || !eintrag.startsWith(kopf))
+        return false;
+    for (int i = kopf.size(); i < eintrag.size(); ++i) {
+        const QChar c = eintrag[i];
+        if (!(c.isDigit() || (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+                || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))))
+            return false;
+    }
+    return true;
+}
+
+int RaeumeVerzeichnisAuf(const QString& verzeichnis, const QString& dateiname)
+{
+    int entfernt = 0;
+    const QStringList eintraege = QDir(verzeichnis).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& eintrag : eintraege) {
+        if (!IstUnsereTemporaere(eintrag, dateiname))
+            continue;
+        const QByteArray name = QFile::encodeName(verzeichnis + QLatin1Char('/') + eintrag);
+        struct stat info {};
+        // Only plain files of our own; a link of that name is not followed.
+        if (::lstat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
+        if (::unlink(name.constData()) == 0)
+            ++entfernt;
+    }
+    return entfernt;
+}
+
 } // namespace
 
 namespace {
@@ -219,7 +277,10 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
         return ergebnis;
     }
 
-    const QByteArray name = QFile::encodeName(pfad);
+    // Through a symbolic link the target is replaced, in its own directory.
+    const QByteArray name = Verweisziel(QFile::encodeName(pfad));
+    if (name.isEmpty())
+        return fehler(errno);
     struct stat alt {};
     const bool vorhanden = ::stat(name.constData(), &alt) == 0;
     if (vorhanden) {
@@ -231,7 +292,7 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
     }
     const mode_t modusNeu = vorhanden ? (alt.st_mode & 07777) : MitUmask(modus);
 
-    const QFileInfo info(pfad);
+    const QFileInfo info(QFile::decodeName(name));
     QByteArray vorlage = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
                                            + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(vorlage.data());
@@ -272,6 +333,19 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
     }
     SyncVerzeichnis(info.absolutePath());
     return ergebnis;
+}
+
+int RaeumeTemporaereAuf(const QString& pfad)
+{
+    const QFileInfo info(pfad);
+    int entfernt = RaeumeVerzeichnisAuf(info.absolutePath(), info.fileName());
+    const QByteArray ziel = Verweisziel(QFile::encodeName(info.absoluteFilePath()));
+    if (!ziel.isEmpty()) {
+        const QFileInfo zielInfo(QFile::decodeName(ziel));
+        if (zielInfo.absoluteFilePath() != info.absoluteFilePath())
+            entfernt += RaeumeVerzeichnisAuf(zielInfo.absolutePath(), zielInfo.fileName());
+    }
+    return entfernt;
 }
 
 QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis)

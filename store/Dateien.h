@@ -14,7 +14,8 @@ struct TLadeErgebnis {
         Angelegt, // missing and created empty
         NichtAngelegt, // missing and could not be created: data stay as they are
         Unlesbar, // exists but cannot be read: left untouched, never saved over
-    } art = Geladen;
+    } art
+        = Geladen;
     QString Grund;
 };
 
@@ -35,6 +36,14 @@ TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, uns
 // same directory receives the record and the old file's tail, is flushed to disk and
 // renamed over the old one. A failure leaves the old file as it was.
 TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, size_t groesse, unsigned modus);
+
+// A save through a symbolic link replaces the link's target in the target's directory:
+// the link stays, the target keeps its owner and mode.
+
+// Removes the temporary files that saves of 'pfad' killed half-way left behind, beside
+// it and beside its link target: only plain files of ours named as our saves name
+// them. Returns how many were removed.
+int RaeumeTemporaereAuf(const QString& pfad);
 
 // The text shown after a failed save, empty when there is nothing to tell.
 QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis);

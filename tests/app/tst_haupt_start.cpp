@@ -382,7 +382,8 @@ private slots:
         const TVerbindung& v = datei->Benutzer[1].Monate[3].Verbindungen[0];
         QCOMPARE(v.Tarif.Text(), "Tag");
         QCOMPARE(v.Kosten, 0.12); // two started minutes at 6 Pf, priced at the close
-        QCOMPARE(v.Dauer, (ImMaerz + 90 / 86'400.0) - ImMaerz);
+        QCOMPARE(v.Dauer, 90 / 86'400.0);
+        QCOMPARE(v.Datum, ImMaerz);
     }
 
     void fehlgeschlagenesSpeichernBeimEndeWirdGemeldet()
@@ -432,6 +433,7 @@ private slots:
         };
         Starte();
         QVERIFY(!form->Timer1->isActive());
+        QTRY_VERIFY(!form->MeldungenAnstehend());
         QCOMPARE(AnzahlVerbindungen(Daten.Benutzer[1].Monate[3]), 1);
         QCOMPARE(Daten.Benutzer[1].Monate[3].Verbindungen[0].Kosten, 0.12);
         QCOMPARE(AnzahlVerbindungen(Daten.Benutzer[1].Monate[0]), 0);

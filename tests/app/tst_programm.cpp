@@ -36,6 +36,28 @@ void BeendeMitSignal(QProcess& programm, int signal = SIGTERM)
     QCOMPARE(programm.exitCode(), 0);
 }
 
+void SchreibeDatei(const QString& pfad, const QByteArray& inhalt)
+{
+    QFile datei(pfad);
+    QVERIFY(datei.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    datei.write(inhalt);
+}
+
+// User 1 "Anna" with a tariff of 6 Pf a minute, logging into the current month.
+int RichteAnnaEin()
+{
+    int jahr, monat, tag;
+    DecodeDate(Now(), jahr, monat, tag);
+    Daten.BenutzerAnzahl = 1;
+    Daten.StartBenutzer = 1;
+    Daten.Benutzer[1].Name.Setze(QStringLiteral("Anna"));
+    Daten.Benutzer[1].TarifNr = 1;
+    Daten.Benutzer[1].MonatNr = uint8_t(monat);
+    Tarife[1].Name.Setze(QStringLiteral("Tag"));
+    Tarife[1].Preis = 6;
+    return monat;
+}
+
 } // namespace
 
 class TestProgramm : public QObject {
@@ -108,6 +130,71 @@ private slots:
         QVERIFY(m.Verbindungen[0].Dauer > 0);
         QCOMPARE(m.Verbindungen[0].Kosten, 0.06);
         QCOMPARE(m.SummeKosten, 0.06);
+        QCOMPARE(QFile(umgebung.Pfad(QStringLiteral("Tarife.kwt"))).size(), 7'524);
+    }
+
+    void verbindungWaehrendDerKostenmeldungMitEigenerLaenge()
+    {
+        TTestumgebung umgebung;
+        QTemporaryDir laufzeit;
+        const int monat = RichteAnnaEin();
+        QVERIFY(SpeichereDaten().Ok);
+        QVERIFY(SpeichereTarife().Ok);
+        const QString verbindung = umgebung.Pfad(QStringLiteral("verbindung"));
+        SchreibeDatei(verbindung, "192.0.2.7\n");
+
+        QProcess programm;
+        Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
+        QVERIFY(programm.waitForStarted());
+        QTest::qWait(3000);
+        SchreibeDatei(verbindung, ""); // down: the cost box opens and nobody answers it
+        QTest::qWait(2500);
+        SchreibeDatei(verbindung, "192.0.2.7\n"); // up and down again behind the box
+        QTest::qWait(5000);
+        SchreibeDatei(verbindung, "");
+        QTest::qWait(2500);
+        BeendeMitSignal(programm);
+
+        const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
+        QVERIFY(daten);
+        const TMonat& m = daten->Benutzer[1].Monate[monat];
+        QCOMPARE(AnzahlVerbindungen(m), 2);
+        const double sekunden = m.Verbindungen[1].Dauer * 86'400;
+        QVERIFY2(sekunden > 2.5 && sekunden < 9, qPrintable(QString::number(sekunden)));
+        QVERIFY(m.Verbindungen[1].Datum > m.Verbindungen[0].Datum);
+    }
+
+    void sigtermImVollenMonatWartetAufKeineMeldung()
+    {
+        TTestumgebung umgebung;
+        QTemporaryDir laufzeit;
+        const int monat = RichteAnnaEin();
+        for (int k = 0; k < MaxVerbindungen; ++k) {
+            Daten.Benutzer[1].Monate[monat].Verbindungen[k].Tarif.Setze(QStringLiteral("Tag"));
+            Daten.Benutzer[1].Monate[monat].Verbindungen[k].Kosten = 0.01;
+        }
+        // Start-up rolls Bernd over: the saved record shows the run's changes.
+        Daten.BenutzerAnzahl = 2;
+        Daten.Benutzer[2].Name.Setze(QStringLiteral("Bernd"));
+        Daten.Benutzer[2].MonatNr = uint8_t(monat % 12 + 1);
+        QVERIFY(SpeichereDaten().Ok);
+        QVERIFY(SpeichereTarife().Ok);
+        // A short tariff file: the close writes it whole.
+        QFile tarife(umgebung.Pfad(QStringLiteral("Tarife.kwt")));
+        QVERIFY(tarife.resize(1000));
+        const QString verbindung = umgebung.Pfad(QStringLiteral("verbindung"));
+        SchreibeDatei(verbindung, "192.0.2.7\n");
+
+        QProcess programm;
+        Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
+        QVERIFY(programm.waitForStarted());
+        QTest::qWait(3500);
+        BeendeMitSignal(programm); // not held up by "Das Verbindungsprotokoll ... ist voll"
+
+        const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
+        QVERIFY(daten);
+        QCOMPARE(daten->Benutzer[2].MonatNr, uint8_t(monat));
+        QCOMPARE(AnzahlVerbindungen(daten->Benutzer[1].Monate[monat]), MaxVerbindungen);
         QCOMPARE(QFile(umgebung.Pfad(QStringLiteral("Tarife.kwt"))).size(), 7'524);
     }
 };

@@ -134,6 +134,25 @@ private slots:
         QCOMPARE(SichtbareTabs(), (QList<bool> { true, false, false, false, false }));
     }
 
+    void verbindungsquelleAufDerProgrammseite()
+    {
+        TUmgebungsvariable simulation("KOSTENWOLF_RAS_SIMULATION", QByteArray("/tmp/kw-verbindung"));
+        TUmgebungsvariable muster("KOSTENWOLF_INTERFACES", QByteArray("wwan*, ppp*"));
+        TForm2& f = Oeffne();
+        f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(1));
+        QCOMPARE(f.VerbindungsquelleLabel->text(),
+            QStringLiteral("Verbindungsquelle: Simulation /tmp/kw-verbindung"));
+
+        // Without a simulation and without NetworkManager (no system bus under test);
+        // the page says so the next time it is chosen.
+        simulation.Setze(std::nullopt);
+        f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(0));
+        f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(1));
+        QCOMPARE(f.VerbindungsquelleLabel->text(),
+            QStringLiteral("Verbindungsquelle: Netzwerkschnittstellen wwan*, ppp*"));
+        QVERIFY(f.VerbindungsquelleLabel->isVisible());
+    }
+
     void baumUndSeiten()
     {
         TForm2& f = Oeffne();

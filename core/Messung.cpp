@@ -1,0 +1,216 @@
+#include "core/Messung.h"
+
+#include "store/Daten.h"
+#include "store/Startablauf.h"
+
+#include <algorithm>
+
+const QString MonatVollText = QStringLiteral("Das Verbindungsprotokoll dieses Monats ist voll (600 "
+                                             "Verbindungen). Die Verbindung wurde nicht gespeichert.");
+
+namespace {
+
+TDateTime AlsTage(int64_t ms)
+{
+    return double(ms) / double(MSecsPerDay);
+}
+
+int MonatsIndex(TDateTime wann)
+{
+    int jahr, monat, tag;
+    DecodeDate(wann, jahr, monat, tag);
+    return jahr * 12 + monat - 1;
+}
+
+QString KostetText(double kosten)
+{
+    return QStringLiteral("Die Verbindung kostete: ") + BetragText(kosten);
+}
+
+} // namespace
+
+TMessung::TMessung(TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern)
+    : FWanduhr(std::move(wanduhr))
+    , FMonoton(std::move(monoton))
+    , FSpeichern(std::move(speichern))
+{
+}
+
+std::optional<TLaufendeVerbindung> TMessung::Laufend() const
+{
+    if (!FMisst)
+        return std::nullopt;
+    TLaufendeVerbindung v;
+    v.Benutzer = AktBenutzer;
+    if (AktBenutzer >= 1 && AktBenutzer <= MaxBenutzer)
+        v.TarifNr = Daten.Benutzer[AktBenutzer].TarifNr;
+    v.Tarif = AktTarif;
+    v.Beginn = FBeginn;
+    v.DauerMs = FDauerMs;
+    v.Kosten = FKosten;
+    return v;
+}
+
+TMessErgebnis TMessung::Verbunden()
+{
+    TMessErgebnis ergebnis;
+    if (!FMisst && !FOffenGehalten) {
+        FBeginn = FWanduhr();
+        FBeginnMs = FMonoton();
+        FDauerMs = 0;
+        FKosten = 0;
+        ergebnis.ZeitText = QStringLiteral("00:00:00");
+        ergebnis.KostenText = QStringLiteral("0,00 DM");
+        if (FFreigegeben) {
+            FMisst = true;
+            ergebnis.MessungBegonnen = true;
+        }
+        else {
+            // Nobody is logged in yet: metered from this moment once start-up is done.
+            FOffenGehalten = true;
+        }
+    }
+    ergebnis.TickLaeuft = FMisst;
+    ergebnis.Laufend = Laufend();
+    return ergebnis;
+}
+
+TMessErgebnis TMessung::Tick()
+{
+    if (!FMisst)
+        return PruefeMonat();
+    TMessErgebnis ergebnis;
+    Tickt(ergebnis);
+    ergebnis.TickLaeuft = true;
+    ergebnis.Laufend = Laufend();
+    return ergebnis;
+}
+
+void TMessung::Tickt(TMessErgebnis& ergebnis)
+{
+    FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
+    const TDateTime dauer = AlsTage(FDauerMs);
+    FKosten = Verbindungspreis(dauer, AktTarif);
+    ergebnis.ZeitText = DauerToStr(dauer);
+    ergebnis.KostenText = BetragText(FKosten);
+    ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
+}
+
+TMessErgebnis TMessung::Getrennt()
+{
+    TMessErgebnis ergebnis;
+    if (!FFreigegeben) {
+        if (FOffenGehalten)
+            FGehalten.push_back({ FBeginn, FBeginnMs, FMonoton() });
+        FOffenGehalten = false;
+        return ergebnis;
+    }
+    if (!FMisst)
+        return ergebnis;
+    FMisst = false;
+    FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
+    // The cost stays the last tick's: a started second is not charged at the end.
+    ergebnis.ZeitText = DauerToStr(AlsTage(FDauerMs));
+    ergebnis.KostenText = BetragText(FKosten);
+    ergebnis.Meldungen << KostetText(FKosten);
+    Protokolliere(ergebnis, FBeginn, FDauerMs, FKosten);
+    Abschliessen(ergebnis, true);
+    return ergebnis;
+}
+
+TMessErgebnis TMessung::Freigeben()
+{
+    TMessErgebnis ergebnis;
+    if (FFreigegeben)
+        return ergebnis;
+    FFreigegeben = true;
+    FMonatIndex = MonatsIndex(FWanduhr());
+
+    const std::vector<TGehalten> gehalten = std::move(FGehalten);
+    FGehalten.clear();
+    for (const TGehalten& g : gehalten) {
+        const int64_t dauerMs = std::max<int64_t>(0, g.EndeMs - g.BeginnMs);
+        const double kosten = Verbindungspreis(AlsTage(dauerMs), AktTarif);
+        ergebnis.ZeitText = DauerToStr(AlsTage(dauerMs));
+        ergebnis.KostenText = BetragText(kosten);
+        ergebnis.Meldungen << KostetText(kosten);
+        Protokolliere(ergebnis, g.Beginn, dauerMs, kosten);
+    }
+    if (!gehalten.empty())
+        Abschliessen(ergebnis, true);
+    else
+        ergebnis.MonatText = MonatsText(MonatsSumme(AktBenutzer));
+
+    if (FOffenGehalten) {
+        FOffenGehalten = false;
+        FMisst = true;
+        ergebnis.MessungBegonnen = true;
+        Tickt(ergebnis);
+    }
+    ergebnis.TickLaeuft = FMisst;
+    ergebnis.Laufend = Laufend();
+    return ergebnis;
+}
+
+TMessErgebnis TMessung::PruefeMonat()
+{
+    TMessErgebnis ergebnis;
+    if (FFreigegeben && !FMisst)
+        WechsleMonatFallsNoetig(ergebnis);
+    ergebnis.TickLaeuft = FMisst;
+    ergebnis.Laufend = Laufend();
+    return ergebnis;
+}
+
+TMessErgebnis TMessung::Schliessen()
+{
+    TMessErgebnis ergebnis;
+    if (FMisst) {
+        Tickt(ergebnis);
+        FMisst = false;
+        Protokolliere(ergebnis, FBeginn, FDauerMs, FKosten);
+        ergebnis.MonatText = MonatsText(MonatsSumme(AktBenutzer));
+    }
+    FOffenGehalten = false;
+    FGehalten.clear();
+    return ergebnis;
+}
+
+void TMessung::Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, int64_t dauerMs, double kosten)
+{
+    TBeendeteVerbindung v;
+    v.Benutzer = AktBenutzer;
+    v.Beginn = beginn;
+    v.Dauer = AlsTage(dauerMs);
+    v.Kosten = kosten;
+    v.Ergebnis = ProtokolliereVerbindungImBeginnmonat(
+        AktBenutzer, AktTarif, beginn, v.Dauer, kosten, FMonatIndex % 12 + 1);
+    if (v.Ergebnis == TProtokollErgebnis::MonatVoll)
+        ergebnis.Meldungen << MonatVollText;
+    ergebnis.Protokolliert.push_back(v);
+}
+
+void TMessung::Abschliessen(TMessErgebnis& ergebnis, bool speichern)
+{
+    // Nothing is metered now: the moment a month turn can take place.
+    WechsleMonatFallsNoetig(ergebnis);
+    ergebnis.MonatText = MonatsText(MonatsSumme(AktBenutzer));
+    if (speichern) {
+        ergebnis.Gespeichert = FSpeichern();
+        const QString fehler = SpeicherFehlerText(*ergebnis.Gespeichert);
+        if (!fehler.isEmpty())
+            ergebnis.Meldungen << fehler;
+    }
+}
+
+bool TMessung::WechsleMonatFallsNoetig(TMessErgebnis& ergebnis)
+{
+    const int index = MonatsIndex(FWanduhr());
+    if (index <= FMonatIndex)
+        return false;
+    FMonatIndex = index;
+    WechsleMonat(index % 12 + 1);
+    ergebnis.MonatGewechselt = true;
+    ergebnis.MonatText = MonatsText(MonatsSumme(AktBenutzer));
+    return true;
+}

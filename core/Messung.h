@@ -1,0 +1,127 @@
+// Metering of dial-up connections as one plain state machine: connect, tick, disconnect,
+// the events held while start-up still waits for the user, the close and the month
+// turn. Each event returns what the main window is to show and what it is to tell the
+// user; the window shows the messages once the event has been handled, so no box ever
+// stands inside an event and no state changes behind an open box.
+//
+// Reads and writes the shared record (Daten, AktBenutzer, AktTarif). Elapsed time comes
+// from the monotonic clock, dates from the wall clock; both are injected.
+#pragma once
+
+#include "runtime/Datum.h"
+#include "store/Abrechnung.h"
+#include "store/Dateien.h"
+#include "store/Tarife.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The connection being metered, as it stands after an event.
+struct TLaufendeVerbindung {
+    int Benutzer = 0; // the current user, whose month will receive it
+    int TarifNr = 0; // that user's tariff slot, 0 = none
+    TTarif Tarif {}; // the prices of the last tick (AktTarif then)
+    TDateTime Beginn = 0; // wall-clock start, local time
+    int64_t DauerMs = 0; // elapsed on the monotonic clock at this event
+    double Kosten = 0; // DM, as of the last tick
+};
+
+// A finished connection and where it went.
+struct TBeendeteVerbindung {
+    int Benutzer = 0;
+    TDateTime Beginn = 0; // also the entry's Datum
+    TDateTime Dauer = 0; // days
+    double Kosten = 0;
+    TProtokollErgebnis Ergebnis = TProtokollErgebnis::Eingetragen;
+};
+
+struct TMessErgebnis {
+    // New texts of ZeitLabel, KostenLabel, Label1 and the tray hint; none = unchanged.
+    std::optional<QString> ZeitText;
+    std::optional<QString> KostenText;
+    std::optional<QString> MonatText;
+    std::optional<QString> Hint;
+    // Whether the one-second tick should run after this event.
+    bool TickLaeuft = false;
+    // A connection began to be metered in this event (it is in Laufend).
+    bool MessungBegonnen = false;
+    // The connection metered after this event, if any.
+    std::optional<TLaufendeVerbindung> Laufend;
+    // Connections logged in this event, in the order they happened.
+    std::vector<TBeendeteVerbindung> Protokolliert;
+    // Set when Daten.kwd was written after logging (never by Schliessen: the close
+    // sequence saves both files itself).
+    std::optional<TSpeicherErgebnis> Gespeichert;
+    // The month turned: every user rolled over, month levels start afresh.
+    bool MonatGewechselt = false;
+    // For the user, in this order, once the event is done.
+    QStringList Meldungen;
+};
+
+// "Das Verbindungsprotokoll dieses Monats ist voll ..."
+extern const QString MonatVollText;
+
+class TMessung {
+public:
+    using TWanduhr = std::function<TDateTime()>;
+    using TMonotoneUhr = std::function<int64_t()>; // milliseconds
+    using TSpeichern = std::function<TSpeicherErgebnis()>;
+
+    explicit TMessung(TWanduhr wanduhr = Now, TMonotoneUhr monoton = MonotoneMillisekunden,
+        TSpeichern speichern = SpeichereDaten);
+
+    // The detector's events and the one-second tick. Until Freigeben, connect and
+    // disconnect are only noted, each with its own times.
+    TMessErgebnis Verbunden();
+    TMessErgebnis Tick();
+    TMessErgebnis Getrennt();
+
+    // Start-up is done (user logged in, AktTarif set, month rolled over): the held
+    // connections are logged in the order they happened, each with its own start and
+    // length, and one still up is metered from its own start.
+    TMessErgebnis Freigeben();
+
+    // While no connection is metered: turns the month once the wall clock has entered a
+    // later one. The window calls it now and then; ticks and disconnects check too.
+    TMessErgebnis PruefeMonat();
+
+    // The close sequence: a running connection is logged up to now; nothing is saved
+    // and the tick stops. Messages are for the window to show after its saves, or drop.
+    TMessErgebnis Schliessen();
+
+    bool Freigegeben() const { return FFreigegeben; }
+    bool Misst() const { return FMisst; }
+    std::optional<TLaufendeVerbindung> Laufend() const;
+
+private:
+    struct TGehalten {
+        TDateTime Beginn;
+        int64_t BeginnMs;
+        int64_t EndeMs;
+    };
+
+    void Tickt(TMessErgebnis& ergebnis);
+    void Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, int64_t dauerMs, double kosten);
+    void Abschliessen(TMessErgebnis& ergebnis, bool speichern);
+    bool WechsleMonatFallsNoetig(TMessErgebnis& ergebnis);
+
+    TWanduhr FWanduhr;
+    TMonotoneUhr FMonoton;
+    TSpeichern FSpeichern;
+
+    bool FFreigegeben = false;
+    bool FMisst = false;
+    bool FOffenGehalten = false;
+    TDateTime FBeginn = 0;
+    int64_t FBeginnMs = 0;
+    int64_t FDauerMs = 0;
+    double FKosten = 0;
+    std::vector<TGehalten> FGehalten;
+    // The month the log lives in (year * 12 + month - 1); it only moves forward, so a
+    // clock set back never empties a month again.
+    int FMonatIndex = 0;
+};

@@ -1,0 +1,301 @@
+#include "platform/RasNetworkManager.h"
+
+#include "runtime/Codepage.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+
+namespace {
+
+const QString Dienst = QStringLiteral("org.freedesktop.NetworkManager");
+const QString Verwalter = QStringLiteral("/org/freedesktop/NetworkManager");
+const QString Wurzel = QStringLiteral("/org/freedesktop");
+const QString Eigenschaften = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString Objektverwalter = QStringLiteral("org.freedesktop.DBus.ObjectManager");
+const QString AktivIf = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
+const QString GeraetIf = QStringLiteral("org.freedesktop.NetworkManager.Device");
+const QString Ip4If = QStringLiteral("org.freedesktop.NetworkManager.IP4Config");
+const QString AktivPfade = QStringLiteral("/org/freedesktop/NetworkManager/ActiveConnection/");
+
+// Values of NetworkManager's D-Bus API.
+constexpr uint GeraetModem = 8;
+constexpr uint GeraetPpp = 23;
+constexpr uint GemessenJa = 1;
+constexpr uint GemessenVermutlichJa = 3;
+constexpr uint AktivWirdAufgebaut = 1;
+constexpr uint AktivSteht = 2;
+
+// A wrong answer must not keep us asking it in a tight loop.
+constexpr int WiederholungNachFehler = 1000;
+
+QString Pfad(const QVariant& wert)
+{
+    return qdbus_cast<QDBusObjectPath>(wert).path();
+}
+
+QVariantMap Schnittstelle(const TNmObjekte& objekte, const QString& pfad, const QString& name)
+{
+    if (pfad.isEmpty() || pfad == QLatin1String("/"))
+        return {};
+    return objekte.value(QDBusObjectPath(pfad)).value(name);
+}
+
+std::optional<QString> ErsteAdresse(const QVariantMap& ip4)
+{
+    for (const QVariantMap& eintrag :
+        qdbus_cast<QList<QVariantMap>>(ip4.value(QStringLiteral("AddressData")))) {
+        const QString adresse = eintrag.value(QStringLiteral("address")).toString();
+        if (!adresse.isEmpty())
+            return adresse;
+    }
+    return std::nullopt;
+}
+
+bool IstWaehlverbindung(const QString& typ, const QVariantMap& geraet)
+{
+    static const QStringList Waehltypen { QStringLiteral("gsm"), QStringLiteral("cdma"),
+        QStringLiteral("pppoe"), QStringLiteral("bluetooth") };
+    if (Waehltypen.contains(typ))
+        return true;
+    const uint geraetetyp = geraet.value(QStringLiteral("DeviceType")).toUInt();
+    if (geraetetyp == GeraetModem || geraetetyp == GeraetPpp)
+        return true;
+    // A phone shared over USB or Wi-Fi is plain Ethernet or Wi-Fi to NetworkManager;
+    // only its metered guess tells it apart from the home network.
+    const uint gemessen = geraet.value(QStringLiteral("Metered")).toUInt();
+    return gemessen == GemessenJa || gemessen == GemessenVermutlichJa;
+}
+
+// Every name the signals below can change the view through.
+bool BetrifftSicht(const QString& schnittstelle, const QVariantMap& geaendert)
+{
+    static const QSet<QString> Namen { QStringLiteral("ActiveConnections"), QStringLiteral("State"),
+        QStringLiteral("Devices"), QStringLiteral("Type"), QStringLiteral("Id"), QStringLiteral("Ip4Config"),
+        QStringLiteral("AddressData"), QStringLiteral("Metered"), QStringLiteral("DeviceType"),
+        QStringLiteral("Interface"), QStringLiteral("IpInterface") };
+    if (!schnittstelle.startsWith(Dienst))
+        return false;
+    for (auto it = geaendert.keyBegin(); it != geaendert.keyEnd(); ++it)
+        if (Namen.contains(*it))
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::vector<TNmVerbindung> NmWaehlverbindungen(const TNmObjekte& objekte)
+{
+    std::vector<TNmVerbindung> liste;
+    const QVariantMap verwalter = Schnittstelle(objekte, Verwalter, Dienst);
+    const auto aktive
+        = qdbus_cast<QList<QDBusObjectPath>>(verwalter.value(QStringLiteral("ActiveConnections")));
+    for (const QDBusObjectPath& pfad : aktive) {
+        const QVariantMap aktiv = Schnittstelle(objekte, pfad.path(), AktivIf);
+        const uint zustand = aktiv.value(QStringLiteral("State")).toUInt();
+        if (zustand != AktivWirdAufgebaut && zustand != AktivSteht)
+            continue; // going down counts as gone
+        const auto geraete = qdbus_cast<QList<QDBusObjectPath>>(aktiv.value(QStringLiteral("Devices")));
+        const QVariantMap geraet
+            = geraete.isEmpty() ? QVariantMap() : Schnittstelle(objekte, geraete.first().path(), GeraetIf);
+        const QString typ = aktiv.value(QStringLiteral("Type")).toString();
+        if (!IstWaehlverbindung(typ, geraet))
+            continue;
+
+        TNmVerbindung v;
+        v.Pfad = pfad.path();
+        v.Name = aktiv.value(QStringLiteral("Id")).toString();
+        v.Geraetetyp = typ == QLatin1String("pppoe") ? QStringLiteral("PPPoE") : QStringLiteral("modem");
+        v.Geraet = geraet.value(QStringLiteral("IpInterface")).toString();
+        if (v.Geraet.isEmpty())
+            v.Geraet = geraet.value(QStringLiteral("Interface")).toString();
+        if (zustand == AktivSteht) {
+            v.Adresse
+                = ErsteAdresse(Schnittstelle(objekte, Pfad(aktiv.value(QStringLiteral("Ip4Config"))), Ip4If));
+            if (!v.Adresse)
+                v.Adresse = ErsteAdresse(
+                    Schnittstelle(objekte, Pfad(geraet.value(QStringLiteral("Ip4Config"))), Ip4If));
+        }
+        liste.push_back(std::move(v));
+    }
+    return liste;
+}
+
+TRasNetworkManager::TRasNetworkManager(const QDBusConnection& bus, QObject* parent)
+    : QObject(parent)
+    , FBus(bus)
+    , FWaechter(new QDBusServiceWatcher(Dienst, bus, QDBusServiceWatcher::WatchForOwnerChange, this))
+{
+    qDBusRegisterMetaType<QVariantMap>();
+    qDBusRegisterMetaType<QList<QVariantMap>>();
+    qDBusRegisterMetaType<TNmObjekt>();
+    qDBusRegisterMetaType<TNmObjekte>();
+
+    FFrist.setSingleShot(true);
+    FFrist.setInterval(Antwortfrist);
+    connect(&FFrist, &QTimer::timeout, this, [this] { FAntwortet = false; });
+    FWiederholung.setSingleShot(true);
+    FWiederholung.setInterval(WiederholungNachFehler);
+    connect(&FWiederholung, &QTimer::timeout, this, &TRasNetworkManager::Frage);
+    connect(FWaechter, &QDBusServiceWatcher::serviceOwnerChanged, this,
+        [this](const QString&, const QString& alt, const QString& neu) { EigentuemerGewechselt(alt, neu); });
+
+    // Older NetworkManagers send the per-interface PropertiesChanged, newer ones the
+    // standard one; the view follows either.
+    const auto verbinde = [this](const QString& schnittstelle, const QString& name) {
+        FBus.connect(Dienst, QString(), schnittstelle, name, this, SLOT(Signal(QDBusMessage)));
+    };
+    verbinde(Eigenschaften, QStringLiteral("PropertiesChanged"));
+    verbinde(Objektverwalter, QStringLiteral("InterfacesAdded"));
+    verbinde(Objektverwalter, QStringLiteral("InterfacesRemoved"));
+    for (const QString& schnittstelle : { Dienst, AktivIf, GeraetIf, Ip4If })
+        verbinde(schnittstelle, QStringLiteral("PropertiesChanged"));
+    for (const QString& schnittstelle : { Dienst, AktivIf, GeraetIf })
+        verbinde(schnittstelle, QStringLiteral("StateChanged"));
+    Frage();
+}
+
+TRasNetworkManager::~TRasNetworkManager()
+{
+    delete FOffen;
+}
+
+std::vector<TRasVerbindung> TRasNetworkManager::Verbindungen()
+{
+    return Bereit() ? FSicht : std::vector<TRasVerbindung>();
+}
+
+void TRasNetworkManager::Frage()
+{
+    if (!FBus.isConnected()) // no system bus at all: nobody to ask, now or later
+        return;
+    if (FOffen) {
+        FNochmal = true;
+        return;
+    }
+    FWiederholung.stop();
+    QDBusMessage frage = QDBusMessage::createMethodCall(
+        Dienst, Wurzel, Objektverwalter, QStringLiteral("GetManagedObjects"));
+    // A machine without NetworkManager must not get one started by our asking.
+    frage.setAutoStartService(false);
+    FOffen = new QDBusPendingCallWatcher(FBus.asyncCall(frage), this);
+    connect(FOffen, &QDBusPendingCallWatcher::finished, this, &TRasNetworkManager::Antwort);
+    if (!FFrist.isActive())
+        FFrist.start();
+}
+
+void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
+{
+    aufruf->deleteLater();
+    if (aufruf != FOffen)
+        return;
+    FOffen = nullptr;
+    FFrist.stop();
+    const QDBusPendingReply<TNmObjekte> antwort = *aufruf;
+    if (antwort.isError()) {
+        const QDBusError::ErrorType fehler = antwort.error().type();
+        if (fehler == QDBusError::ServiceUnknown)
+            Vergiss(); // the watcher tells us when it comes
+        else {
+            FAntwortet = false;
+            FWiederholung.start();
+        }
+        FNochmal = false;
+        return;
+    }
+
+    const TNmObjekte objekte = antwort.value();
+    std::vector<TRasVerbindung> sicht;
+    std::map<QString, std::uint32_t> kennungen;
+    for (const TNmVerbindung& v : NmWaehlverbindungen(objekte)) {
+        std::uint32_t kennung = FKennungen[v.Pfad];
+        if (kennung == 0) {
+            kennung = FNaechsteKennung++;
+            if (FNaechsteKennung == 0) // zero is no handle
+                FNaechsteKennung = 1;
+        }
+        kennungen[v.Pfad] = kennung;
+        TRasVerbindung r;
+        r.Kennung = kennung;
+        r.Eintrag = NachWindows1252(v.Name);
+        r.Geraetetyp = NachWindows1252(v.Geraetetyp);
+        r.Geraet = NachWindows1252(v.Geraet);
+        if (v.Adresse)
+            r.Adresse = v.Adresse->toStdString();
+        sicht.push_back(std::move(r));
+    }
+    FKennungen = std::move(kennungen);
+
+    FBeobachtet.clear();
+    const auto aktive = qdbus_cast<QList<QDBusObjectPath>>(
+        Schnittstelle(objekte, Verwalter, Dienst).value(QStringLiteral("ActiveConnections")));
+    for (const QDBusObjectPath& pfad : aktive) {
+        const QVariantMap aktiv = Schnittstelle(objekte, pfad.path(), AktivIf);
+        FBeobachtet.insert(Pfad(aktiv.value(QStringLiteral("Ip4Config"))));
+        for (const QDBusObjectPath& geraet :
+            qdbus_cast<QList<QDBusObjectPath>>(aktiv.value(QStringLiteral("Devices")))) {
+            FBeobachtet.insert(geraet.path());
+            FBeobachtet.insert(
+                Pfad(Schnittstelle(objekte, geraet.path(), GeraetIf).value(QStringLiteral("Ip4Config"))));
+        }
+    }
+
+    FSicht = std::move(sicht);
+    FDa = true;
+    FAntwortet = true;
+    ++FStand;
+    if (FNochmal) {
+        FNochmal = false;
+        Frage();
+    }
+}
+
+void TRasNetworkManager::Signal(const QDBusMessage& nachricht)
+{
+    const QString pfad = nachricht.path();
+    const QString name = nachricht.member();
+    const QVariantList argumente = nachricht.arguments();
+    const bool beobachtet = pfad == Verwalter || pfad.startsWith(AktivPfade) || FBeobachtet.contains(pfad);
+
+    bool wichtig = false;
+    if (name == QLatin1String("PropertiesChanged")) {
+        if (nachricht.interface() == Eigenschaften && argumente.size() >= 2)
+            wichtig = BetrifftSicht(argumente[0].toString(), qdbus_cast<QVariantMap>(argumente[1]));
+        else if (!argumente.isEmpty())
+            wichtig = BetrifftSicht(nachricht.interface(), qdbus_cast<QVariantMap>(argumente[0]));
+        wichtig = wichtig && beobachtet;
+    }
+    else if (name == QLatin1String("StateChanged")) {
+        wichtig = beobachtet;
+    }
+    else if (!argumente.isEmpty()) { // an object came or went
+        const QString objekt = Pfad(argumente[0]);
+        wichtig = objekt.startsWith(AktivPfade) || FBeobachtet.contains(objekt);
+    }
+    if (wichtig)
+        Frage();
+}
+
+void TRasNetworkManager::Vergiss()
+{
+    delete FOffen;
+    FOffen = nullptr;
+    FFrist.stop();
+    FWiederholung.stop();
+    FDa = false;
+    FAntwortet = false;
+    FSicht.clear();
+    FBeobachtet.clear();
+    FKennungen.clear();
+}
+
+void TRasNetworkManager::EigentuemerGewechselt(const QString& alt, const QString& neu)
+{
+    if (!alt.isEmpty())
+        Vergiss();
+    if (!neu.isEmpty())
+        Frage();
+}

@@ -1,0 +1,103 @@
+// Dial-up connections as NetworkManager knows them: modems (GSM, CDMA, LTE through
+// ModemManager), PPP and PPPoE links, Bluetooth dial-up, and whatever runs over a
+// device NetworkManager reports as metered, which is how a tethered phone shows up.
+// Their interfaces need not be named ppp*, so the pattern source misses them.
+//
+// The poll runs on the GUI thread once a second and must never wait for the bus, so
+// the connections are kept in a view that NetworkManager's own signals keep current;
+// the poll only reads that view.
+#pragma once
+
+#include "platform/RasQuelle.h"
+
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QMap>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+#include <QVariantMap>
+#include <map>
+
+class QDBusMessage;
+class QDBusPendingCallWatcher;
+class QDBusServiceWatcher;
+
+// One object as GetManagedObjects returns it: its interfaces with their properties.
+using TNmObjekt = QMap<QString, QVariantMap>;
+using TNmObjekte = QMap<QDBusObjectPath, TNmObjekt>;
+
+struct TNmVerbindung {
+    QString Pfad; // of the active connection
+    QString Name;
+    QString Geraetetyp;
+    QString Geraet;
+    // None while the connection is still being brought up.
+    std::optional<QString> Adresse;
+};
+
+// The active connections that count as dial-up, in NetworkManager's order.
+std::vector<TNmVerbindung> NmWaehlverbindungen(const TNmObjekte& objekte);
+
+class TRasNetworkManager : public QObject, public TRasQuelle {
+    Q_OBJECT
+
+public:
+    // Longer than this without an answer and NetworkManager counts as absent until it
+    // answers again.
+    static constexpr int Antwortfrist = 200;
+
+    explicit TRasNetworkManager(const QDBusConnection& bus, QObject* parent = nullptr);
+    ~TRasNetworkManager() override;
+
+    // NetworkManager is on the bus and its view is complete and answered in time.
+    bool Bereit() const { return FDa && FAntwortet; }
+    // The view; empty while not ready.
+    std::vector<TRasVerbindung> Verbindungen() override;
+    // Counts the views received, so that tests can wait for the next one.
+    int Stand() const { return FStand; }
+
+private slots:
+    void Signal(const QDBusMessage& nachricht);
+
+private:
+    void Frage();
+    void Antwort(QDBusPendingCallWatcher* aufruf);
+    void Vergiss();
+    void EigentuemerGewechselt(const QString& alt, const QString& neu);
+
+    QDBusConnection FBus;
+    QDBusServiceWatcher* FWaechter;
+    QTimer FFrist;
+    QTimer FWiederholung;
+    QDBusPendingCallWatcher* FOffen = nullptr;
+    bool FNochmal = false;
+    bool FDa = false;
+    bool FAntwortet = false;
+    int FStand = 0;
+    std::vector<TRasVerbindung> FSicht;
+    // Objects whose changes can change the view, beside the active connections.
+    QSet<QString> FBeobachtet;
+    // Handles stay the same for as long as an active connection lasts.
+    std::map<QString, std::uint32_t> FKennungen;
+    std::uint32_t FNaechsteKennung = 1;
+};
+
+// NetworkManager while it is ready, the other source otherwise. Both give the same
+// address for the same link, so a switch between them raises no event.
+class TRasVorrang : public TRasQuelle {
+public:
+    TRasVorrang(TRasNetworkManager& nm, TRasQuelle& sonst)
+        : FNm(nm)
+        , FSonst(sonst)
+    {
+    }
+    std::vector<TRasVerbindung> Verbindungen() override
+    {
+        return FNm.Bereit() ? FNm.Verbindungen() : FSonst.Verbindungen();
+    }
+
+private:
+    TRasNetworkManager& FNm;
+    TRasQuelle& FSonst;
+};
