@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -125,6 +126,27 @@ double PlatzBedarf(const std::vector<QWidget*>& alle)
     return bedarf;
 }
 
+// Labels that wrap their lines on the pages of the window's tab widgets keep the
+// height their text takes at the page's width: a layout would ask them for one line.
+void ReserviereZeilenhoehe(QWidget* fenster)
+{
+    fenster->layout()->activate();
+    for (QTabWidget* reiter : fenster->findChildren<QTabWidget*>()) {
+        const int rahmen = reiter->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, reiter);
+        const int breite = reiter->width() - 2 * rahmen;
+        for (int i = 0; i < reiter->count(); ++i) {
+            QWidget* seite = reiter->widget(i);
+            if (!seite->layout())
+                continue;
+            seite->resize(breite, seite->layout()->totalMinimumSize().height());
+            seite->layout()->activate();
+            for (QLabel* label : seite->findChildren<QLabel*>())
+                if (label->wordWrap() && !label->isHidden() && label->width() > 0)
+                    label->setMinimumHeight(label->heightForWidth(label->width()));
+        }
+    }
+}
+
 } // namespace
 
 double Schriftfaktor()
@@ -148,5 +170,12 @@ void PasseAnSchriftAn(QWidget* fenster)
         if (bedarf <= 1.0)
             break;
         SkaliereGeometrie(alle, bedarf);
+    }
+    // A window of fixed size that a layout fills must leave it room for every text.
+    if (QLayout* layout = fenster->layout(); layout && fenster->minimumSize() == fenster->maximumSize()) {
+        ReserviereZeilenhoehe(fenster);
+        const QSize noetig = layout->totalMinimumSize();
+        if (noetig.width() > fenster->width() || noetig.height() > fenster->height())
+            fenster->setFixedSize(fenster->size().expandedTo(noetig));
     }
 }

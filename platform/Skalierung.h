@@ -15,5 +15,6 @@ double Schriftfaktor();
 // Grows the window built in design pixels, with its fonts, by Schriftfaktor(), and then
 // its places and sizes further where a label's or button's text would not fit. Call it
 // once, when the window is built. Widgets placed by a layout are left to it; fixed
-// widths and heights grow with the rest.
+// widths and heights grow with the rest, and a window of fixed size grows to what its
+// layout needs.
 void PasseAnSchriftAn(QWidget* fenster);
