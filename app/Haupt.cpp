@@ -2,6 +2,7 @@
 
 #include "components/InternetDetect.h"
 #include "components/TrayIcon.h"
+#include "core/Budget.h"
 #include "platform/Anwendung.h"
 #include "platform/ProgrammIcon.h"
 #include "platform/Skalierung.h"
@@ -80,7 +81,8 @@ TForm1::TForm1(QWidget* parent, TStart start)
 
     TrayIcon1 = new TTrayIcon(this);
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
-    TrayIcon1->SetHint(QStringLiteral("Kostenwolf - 0,00DM"));
+    FHintBasis = QStringLiteral("Kostenwolf - 0,00DM");
+    TrayIcon1->SetHint(FHintBasis);
     TrayIcon1->PopupMenu = PopupMenu1;
     TrayIcon1->OnDblClick = [this](QObject* Sender) { TrayIcon1DblClick(Sender); };
 
@@ -197,6 +199,8 @@ void TForm1::FormCreate(QObject*)
         meldeUnlesbar(DatenPfad(), daten);
     if (tarife.art == TLadeErgebnis::Unlesbar)
         meldeUnlesbar(TarifePfad(), tarife);
+    if (const QString budgetMeldung = LadeBudgets(); !budgetMeldung.isEmpty())
+        ShowMessage(budgetMeldung);
 
     // Replaces the tray icon's minimize hook; its restore hook stays.
     Application().OnMinimize = [form = QPointer<TForm1>(this)](QObject* Sender) {
@@ -221,6 +225,9 @@ void TForm1::FormCreate(QObject*)
 
     int jahr, monat, tag;
     DecodeDate(Now(), jahr, monat, tag);
+    for (int u = 1; u <= Daten.BenutzerAnzahl && u <= MaxBenutzer; ++u)
+        if (Daten.Benutzer[u].MonatNr != monat)
+            Budgets().NeuerMonat(u);
     WechsleMonat(monat);
 
     if (Daten.Benutzer[AktBenutzer].TarifNr == 0)
@@ -230,6 +237,8 @@ void TForm1::FormCreate(QObject*)
 
     FStartLaeuft = false;
     Wende(Messung.Freigeben());
+    // Already beyond a level before any connection: told at start-up.
+    PruefeBudget();
     FMonatsTimer->start();
 }
 
@@ -341,8 +350,11 @@ void TForm1::Beenden2Click(QObject*)
 
 void TForm1::Einstellungen1Click(QObject*)
 {
-    if (Form2)
+    if (Form2) {
         Form2->exec();
+        // The budget, or the user it is measured for, may have changed.
+        PruefeBudget();
+    }
 }
 
 void TForm1::Info1Click(QObject*)
@@ -406,10 +418,40 @@ void TForm1::URLLabelClick(QObject*)
     ShellExecuteOpen(HerstellerHomepage());
 }
 
-void TForm1::SetzeHint(const QString& text)
+void TForm1::PruefeBudget()
 {
+    if (FGeschlossen)
+        return;
+    const bool benutzer = Messung.Freigegeben() && AktBenutzer >= 1 && AktBenutzer <= MaxBenutzer;
+    double betrag = 0;
+    TBudget budget;
+    if (benutzer) {
+        // A connection ended is in the month already; only a running one adds its cost.
+        const std::optional<TLaufendeVerbindung> laufend = Messung.Laufend();
+        betrag = MonatsSumme(AktBenutzer) + (laufend ? laufend->Kosten : 0);
+        budget = Budgets().Budget(AktBenutzer);
+    }
     if (TrayIcon1)
-        TrayIcon1->SetHint(text);
+        TrayIcon1->SetHint(FHintBasis + BudgetHinweis(betrag, budget));
+    if (!benutzer)
+        return;
+    if (const std::optional<QString> warnung = Budgets().Pruefe(AktBenutzer, betrag, Now()))
+        ZeigeBudgetWarnung(*warnung);
+}
+
+void TForm1::ZeigeBudgetWarnung(const QString& text)
+{
+    if (TrayIcon1 && TrayIcon1->ZeigeWarnung(text))
+        return;
+    // No balloon to be had: a note on the main window that nothing waits for.
+    if (!FBudgetNotiz) {
+        FBudgetNotiz = new QMessageBox(QMessageBox::Warning, AnwendungsTitel(), text, QMessageBox::Ok, this);
+        FBudgetNotiz->setObjectName(QStringLiteral("BudgetNotiz"));
+        FBudgetNotiz->setAttribute(Qt::WA_DeleteOnClose);
+        FBudgetNotiz->setWindowModality(Qt::NonModal);
+    }
+    FBudgetNotiz->setText(text);
+    FBudgetNotiz->show();
 }
 
 void TForm1::InternetDetect1Connect(QObject*)
@@ -441,8 +483,15 @@ void TForm1::Wende(const TMessErgebnis& ergebnis)
         KostenLabel->setText(*ergebnis.KostenText);
     if (ergebnis.MonatText)
         Label1->setText(*ergebnis.MonatText);
+    if (ergebnis.MonatGewechselt)
+        for (int u = 1; u <= Daten.BenutzerAnzahl && u <= MaxBenutzer; ++u)
+            Budgets().NeuerMonat(u);
+    // The hint carries the budget's share, so every result that may move the month's
+    // amount looks at the budget.
     if (ergebnis.Hint)
-        SetzeHint(*ergebnis.Hint);
+        FHintBasis = *ergebnis.Hint;
+    if (ergebnis.Hint || ergebnis.MonatText || ergebnis.MonatGewechselt)
+        PruefeBudget();
     if (ergebnis.MonatGewechselt && Form4 && Form4->isVisible())
         Form4->MonatAnzeigen();
     emit Gemessen(ergebnis);

@@ -12,6 +12,8 @@
 #include "core/Messung.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -104,8 +106,14 @@ private:
     void Wende(const TMessErgebnis& ergebnis);
     // Shows the queued messages one after another, outside any event handler.
     void ZeigeMeldungen();
-    void SetzeHint(const QString& text);
     bool ImTray() const;
+    // The month so far and the running connection against the current user's budget:
+    // warns of a level newly reached and brings the hint's share of the budget up to date.
+    void PruefeBudget();
+    void ZeigeBudgetWarnung(const QString& text);
+
+    QString FHintBasis; // the hint without the budget's share
+    QPointer<QMessageBox> FBudgetNotiz; // the warning where no notification area shows it
 
     bool FStartLaeuft = false;
     bool FStartAbgebrochen = false;

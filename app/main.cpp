@@ -1,4 +1,5 @@
 #include "app/Programm.h"
+#include "process/Berichtsaufruf.h"
 #include "process/InstanceManager.h"
 #include "process/Programmaufruf.h"
 
@@ -6,9 +7,10 @@
 
 int main(int argc, char** argv)
 {
-    // Before anything else: --help and --version work while an instance runs, and a
-    // second start hands over to the running one and ends here.
+    // Before anything else: --help, --version and --bericht work while an instance runs
+    // and never reach it; a second start hands over to the running one and ends here.
     BeantworteHilfeOderVersion(argc, argv);
+    BeantworteBerichtsAufruf(argc, argv);
     InstanceManagerStart(argc, argv);
 
     QApplication app(argc, argv);

@@ -64,6 +64,11 @@ void TTrayIcon::SetHint(const QString& Value)
     ModifyIcon();
 }
 
+bool TTrayIcon::ZeigeWarnung(const QString& text)
+{
+    return angezeigt && ShellNotify().Sprechblase(FNotifyData, AnwendungsTitel(), text, 10'000);
+}
+
 void TTrayIcon::SetIcon(const TIcon* Value)
 {
     if (!Value || Value == FIcon.get())

@@ -60,6 +60,10 @@ public:
     // The window that receives the shell's callback message.
     HWND Fenster() const { return FNotifyData.hWnd; }
 
+    // A warning in a balloon at the icon for ten seconds; false without an icon, or
+    // where the notification area shows no messages.
+    bool ZeigeWarnung(const QString& text);
+
     virtual void ModifyIcon();
     virtual void DeleteIcon();
 

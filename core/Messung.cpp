@@ -101,7 +101,7 @@ TMessErgebnis TMessung::Getrennt()
     TMessErgebnis ergebnis;
     if (!FFreigegeben) {
         if (FOffenGehalten)
-            FGehalten.push_back({ FBeginn, FBeginnMs, FMonoton() });
+            FGehalten.push_back({ FBeginn, FBeginnMs, FMonoton(), FWanduhr() });
         FOffenGehalten = false;
         return ergebnis;
     }
@@ -113,7 +113,7 @@ TMessErgebnis TMessung::Getrennt()
     ergebnis.ZeitText = DauerToStr(AlsTage(FDauerMs));
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Meldungen << KostetText(FKosten);
-    Protokolliere(ergebnis, FBeginn, FDauerMs, FKosten);
+    Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten);
     Abschliessen(ergebnis, true);
     return ergebnis;
 }
@@ -134,7 +134,7 @@ TMessErgebnis TMessung::Freigeben()
         ergebnis.ZeitText = DauerToStr(AlsTage(dauerMs));
         ergebnis.KostenText = BetragText(kosten);
         ergebnis.Meldungen << KostetText(kosten);
-        Protokolliere(ergebnis, g.Beginn, dauerMs, kosten);
+        Protokolliere(ergebnis, g.Beginn, g.Ende, dauerMs, kosten);
     }
     if (!gehalten.empty())
         Abschliessen(ergebnis, true);
@@ -168,7 +168,7 @@ TMessErgebnis TMessung::Schliessen()
     if (FMisst) {
         Tickt(ergebnis);
         FMisst = false;
-        Protokolliere(ergebnis, FBeginn, FDauerMs, FKosten);
+        Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten);
         ergebnis.MonatText = MonatsText(MonatsSumme(AktBenutzer));
     }
     FOffenGehalten = false;
@@ -176,7 +176,8 @@ TMessErgebnis TMessung::Schliessen()
     return ergebnis;
 }
 
-void TMessung::Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, int64_t dauerMs, double kosten)
+void TMessung::Protokolliere(
+    TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs, double kosten)
 {
     TBeendeteVerbindung v;
     v.Benutzer = AktBenutzer;
@@ -184,7 +185,7 @@ void TMessung::Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, int64_t 
     v.Dauer = AlsTage(dauerMs);
     v.Kosten = kosten;
     v.Ergebnis = ProtokolliereVerbindungImBeginnmonat(
-        AktBenutzer, AktTarif, beginn, v.Dauer, kosten, FMonatIndex % 12 + 1);
+        AktBenutzer, AktTarif, beginn, v.Dauer, kosten, FMonatIndex % 12 + 1, datum);
     if (v.Ergebnis == TProtokollErgebnis::MonatVoll)
         ergebnis.Meldungen << MonatVollText;
     ergebnis.Protokolliert.push_back(v);

@@ -33,7 +33,7 @@ struct TLaufendeVerbindung {
 // A finished connection and where it went.
 struct TBeendeteVerbindung {
     int Benutzer = 0;
-    TDateTime Beginn = 0; // also the entry's Datum
+    TDateTime Beginn = 0; // wall-clock start; the entry's Datum is when it was logged
     TDateTime Dauer = 0; // days
     double Kosten = 0;
     TProtokollErgebnis Ergebnis = TProtokollErgebnis::Eingetragen;
@@ -102,10 +102,13 @@ private:
         TDateTime Beginn;
         int64_t BeginnMs;
         int64_t EndeMs;
+        TDateTime Ende; // wall clock at the disconnect: the entry's Datum
     };
 
     void Tickt(TMessErgebnis& ergebnis);
-    void Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, int64_t dauerMs, double kosten);
+    // 'datum' is the entry's Datum: the moment the connection ended or is logged.
+    void Protokolliere(
+        TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs, double kosten);
     void Abschliessen(TMessErgebnis& ergebnis, bool speichern);
     bool WechsleMonatFallsNoetig(TMessErgebnis& ergebnis);
 

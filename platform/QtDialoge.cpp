@@ -122,23 +122,44 @@ bool TQtDialoge::PrintDialog(QPrinter& drucker)
     return dialog.exec() == QDialog::Accepted;
 }
 
-QString TQtDialoge::SaveDialog(const TSaveDialogOptionen& optionen)
+QString TQtDialoge::SaveDialog(TSaveDialogOptionen& optionen)
 {
-    // "Name (*.ext)|*.ext|..." into Qt's "Name (*.ext);;..."
+    // "Name (*.ext)|*.ext|..." into Qt's "Name (*.ext)" list and the patterns beside it
     const QStringList teile = optionen.Filter.split(QLatin1Char('|'));
-    QStringList filter;
-    for (int i = 0; i + 1 < teile.size(); i += 2)
+    QStringList filter, muster;
+    for (int i = 0; i + 1 < teile.size(); i += 2) {
         filter << teile[i];
+        muster << teile[i + 1];
+    }
     QFileDialog dialog(Elternfenster(), optionen.Titel, optionen.InitialDir);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(filter);
-    QString endung = optionen.DefaultExt;
-    endung.remove(QStringLiteral("*.")).remove(QLatin1Char('.'));
-    dialog.setDefaultSuffix(endung);
+    QString vorgabe = optionen.DefaultExt;
+    vorgabe.remove(QStringLiteral("*.")).remove(QLatin1Char('.'));
+    // A name typed without an extension gets the one of the chosen filter, so that a file
+    // saved as CSV is not called .txt.
+    const auto endungFuer = [&](int index) {
+        const QString m = muster.value(index);
+        const QString endung = m.mid(2);
+        if (!m.startsWith(QStringLiteral("*.")) || endung.isEmpty() || endung.contains(QLatin1Char('*'))
+            || endung.contains(QLatin1Char('?')) || endung.contains(QLatin1Char(';')))
+            return vorgabe;
+        return endung;
+    };
+    const int erster
+        = optionen.FilterIndex >= 1 && optionen.FilterIndex <= filter.size() ? optionen.FilterIndex : 1;
+    if (!filter.isEmpty())
+        dialog.selectNameFilter(filter[erster - 1]);
+    dialog.setDefaultSuffix(filter.isEmpty() ? vorgabe : endungFuer(erster - 1));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+        [&](const QString& gewaehlt) { dialog.setDefaultSuffix(endungFuer(int(filter.indexOf(gewaehlt)))); });
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.selectFile(optionen.FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    const qsizetype gewaehlt = filter.indexOf(dialog.selectedNameFilter());
+    if (gewaehlt >= 0)
+        optionen.FilterIndex = int(gewaehlt) + 1;
     return dialog.selectedFiles().constFirst();
 }
 

@@ -14,7 +14,7 @@ public:
         const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort) override;
     void Fehler(const QString& text) override;
     bool PrintDialog(QPrinter& drucker) override;
-    QString SaveDialog(const TSaveDialogOptionen& optionen) override;
+    QString SaveDialog(TSaveDialogOptionen& optionen) override;
 };
 
 // Installs TQtDialoge and the desktop's opener for the shell's "open".

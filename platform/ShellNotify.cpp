@@ -134,6 +134,16 @@ public:
         }
     }
 
+    bool Sprechblase(
+        const NOTIFYICONDATA& daten, const QString& titel, const QString& text, int millisekunden) override
+    {
+        const auto it = symbole.find({ daten.hWnd, daten.uID });
+        if (it == symbole.end() || it->second.Icon.isNull() || !QSystemTrayIcon::supportsMessages())
+            return false;
+        it->second.Icon->showMessage(titel, text, QSystemTrayIcon::Warning, millisekunden);
+        return true;
+    }
+
 private:
     struct TSymbol {
         QPointer<QSystemTrayIcon> Icon;
@@ -211,6 +221,11 @@ QString TipText(const NOTIFYICONDATA& daten)
     const void* ende = std::memchr(daten.szTip, 0, sizeof daten.szTip);
     const size_t anzahl = ende ? size_t(static_cast<const char*>(ende) - daten.szTip) : sizeof daten.szTip;
     return AusWindows1252(daten.szTip, anzahl);
+}
+
+bool TShellNotifyDienst::Sprechblase(const NOTIFYICONDATA&, const QString&, const QString&, int)
+{
+    return false;
 }
 
 QPoint TShellNotifyDienst::Cursorposition() const
@@ -293,6 +308,15 @@ bool TShellNotifyAufzeichnung::NotifyIcon(uint32_t nachricht, const NOTIFYICONDA
     default:
         return false;
     }
+}
+
+bool TShellNotifyAufzeichnung::Sprechblase(
+    const NOTIFYICONDATA& daten, const QString& titel, const QString& text, int millisekunden)
+{
+    if (!Symbole.count({ daten.hWnd, daten.uID }))
+        return false;
+    Sprechblasen.push_back({ titel, text, millisekunden });
+    return true;
 }
 
 bool TShellNotifyAufzeichnung::Maus(uint32_t mausNachricht)

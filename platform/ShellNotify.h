@@ -69,6 +69,10 @@ class TShellNotifyDienst {
 public:
     virtual ~TShellNotifyDienst() = default;
     virtual bool NotifyIcon(uint32_t nachricht, const NOTIFYICONDATA& daten) = 0;
+    // A message in a balloon at the icon of 'daten', with the warning sign, for
+    // 'millisekunden'. False where that icon is not shown.
+    virtual bool Sprechblase(
+        const NOTIFYICONDATA& daten, const QString& titel, const QString& text, int millisekunden);
     // Where the mouse is and which modifier keys are down, read when a click is handled.
     virtual QPoint Cursorposition() const;
     virtual Qt::KeyboardModifiers Tastatur() const;
@@ -97,9 +101,16 @@ struct TShellNotifyAufruf {
     QString Tip() const { return TipText(Daten); }
 };
 
+struct TSprechblase {
+    QString Titel;
+    QString Text;
+    int Millisekunden;
+};
+
 class TShellNotifyAufzeichnung : public TShellNotifyDienst {
 public:
     std::vector<TShellNotifyAufruf> Aufrufe;
+    std::vector<TSprechblase> Sprechblasen;
     // Whether the simulated desktop has a notification area at all.
     bool Infobereich = true;
     QPoint Cursor;
@@ -108,6 +119,8 @@ public:
     std::map<std::pair<HWND, uint32_t>, NOTIFYICONDATA> Symbole;
 
     bool NotifyIcon(uint32_t nachricht, const NOTIFYICONDATA& daten) override;
+    bool Sprechblase(
+        const NOTIFYICONDATA& daten, const QString& titel, const QString& text, int millisekunden) override;
     QPoint Cursorposition() const override { return Cursor; }
     Qt::KeyboardModifiers Tastatur() const override { return Tasten; }
 

@@ -1,5 +1,7 @@
 #include "report/Konto.h"
 
+#include "core/CsvExport.h"
+#include "core/Hochrechnung.h"
 #include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
 #include "platform/Skalierung.h"
@@ -36,6 +38,7 @@ namespace {
 const QString BerichtSchrift = QStringLiteral("MS Sans Serif");
 constexpr int BerichtPunkte = 8;
 constexpr int DruckPunkte = 10;
+constexpr int HochrechnungHoehe = 16;
 
 const QString WerbeFrage = QStringLiteral(
     "Diese Werbung ist günstiger als Sie denken. Das Programm ist bis jetzt ca. 5000 Mal heruntergeladen "
@@ -56,6 +59,11 @@ const TMonat& BerichtsMonat(int monat)
 }
 
 } // namespace
+
+bool AlsCsvGewaehlt(int filterIndex, const QString& pfad)
+{
+    return filterIndex == CsvFilter || pfad.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+}
 
 TForm4::TForm4(QWidget* parent)
     : QDialog(parent)
@@ -94,7 +102,8 @@ TForm4::TForm4(QWidget* parent)
     panel2Layout->addWidget(Memo1);
 
     Panel1 = Benannt(new QFrame(this), "Panel1");
-    Panel1->setFixedHeight(121);
+    // Taller than designed by one line, for the forecast under the month total.
+    Panel1->setFixedHeight(121 + HochrechnungHoehe);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
     Werbebanner = Benannt(new TWerbebanner(Panel1), "Werbebanner");
@@ -111,6 +120,8 @@ TForm4::TForm4(QWidget* parent)
     fett.setBold(true);
     Label1->setFont(fett);
     Label1->setGeometry(125, 95, 274, 21);
+    HochrechnungLabel = Benannt(new QLabel(Panel1), "HochrechnungLabel");
+    HochrechnungLabel->setGeometry(125, 116, 274, HochrechnungHoehe);
 
     Button1 = Benannt(new QPushButton(QStringLiteral("Monat drucken"), Panel1), "Button1");
     Button1->setGeometry(400, 93, 116, 25);
@@ -124,6 +135,7 @@ TForm4::TForm4(QWidget* parent)
         Button2->setGeometry(631 - breite2, 93, breite2, 25);
         Button1->setGeometry(Button2->x() + 1 - breite1, 93, breite1, 25);
         Label1->setFixedWidth(std::max(0, Button1->x() - 1 - Label1->x()));
+        HochrechnungLabel->setFixedWidth(Label1->width());
     }
 
     auto* oben = new QHBoxLayout;
@@ -137,7 +149,7 @@ TForm4::TForm4(QWidget* parent)
     layout->addLayout(oben, 1);
     layout->addWidget(Panel1);
 
-    SaveDialog1.Filter = QStringLiteral("Text-Datei (*.txt)|*.txt");
+    SaveDialog1.Filter = QStringLiteral("Text-Datei (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
     SaveDialog1.DefaultExt = QStringLiteral("txt");
 
     connect(TreeView1, &QTreeWidget::currentItemChanged, this,
@@ -207,6 +219,15 @@ void TForm4::MonatAnzeigen()
     // One replacement of the whole text: the view lays it out once.
     Memo1->setPlainText(bericht.Zeilen.join(QLatin1Char('\n')));
     Label1->setText(bericht.Summe);
+
+    // Only the month under way can be projected; any other is over.
+    int jahr, monat, tag;
+    const TDateTime jetzt = Now();
+    DecodeDate(jetzt, jahr, monat, tag);
+    std::optional<double> hochrechnung;
+    if (GewaehlterMonat == monat)
+        hochrechnung = Hochrechnung(BerichtsMonat(GewaehlterMonat), AktTarif.Grundpreis, jetzt);
+    HochrechnungLabel->setText(hochrechnung ? HochrechnungsText(*hochrechnung) : QString());
 }
 
 QStringList TForm4::AusgabeZeilen(bool einruecken) const
@@ -259,8 +280,10 @@ void TForm4::Button2Click(QObject*)
     const QString pfad = Dialoge().SaveDialog(SaveDialog1);
     if (pfad.isEmpty())
         return;
-    const QByteArray rtf = RtfDokument(AusgabeZeilen(false), BerichtSchrift, BerichtPunkte);
-    const TExportErgebnis ergebnis = SchreibeBerichtsDatei(pfad, rtf);
+    const QByteArray inhalt = AlsCsvGewaehlt(SaveDialog1.FilterIndex, pfad)
+        ? MonatAlsCsv(BerichtsMonat(GewaehlterMonat))
+        : RtfDokument(AusgabeZeilen(false), BerichtSchrift, BerichtPunkte);
+    const TExportErgebnis ergebnis = SchreibeBerichtsDatei(pfad, inhalt);
     if (ergebnis != TExportErgebnis::Geschrieben)
         FehlerMeldung(ExportFehlerText(ergebnis, pfad));
 }

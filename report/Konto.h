@@ -31,6 +31,8 @@ public:
     TWerbebanner* Werbebanner;
     QPushButton* BitBtn1;
     QLabel* Label1;
+    // Under the month total: where the current month is heading; empty for other months.
+    QLabel* HochrechnungLabel;
     QPushButton* Button1;
     QPushButton* Button2;
     // The options the save dialog is shown with; the file name is preset anew each time.
@@ -71,3 +73,8 @@ extern int GewaehlterMonat;
 
 // Rebuilds the report in Form4.
 void MonatAnzeigen();
+
+// The save dialog's second filter writes the month as CSV; so does a name ending in
+// ".csv" whichever filter was left chosen. Everything else is the RTF export.
+constexpr int CsvFilter = 2;
+bool AlsCsvGewaehlt(int filterIndex, const QString& pfad);

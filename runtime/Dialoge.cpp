@@ -135,7 +135,7 @@ bool TTestDialoge::PrintDialog(QPrinter&)
     return antwort;
 }
 
-QString TTestDialoge::SaveDialog(const TSaveDialogOptionen& optionen)
+QString TTestDialoge::SaveDialog(TSaveDialogOptionen& optionen)
 {
     Zeige({ TDialogAufruf::Speichern, optionen.Titel, optionen.Filter, optionen.FileName, false, mtCustom,
         mbOK | mbCancel });
@@ -143,6 +143,10 @@ QString TTestDialoge::SaveDialog(const TSaveDialogOptionen& optionen)
         return {};
     const QString antwort = Dateinamen.front();
     Dateinamen.pop_front();
+    if (!Filterwahlen.empty()) {
+        optionen.FilterIndex = Filterwahlen.front();
+        Filterwahlen.pop_front();
+    }
     return antwort;
 }
 

@@ -27,7 +27,9 @@ QString MessageDlgCaption(TMsgDlgType typ);
 
 struct TSaveDialogOptionen {
     QString Titel;
-    QString Filter; // class library notation: "Text-Datei (*.txt)|*.txt"
+    QString Filter; // class library notation: "Text-Datei (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv"
+    // The filter shown first, counted from 1; the dialog leaves the one chosen in it.
+    int FilterIndex = 1;
     QString DefaultExt;
     QString FileName;
     QString InitialDir;
@@ -50,8 +52,9 @@ public:
     virtual void Fehler(const QString& text) = 0;
     // The print dialog: true when the user confirmed; the printer is set up by it.
     virtual bool PrintDialog(QPrinter& drucker) = 0;
-    // The save dialog: the chosen file name, empty when cancelled.
-    virtual QString SaveDialog(const TSaveDialogOptionen& optionen) = 0;
+    // The save dialog: the chosen file name, empty when cancelled. The chosen filter
+    // goes back into optionen.FilterIndex.
+    virtual QString SaveDialog(TSaveDialogOptionen& optionen) = 0;
 };
 
 void InstalliereDialoge(std::unique_ptr<TDialoge> dialoge);
@@ -89,6 +92,9 @@ public:
     std::deque<std::optional<QString>> Eingaben;
     std::deque<bool> Druckantworten;
     std::deque<QString> Dateinamen;
+    // The filter the user picks with the next file name (counted from 1); without one
+    // the filter shown first stays chosen.
+    std::deque<int> Filterwahlen;
     // Called with each dialog as it is "open" (a modal loop would run here).
     std::function<void(const TDialogAufruf&)> BeiAnzeige;
 
@@ -100,7 +106,7 @@ public:
         const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort) override;
     void Fehler(const QString& text) override;
     bool PrintDialog(QPrinter& drucker) override;
-    QString SaveDialog(const TSaveDialogOptionen& optionen) override;
+    QString SaveDialog(TSaveDialogOptionen& optionen) override;
 
     // Texts of all message boxes (ShowMessage, MessageDlg, error box) in order.
     QStringList Meldungen() const;

@@ -1,5 +1,7 @@
 // The settings window's user page: new users, removal and the switch to another user.
 #include "app/Haupt.h"
+#include "core/Budget.h"
+#include "core/Zahleingabe.h"
 #include "platform/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
@@ -47,9 +49,24 @@ QWidget* TForm2::BaueBenutzerSeite()
     for (QWidget* w : std::initializer_list<QWidget*> {
              NeuerBenutzerBtn, BenutzerloeschenBtn, BenutzerwechselnBtn, Label7, EPasswort })
         rechts->addWidget(w);
+    rechts->addSpacing(8);
+    BudgetLabel = Benannt(new QLabel(QStringLiteral("Monatsbudget (DM):"), seite), "BudgetLabel");
+    EBudget = Benannt(new QLineEdit(seite), "EBudget");
+    EBudget->setPlaceholderText(QStringLiteral("kein Budget"));
+    BudgetLabel->setBuddy(EBudget);
+    WarnstufenLabel = Benannt(new QLabel(QStringLiteral("Warnen bei (%):"), seite), "WarnstufenLabel");
+    EWarnstufen = Benannt(new QLineEdit(seite), "EWarnstufen");
+    WarnstufenLabel->setBuddy(EWarnstufen);
+    BudgetBtn = Benannt(new QPushButton(QStringLiteral("Budget übernehmen"), seite), "BudgetBtn");
+    for (QWidget* w :
+        std::initializer_list<QWidget*> { BudgetLabel, EBudget, WarnstufenLabel, EWarnstufen, BudgetBtn })
+        rechts->addWidget(w);
     rechts->addStretch(1);
     rechts->addWidget(SchliessenBtn2);
     layout->addLayout(rechts);
+    connect(BudgetBtn, &QPushButton::clicked, this, [this] { BudgetBtnClick(BudgetBtn); });
+    connect(EBudget, &QLineEdit::returnPressed, this, [this] { BudgetBtnClick(EBudget); });
+    connect(EWarnstufen, &QLineEdit::returnPressed, this, [this] { BudgetBtnClick(EWarnstufen); });
 
     connect(
         NeuerBenutzerBtn, &QPushButton::clicked, this, [this] { NeuerBenutzerBtnClick(NeuerBenutzerBtn); });
@@ -83,6 +100,50 @@ void TForm2::BenutzerListeFuellen()
     BenutzerList->addItems(BenutzerNamen());
     BenutzerList->setCurrentRow(-1);
     FListeWirdGefuellt = false;
+    ZeigeBudget();
+}
+
+int TForm2::BudgetBenutzer() const
+{
+    const int zeile = AusgewaehlteZeile(BenutzerList);
+    return zeile < 0 ? AktBenutzer : BenutzerNachName(BenutzerList->item(zeile)->text());
+}
+
+void TForm2::ZeigeBudget()
+{
+    const TBudget budget = Budgets().Budget(BudgetBenutzer());
+    EBudget->setText(budget.Gesetzt() ? ZweiStellen(budget.Betrag) : QString());
+    EWarnstufen->setText(WarnstufenText(budget.Warnstufen));
+}
+
+void TForm2::BudgetBtnClick(QObject*)
+{
+    const int u = BudgetBenutzer();
+    if (u < 1)
+        return;
+    const QString betragText = EBudget->text().trimmed();
+    const std::optional<double> betrag
+        = betragText.isEmpty() ? std::optional(0.0) : LiesFliesskommazahl(betragText);
+    if (!betrag || *betrag < 0 || *betrag >= 1e9) {
+        EBudget->setFocus();
+        Meldung(QStringLiteral(
+            "Bitte geben Sie das Monatsbudget als Betrag in DM ein (leer oder 0 = kein Budget)."));
+        return;
+    }
+    // Without a budget the levels do not matter.
+    const std::optional<QList<int>> stufen
+        = *betrag == 0 ? std::optional(StandardWarnstufen) : LiesWarnstufen(EWarnstufen->text());
+    if (!stufen) {
+        EWarnstufen->setFocus();
+        Meldung(QStringLiteral(
+            "Bitte geben Sie die Warnstufen als ganze Prozentzahlen von 1 bis %1 ein, etwa \"80, 100\".")
+                    .arg(MaxWarnstufe));
+        return;
+    }
+    const QString fehler = Budgets().SetzeBudget(u, TBudget { AufPfennig(*betrag), *stufen });
+    if (!fehler.isEmpty())
+        Meldung(fehler);
+    ZeigeBudget();
 }
 
 void TForm2::NeuerBenutzerBtnClick(QObject*)
@@ -130,6 +191,7 @@ void TForm2::BenutzerListClick(QObject*)
         return;
     }
     const int u = BenutzerNachName(BenutzerList->item(zeile)->text());
+    ZeigeBudget();
     if (u == AktBenutzer) {
         BenutzerwechselnBtn->setVisible(false);
         return;

@@ -1,5 +1,6 @@
 #include "settings/BenutzerVerwaltung.h"
 
+#include "core/Budget.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 
@@ -87,6 +88,7 @@ TNeuerBenutzerErgebnis FuegeBenutzerHinzu(
     DecodeDate(heute, jahr, monat, tag);
     b.MonatNr = uint8_t(monat);
     Daten.BenutzerAnzahl = uint8_t(n);
+    Budgets().BenutzerAngelegt(n);
     return TNeuerBenutzerErgebnis::Angelegt;
 }
 
@@ -124,6 +126,7 @@ TEntfernenErgebnis EntferneBenutzer(int u)
     // emptied position, no connections for a later user of it.
     std::memset(&Daten.Benutzer[anzahl], 0, sizeof(TBenutzer));
     Daten.BenutzerAnzahl = uint8_t(anzahl - 1);
+    Budgets().BenutzerEntfernt(u, anzahl);
 
     if (AktBenutzer > u)
         --AktBenutzer;

@@ -60,6 +60,13 @@ public:
     QPushButton* NeuerBenutzerBtn = nullptr;
     QPushButton* BenutzerloeschenBtn = nullptr;
     QPushButton* SchliessenBtn2 = nullptr;
+    // The monthly budget of the selected user, or of the current one while no line is
+    // selected.
+    QLabel* BudgetLabel = nullptr;
+    QLineEdit* EBudget = nullptr;
+    QLabel* WarnstufenLabel = nullptr;
+    QLineEdit* EWarnstufen = nullptr;
+    QPushButton* BudgetBtn = nullptr;
 
     // Programm
     QCheckBox* CheckBox1 = nullptr;
@@ -108,6 +115,7 @@ public:
     void BenutzerwechselnBtnClick(QObject* Sender);
     void BenutzerListClick(QObject* Sender);
     void BenutzerListDblClick(QObject* Sender);
+    void BudgetBtnClick(QObject* Sender);
 
     // Fills BenutzerList with users 1..BenutzerAnzahl; no line is selected afterwards.
     void BenutzerListeFuellen();
@@ -143,6 +151,8 @@ private:
     // Remove, edit, switch and the like need a selected line.
     void KeineZeileGewaehlt();
     void ZeigeBenutzerImHauptfenster();
+    int BudgetBenutzer() const;
+    void ZeigeBudget();
     void SetzeTitel();
 
     bool FSeitenwechselImProgramm = false;

@@ -74,22 +74,22 @@ TProtokollErgebnis ProtokolliereVerbindung(
     return Trage(AktuellerMonat(Daten.Benutzer[benutzer]), tarif, datum, dauer, kosten);
 }
 
-TProtokollErgebnis ProtokolliereVerbindungImBeginnmonat(
-    int benutzer, const TTarif& tarif, TDateTime beginn, TDateTime dauer, double kosten, int laufenderMonat)
+TProtokollErgebnis ProtokolliereVerbindungImBeginnmonat(int benutzer, const TTarif& tarif, TDateTime beginn,
+    TDateTime dauer, double kosten, int laufenderMonat, TDateTime datum)
 {
     if (!GueltigerBenutzer(benutzer))
         return TProtokollErgebnis::KeinBenutzer;
     int jahr, m, tag;
     DecodeDate(beginn, jahr, m, tag);
     if (m < 1 || m > 12)
-        return ProtokolliereVerbindung(benutzer, tarif, beginn, dauer, kosten);
+        return ProtokolliereVerbindung(benutzer, tarif, datum, dauer, kosten);
     TBenutzer& b = Daten.Benutzer[benutzer];
     const bool ohneMonat = b.MonatNr < 1 || b.MonatNr > 12;
     if (b.MonatNr != m && (m == laufenderMonat || ohneMonat)) {
         LeereMonat(b.Monate[m]);
         b.MonatNr = uint8_t(m);
     }
-    return Trage(b.Monate[m], tarif, beginn, dauer, kosten);
+    return Trage(b.Monate[m], tarif, datum, dauer, kosten);
 }
 
 double MonatsSumme(int u)

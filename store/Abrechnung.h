@@ -38,15 +38,16 @@ TProtokollErgebnis ProtokolliereVerbindung(
     int benutzer, const TTarif& tarif, TDateTime datum, TDateTime dauer, double kosten);
 
 // Writes a finished connection of user 'benutzer' into the month in which it began,
-// by its wall-clock start 'beginn', which also becomes the entry's Datum:
+// by its wall-clock start 'beginn'; the entry's Datum is 'datum', the moment it is
+// logged, as for every entry:
 // - the user's current slot when it is that month;
 // - when it is 'laufenderMonat' (1..12, the month the program lives in) and the user
 //   has not yet rolled over into it, the user rolls over first as start-up would do
 //   (slot emptied, MonatNr set); a user created this run (MonatNr 0) likewise;
 // - any other, earlier month: its slot as it stands, MonatNr unchanged, so nothing
 //   logged since is ever emptied because a connection is logged late.
-TProtokollErgebnis ProtokolliereVerbindungImBeginnmonat(
-    int benutzer, const TTarif& tarif, TDateTime beginn, TDateTime dauer, double kosten, int laufenderMonat);
+TProtokollErgebnis ProtokolliereVerbindungImBeginnmonat(int benutzer, const TTarif& tarif, TDateTime beginn,
+    TDateTime dauer, double kosten, int laufenderMonat, TDateTime datum);
 
 // The amount of user u's current month in DM: the logged costs plus AktTarif's base
 // fee, rounded to whole Pfennig.

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -201,7 +202,11 @@ QString DatenVerzeichnis()
     return verzeichnis;
 }
 
-TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, unsigned modus)
+namespace {
+
+// 'anlegenMit': the mode a missing file is created with; none leaves it missing.
+TLadeErgebnis LeseVorhandenOderLegeAn(
+    const QString& pfad, void* ziel, size_t groesse, std::optional<unsigned> anlegenMit)
 {
     const QByteArray name = QFile::encodeName(pfad);
     gesperrt().remove(pfad);
@@ -211,12 +216,13 @@ TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, uns
     // once that is known.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        if (errno != ENOENT) {
+        if (errno != ENOENT || !anlegenMit) {
             ergebnis = {TLadeErgebnis::Unlesbar, Grund(errno)};
             gesperrt().insert(pfad);
             return ergebnis;
         }
-        const int neu = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, MitUmask(modus));
+        const int neu
+            = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, MitUmask(*anlegenMit));
         if (neu < 0)
             return {TLadeErgebnis::NichtAngelegt, Grund(errno)};
         ::close(neu);
@@ -260,6 +266,18 @@ TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, uns
     }
     ::close(fd);
     return ergebnis;
+}
+
+} // namespace
+
+TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, unsigned modus)
+{
+    return LeseVorhandenOderLegeAn(pfad, ziel, groesse, modus);
+}
+
+TLadeErgebnis LeseDatensatzNurLesend(const QString& pfad, void* ziel, size_t groesse)
+{
+    return LeseVorhandenOderLegeAn(pfad, ziel, groesse, std::nullopt);
 }
 
 TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, size_t groesse, unsigned modus)

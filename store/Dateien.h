@@ -32,6 +32,10 @@ struct TSpeicherErgebnis {
 // lacks keep their previous content. A missing file is created empty with 'modus'.
 TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, unsigned modus);
 
+// Reads as LeseDatensatz, but never creates anything: a missing file is Unlesbar. For
+// callers that only look at the data (the command line).
+TLadeErgebnis LeseDatensatzNurLesend(const QString& pfad, void* ziel, size_t groesse);
+
 // Replaces the first 'groesse' bytes of the file crash-safe: a temporary file in the
 // same directory receives the record and the old file's tail, is flushed to disk and
 // renamed over the old one. A failure leaves the old file as it was.

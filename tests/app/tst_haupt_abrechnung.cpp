@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(v.Tarif.Text(), "Nacht");
         QCOMPARE(v.Kosten, 0.29);
         QCOMPARE(v.Dauer, (5 * 60 + 40) / 86'400.0);
-        QCOMPARE(v.Datum, Beginn);
+        QCOMPARE(v.Datum, Nach(5 * 60 + 40)); // logged at its end
         QCOMPARE(Maerz().SummeKosten, 0.75 + 0.29);
         QCOMPARE(form->Label1->text(), "Diesen Monat: 10,04 DM");
         QCOMPARE(umgebung->Dialoge->Meldungen(), QStringList { "Die Verbindung kostete: 0,29 DM" });

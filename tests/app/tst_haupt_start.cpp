@@ -383,7 +383,7 @@ private slots:
         QCOMPARE(v.Tarif.Text(), "Tag");
         QCOMPARE(v.Kosten, 0.12); // two started minutes at 6 Pf, priced at the close
         QCOMPARE(v.Dauer, 90 / 86'400.0);
-        QCOMPARE(v.Datum, ImMaerz);
+        QCOMPARE(v.Datum, ImMaerz + 90 / 86'400.0); // logged at the close
     }
 
     void fehlgeschlagenesSpeichernBeimEndeWirdGemeldet()

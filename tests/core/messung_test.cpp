@@ -70,10 +70,10 @@ protected:
 // the first cost box is open the open connection goes down.
 TEST_F(Messung, GehalteneEreignisseJedeVerbindungMitEigenemBeginn)
 {
-    const TDateTime beginn1 = uhr.Wand;
     messung->Verbunden();
     uhr.Vergeht(5);
     messung->Getrennt();
+    const TDateTime ende1 = uhr.Wand;
     uhr.Vergeht(5);
     const TDateTime beginn2 = uhr.Wand;
     const TMessErgebnis gehalten = messung->Verbunden();
@@ -95,14 +95,15 @@ TEST_F(Messung, GehalteneEreignisseJedeVerbindungMitEigenemBeginn)
 
     uhr.Vergeht(5); // the first box is still open
     const TMessErgebnis ende = messung->Getrennt();
+    const TDateTime ende2 = uhr.Wand;
     EXPECT_FALSE(ende.TickLaeuft);
     EXPECT_FALSE(ende.Laufend);
     ASSERT_EQ(ende.Protokolliert.size(), 1u);
 
     ASSERT_EQ(AnzahlVerbindungen(Monat(3)), 2);
-    EXPECT_EQ(Monat(3).Verbindungen[0].Datum, beginn1);
+    EXPECT_EQ(Monat(3).Verbindungen[0].Datum, ende1); // each dated by its own end
     EXPECT_DOUBLE_EQ(Monat(3).Verbindungen[0].Dauer, 5 * Sekunde);
-    EXPECT_EQ(Monat(3).Verbindungen[1].Datum, beginn2);
+    EXPECT_EQ(Monat(3).Verbindungen[1].Datum, ende2);
     EXPECT_DOUBLE_EQ(Monat(3).Verbindungen[1].Dauer, 8 * Sekunde);
 
     // Nothing runs on: the close invents no third entry.
@@ -139,7 +140,7 @@ TEST_F(Messung, NeueVerbindungNachDerFreigabeHatIhrenEigenenBeginn)
     ASSERT_EQ(AnzahlVerbindungen(Monat(3)), 3);
     EXPECT_DOUBLE_EQ(Monat(3).Verbindungen[0].Dauer, 4 * Sekunde);
     EXPECT_DOUBLE_EQ(Monat(3).Verbindungen[1].Dauer, 3 * Sekunde);
-    EXPECT_EQ(Monat(3).Verbindungen[2].Datum, beginn);
+    EXPECT_DOUBLE_EQ(Monat(3).Verbindungen[2].Datum, beginn + 20 * Sekunde); // dated by its end
     EXPECT_DOUBLE_EQ(Monat(3).Verbindungen[2].Dauer, 20 * Sekunde);
 }
 
@@ -195,7 +196,7 @@ TEST_F(Messung, MonatswechselImLaufendenBetrieb)
     messung->Tick();
     const TMessErgebnis ende = messung->Getrennt();
     ASSERT_EQ(AnzahlVerbindungen(Monat(11)), 2);
-    EXPECT_EQ(Monat(11).Verbindungen[1].Datum, beginn);
+    EXPECT_DOUBLE_EQ(Monat(11).Verbindungen[1].Datum, beginn + 10 * 60 * Sekunde); // dated 1 December
     EXPECT_DOUBLE_EQ(Monat(11).Verbindungen[1].Dauer, 10 * 60 * Sekunde);
 
     // Once it is logged the month turns for everybody, before the save.
@@ -335,7 +336,7 @@ TEST_F(Sommerzeit, VerbindungUeberDieZeitumstellungNachEchterLaenge)
         const TVerbindung& v = Monat(monat).Verbindungen[0];
         EXPECT_DOUBLE_EQ(v.Dauer, 3600 * Sekunde);
         EXPECT_DOUBLE_EQ(v.Kosten, 3.6);
-        EXPECT_EQ(v.Datum, f.beginnLokal);
+        EXPECT_EQ(v.Datum, f.endeLokal);
     }
 }
 

@@ -166,6 +166,23 @@ private slots:
         QVERIFY(std::memcmp(vorher.data(), &Daten, sizeof Daten) == 0);
     }
 
+    void forecastOnlyForTheMonthUnderWay()
+    {
+        fenster->show();
+        // 3,75 DM in 20 days of March's 31, and the base fee of 5 DM.
+        QCOMPARE(fenster->HochrechnungLabel->text(), QStringLiteral("Hochrechnung bis Monatsende: 10,81 DM"));
+        QVERIFY(fenster->HochrechnungLabel->geometry().top() >= fenster->Label1->geometry().bottom());
+        Waehle(QStringLiteral("April"));
+        QCOMPARE(fenster->HochrechnungLabel->text(), QString());
+        Waehle(QStringLiteral("März"));
+        QVERIFY(!fenster->HochrechnungLabel->text().isEmpty());
+
+        // A month without a connection yet.
+        SetzeUhr(Am(2026, 5, 20));
+        Waehle(QStringLiteral("Mai"));
+        QCOMPARE(fenster->HochrechnungLabel->text(), QString());
+    }
+
     void nobodyLoggedInShowsAnEmptyMonth()
     {
         AktBenutzer = 0;

@@ -1,5 +1,6 @@
 // Printing, saving and the banner of the report window, through the real print path
 // (to PDF) and real files, read back with Debian's pdftotext and unrtf.
+#include "core/CsvExport.h"
 #include "platform/QtDialoge.h"
 #include "report/Konto.h"
 #include "report/Werbebanner.h"
@@ -177,7 +178,7 @@ private slots:
         QCOMPARE(protokoll.size(), size_t(2));
         QCOMPARE(protokoll[0].art, TDialogAufruf::Speichern);
         QCOMPARE(protokoll[0].vorgabe, QStringLiteral("Dezember2026"));
-        QCOMPARE(protokoll[0].text, QStringLiteral("Text-Datei (*.txt)|*.txt"));
+        QCOMPARE(protokoll[0].text, QStringLiteral("Text-Datei (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv"));
         QCOMPARE(protokoll[1].vorgabe, QStringLiteral("Januar2027"));
         QCOMPARE(fenster->SaveDialog1.DefaultExt, QStringLiteral("txt"));
         Waehle(QStringLiteral("Dezember"));
@@ -350,6 +351,39 @@ private slots:
         for (qsizetype i = 0; i < erwartet.size(); ++i)
             QCOMPARE(absaetze[i].simplified(), erwartet[i].simplified());
         QVERIFY(text.contains(QStringLiteral("Silvester für Nachtschwärmer")));
+    }
+
+    void savesCsvByTheSecondFilterOrByTheName()
+    {
+        Waehle(QStringLiteral("Dezember"));
+        const QString vorher = Ansicht();
+        const QByteArray csv = MonatAlsCsv(Daten.Benutzer[1].Monate[12]);
+        QVERIFY(csv.contains("Silvester für Nachtschwärmer"));
+        const auto inhalt = [](const QString& pfad) {
+            QFile f(pfad);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
+        };
+
+        // The CSV filter chosen: CSV, even where the name says otherwise.
+        const QString gefiltert = umgebung->Pfad(QStringLiteral("Dezember2026.txt"));
+        umgebung->Dialoge->Dateinamen = { gefiltert };
+        umgebung->Dialoge->Filterwahlen = { CsvFilter };
+        QTest::mouseClick(fenster->Button2, Qt::LeftButton);
+        QCOMPARE(inhalt(gefiltert), csv);
+        QCOMPARE(fenster->SaveDialog1.FilterIndex, CsvFilter); // offered first next time
+
+        // The text filter chosen: a name ending in .csv still gets CSV, any other RTF.
+        const QString benannt = umgebung->Pfad(QStringLiteral("Dezember2026.CSV"));
+        const QString rtf = umgebung->Pfad(QStringLiteral("Dezember2026.rtf.txt"));
+        umgebung->Dialoge->Dateinamen = { benannt, rtf };
+        umgebung->Dialoge->Filterwahlen = { 1, 1 };
+        QTest::mouseClick(fenster->Button2, Qt::LeftButton);
+        QTest::mouseClick(fenster->Button2, Qt::LeftButton);
+        QCOMPARE(inhalt(benannt), csv);
+        QVERIFY(inhalt(rtf).startsWith("{\\rtf1"));
+        QVERIFY2(
+            umgebung->Dialoge->Meldungen().isEmpty(), qPrintable(umgebung->Dialoge->Meldungen().join('|')));
+        AnsichtUnveraendert(vorher);
     }
 
     void uncreatableFileIsReportedAndTheViewStays()

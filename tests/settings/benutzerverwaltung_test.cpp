@@ -1,3 +1,4 @@
+#include "core/Budget.h"
 #include "settings/BenutzerVerwaltung.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
@@ -76,6 +77,17 @@ TEST_F(Benutzerverwaltung, RemovingAUserMovesTheOthersDownWithAllTheirData)
     EXPECT_TRUE(Gleich(Daten.Benutzer[2], *zwei));
     EXPECT_TRUE(Leer(Daten.Benutzer[3]));
     EXPECT_EQ(Daten.BenutzerAnzahl, 2);
+}
+
+TEST_F(Benutzerverwaltung, BudgetsFollowTheirUsersAndLeaveWithThem)
+{
+    VierBenutzer();
+    for (int u = 1; u <= 4; ++u)
+        Budgets().SetzeBudget(u, { 10.0 * u, StandardWarnstufen });
+    EXPECT_EQ(EntferneBenutzer(2), TEntfernenErgebnis::Entfernt);
+    LadeBudgets(); // as the next start reads them
+    EXPECT_EQ(Budgets().Budget(2).Betrag, 30);
+    EXPECT_EQ(Budgets().Budget(3).Betrag, 40);
 }
 
 TEST_F(Benutzerverwaltung, CurrentAndStartUserKeepNamingTheSamePeople)

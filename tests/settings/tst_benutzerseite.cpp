@@ -1,11 +1,13 @@
 // The user accounts page of the settings window: adding, removing and switching users
 // through the list, the prompts and the main window's labels.
 #include "app/Haupt.h"
+#include "core/Budget.h"
 #include "settings/Settings.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -388,6 +390,47 @@ private slots:
         QCOMPARE(AktTarif.Preis, 1.0);
         QCOMPARE(Labels(), (QStringList { "Standardbenutzer", "Diesen Monat: 0 DM", "00:00:00", "0,00 DM" }));
         QCOMPARE(f.PageControl1->currentWidget(), f.TabBenutzer);
+    }
+
+    void monatsbudgetDesGewaehltenBenutzers()
+    {
+        Benutzer(2, QStringLiteral("Bernd"));
+        Tarife[1].Name.Setze(QStringLiteral("Abend"));
+        QVERIFY(SpeichereDaten().Ok);
+        QVERIFY(SpeichereTarife().Ok);
+        const auto inhalt = [this](const char* name) {
+            QFile datei(umgebung->Pfad(QString::fromLatin1(name)));
+            return datei.open(QIODevice::ReadOnly) ? datei.readAll() : QByteArray();
+        };
+        const QByteArray daten = inhalt("Daten.kwd"), tarife = inhalt("Tarife.kwt");
+
+        TForm2& f = Oeffne();
+        // No line selected: the current user's, who has none yet.
+        QCOMPARE(f.EBudget->text(), QString());
+        QCOMPARE(f.EWarnstufen->text(), QStringLiteral("80, 100"));
+
+        Waehle(QStringLiteral("Bernd"));
+        f.EBudget->setText(QStringLiteral("-3"));
+        f.BudgetBtn->click();
+        QCOMPARE(dialoge().Meldungen().size(), 1);
+        QVERIFY(!Budgets().Budget(2).Gesetzt());
+        f.EBudget->setText(QStringLiteral("49,5"));
+        f.EWarnstufen->setText(QStringLiteral("100 50"));
+        f.BudgetBtn->click();
+        QCOMPARE(dialoge().Meldungen().size(), 1);
+        QCOMPARE(Budgets().Budget(2).Betrag, 49.5);
+        QCOMPARE(Budgets().Budget(2).Warnstufen, (QList<int> { 50, 100 }));
+        QCOMPARE(f.EBudget->text(), QStringLiteral("49,50"));
+        QVERIFY(!Budgets().Budget(1).Gesetzt());
+        Waehle(QStringLiteral("Standardbenutzer"));
+        QCOMPARE(f.EBudget->text(), QString());
+
+        // The budget lives beside the data files, which stay as they were, also
+        // after the window's save.
+        f.SchliessenBtn2->click();
+        QVERIFY(QFile::exists(umgebung->Pfad(BudgetDateiName)));
+        QCOMPARE(inhalt("Daten.kwd"), daten);
+        QCOMPARE(inhalt("Tarife.kwt"), tarife);
     }
 
     void schliessenSpeichert()

@@ -1,0 +1,18 @@
+// The month's log as a spreadsheet reads it: UTF-8 with a byte-order mark, ';' between
+// the fields, CRLF line ends, German dates and decimal commas. LibreOffice and Excel on a
+// German system open such a file straight into columns.
+#pragma once
+
+#include "store/Daten.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The header line and one line per used entry of the month (up to the first empty
+// Tarif), oldest first. Dates, times and durations are German whatever the regional
+// settings, so the file reads the same on every machine.
+QByteArray MonatAlsCsv(const TMonat& monat);
+
+// A field as written into a line: quoted, with its quotes doubled, where it holds ';',
+// '"' or a line break; otherwise unchanged.
+QString CsvFeld(const QString& text);
