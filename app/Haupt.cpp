@@ -6,6 +6,7 @@
 #include "core/Wiederherstellung.h"
 #include "platform/Anwendung.h"
 #include "platform/ProgrammIcon.h"
+#include "platform/Skalierung.h"
 #include "process/Info.h"
 #include "report/Konto.h"
 #include "runtime/Dialoge.h"
@@ -66,6 +67,7 @@ TForm1::TForm1(QWidget* parent, TStart start)
     InternetDetect1->OnDisconnect = [this](QObject* Sender) { InternetDetect1Disconnect(Sender); };
     BaueMenues();
     BaueFenster();
+    PasseAnSchriftAn(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -254,12 +256,12 @@ bool TForm1::Anmelden()
     const int u = AnzumeldenderBenutzer();
     if (HatKennwort(u)) {
         for (;;) {
-            const QString eingabe = InputBox(QStringLiteral("Kennwort eingeben"),
+            // Only "Abbrechen" ends the program; "OK" on an empty line is a wrong password.
+            const std::optional<QString> eingabe = InputQuery(QStringLiteral("Kennwort eingeben"),
                 QStringLiteral("Geben Sie bitte Ihr Kennwort ein."), QString(), true);
-            // "Abbrechen" answers with the empty preset; no password is empty.
-            if (eingabe.isEmpty())
+            if (!eingabe)
                 return false;
-            if (KennwortPasst(u, eingabe))
+            if (KennwortPasst(u, *eingabe))
                 break;
             ShowMessage(QStringLiteral("Falsches Kennwort"));
         }
@@ -270,8 +272,10 @@ bool TForm1::Anmelden()
 
 void TForm1::ZeigeBeimStart()
 {
-    // Without a tray icon a hidden window could not be brought back.
-    if (Daten.MinimiertStarten == 1 && ImTray()) {
+    // Without a tray icon (the panel may come up after the program, as with the
+    // session's autostart) the window waits minimized on the taskbar, reachable,
+    // until the icon takes it in.
+    if (Daten.MinimiertStarten == 1) {
         Application().Minimize();
         return;
     }

@@ -1,6 +1,7 @@
 #include "process/Info.h"
 
 #include "platform/ProgrammIcon.h"
+#include "platform/Skalierung.h"
 #include "runtime/Shell.h"
 
 #include <QApplication>
@@ -131,6 +132,7 @@ TForm3::TForm3(QWidget* parent)
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
+    PasseAnSchriftAn(this);
     if (!Form3)
         Form3 = this;
 }

@@ -4,6 +4,7 @@
 #include "core/Hochrechnung.h"
 #include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
+#include "platform/Skalierung.h"
 #include "report/BerichtsDatei.h"
 #include "report/BerichtsDruck.h"
 #include "report/KontoBericht.h"
@@ -158,6 +159,7 @@ TForm4::TForm4(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(Button2); });
     Werbebanner->OnClick = [this](QObject* Sender) { WerbebannerClick(Sender); };
 
+    PasseAnSchriftAn(this);
     if (!Form4)
         Form4 = this;
     FormCreate(this);
@@ -256,11 +258,11 @@ std::unique_ptr<QTextDocument> TForm4::DruckDokument() const
 void TForm4::Button1Click(QObject*)
 {
     QPrinter& drucker = Drucker();
-    if (!Dialoge().PrintDialog(drucker))
-        return;
     const QTreeWidgetItem* knoten = TreeView1->currentItem();
     const QString name = knoten ? knoten->text(0) : MonatsName(GewaehlterMonat);
-    drucker.setDocName(name + QString::number(BerichtsJahr(Now(), GewaehlterMonat)));
+    SchlageDruckdateiVor(drucker, name + QString::number(BerichtsJahr(Now(), GewaehlterMonat)));
+    if (!Dialoge().PrintDialog(drucker))
+        return;
     // The view stays as it is: the printout is laid out from a copy.
     const std::unique_ptr<QTextDocument> dokument = DruckDokument();
     if (!DruckeDokument(*dokument, drucker)) {

@@ -2,8 +2,10 @@
 // Each page's controls and handlers live in their own file beside this one.
 #include "settings/Settings.h"
 
+#include "platform/Autostart.h"
 #include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
+#include "platform/Skalierung.h"
 #include "runtime/Dialoge.h"
 #include "settings/BenutzerVerwaltung.h"
 #include "settings/Seitenbausteine.h"
@@ -16,6 +18,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QShowEvent>
@@ -49,6 +52,7 @@ TForm2::TForm2(QWidget* parent)
     setObjectName(QStringLiteral("Form2"));
     Form2 = this;
     BaueFenster();
+    PasseAnSchriftAn(this);
     FormCreate(this);
 }
 
@@ -161,6 +165,17 @@ void TForm2::changeEvent(QEvent* event)
 
 bool TForm2::eventFilter(QObject* objekt, QEvent* event)
 {
+    if (objekt == EPasswort && event->type() == QEvent::KeyPress) {
+        const int taste = static_cast<QKeyEvent*>(event)->key();
+        if (taste == Qt::Key_Return || taste == Qt::Key_Enter) {
+            // Taken here and not passed on: a successful switch hides the field, the
+            // focus moves on to "Schließen", and the dialog would press that with the
+            // very same Return and close the window.
+            if (BenutzerwechselnBtn->isVisible())
+                BenutzerwechselnBtnClick(EPasswort);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
         if (objekt == EName)
             ENameClick(EName);
@@ -183,6 +198,8 @@ void TForm2::done(int r)
 void TForm2::FormShow(QObject*)
 {
     SetzeTitel();
+    // The entry may have been removed by the desktop's own settings since.
+    AutostartBox->setChecked(StartetBeimAnmelden());
 }
 
 void TForm2::SetzeTitel()
@@ -235,6 +252,7 @@ void TForm2::TreeView1Change(QObject*, QTreeWidgetItem* Node)
         StartBenutzerAnzeigen();
         MiniStartBox->setChecked(Daten.MinimiertStarten == 1);
         CheckBox1->setChecked(Daten.FensterStil == 3);
+        AutostartBox->setChecked(StartetBeimAnmelden());
         VerbindungsquelleAnzeigen();
         break;
     case 2:

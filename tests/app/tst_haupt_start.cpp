@@ -154,6 +154,8 @@ private slots:
                                               << QStringList { "Falsches Kennwort" };
         QTest::newRow("abgebrochen") << QList<std::optional<QString>> { std::nullopt } << false
                                      << QStringList {};
+        QTest::newRow("leer, dann richtig")
+            << QList<std::optional<QString>> { "", "Geheim" } << true << QStringList { "Falsches Kennwort" };
         QTest::newRow("falsch, dann abgebrochen") << QList<std::optional<QString>> { "Geheim ", std::nullopt }
                                                   << false << QStringList { "Falsches Kennwort" };
     }
@@ -312,11 +314,27 @@ private slots:
 
     void ohneTrayBleibtDasFensterErreichbar()
     {
+        TShellNotifyAufzeichnung& shell = ZeichneShellNotifyAuf();
+        shell.Infobereich = false; // started before the panel, as by the session's autostart
         Vorbereiten([] { Daten.MinimiertStarten = 1; });
         Starte();
         QVERIFY(!form->TrayIcon1->IconAngezeigt());
         form->ZeigeBeimStart();
         QVERIFY(form->isVisible());
+        QVERIFY(form->isMinimized());
+
+        // The panel comes up: the icon joins it and takes the window in.
+        shell.InfobereichKommt();
+        QVERIFY(form->TrayIcon1->IconAngezeigt());
+        QCOMPARE(shell.Symbole.size(), size_t(1));
+        QCOMPARE(TipText(shell.Symbole.begin()->second), "Kostenwolf - 0,00DM");
+        QVERIFY(!form->isVisible());
+
+        // It goes away: the window comes back onto the taskbar and stays there.
+        shell.InfobereichGeht();
+        QVERIFY(form->isVisible());
+        QVERIFY(form->isMinimized());
+        form->ffnen1->trigger();
         QVERIFY(!form->isMinimized());
         form->setWindowState(Qt::WindowMinimized);
         QTest::qWait(20);
