@@ -4,9 +4,11 @@
 #include "components/TrayIcon.h"
 #include "core/BenutzerVerwaltung.h"
 #include "core/Budget.h"
+#include "core/Wiederherstellung.h"
 #include "platform/Anwendung.h"
 #include "platform/Gestaltung.h"
 #include "platform/ProgrammIcon.h"
+#include "platform/Skalierung.h"
 #include "process/Info.h"
 #include "report/Konto.h"
 #include "runtime/Dialoge.h"
@@ -67,6 +69,7 @@ TForm1::TForm1(QWidget* parent, TStart start)
     InternetDetect1->OnDisconnect = [this](QObject* Sender) { InternetDetect1Disconnect(Sender); };
     BaueMenues();
     BaueFenster();
+    PasseAnSchriftAn(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -225,6 +228,14 @@ void TForm1::FormCreate(QObject*)
             Budgets().NeuerMonat(u);
     WechsleMonat(monat);
 
+    // A connection that a crash or a power cut cut short is logged before anything is
+    // metered anew, so that its journal is not taken for the new one's.
+    const TWiederherstellung wiederhergestellt = StelleVerbindungWiederHer(JournalPfad());
+    if (wiederhergestellt.JournalBleibt)
+        FJournal.Sperre();
+    for (const QString& meldung : wiederhergestellt.Meldungen)
+        ShowMessage(meldung);
+
     if (Daten.Benutzer[AktBenutzer].TarifNr == 0)
         ShowMessage(KeinTarifText);
     SetzeAktTarif(Daten.Benutzer[AktBenutzer].TarifNr);
@@ -242,12 +253,12 @@ bool TForm1::Anmelden()
     const int u = AnzumeldenderBenutzer();
     if (HatKennwort(u)) {
         for (;;) {
-            const QString eingabe = InputBox(QStringLiteral("Kennwort eingeben"),
+            // Only "Abbrechen" ends the program; "OK" on an empty line is a wrong password.
+            const std::optional<QString> eingabe = InputQuery(QStringLiteral("Kennwort eingeben"),
                 QStringLiteral("Geben Sie bitte Ihr Kennwort ein."), QString(), true);
-            // "Abbrechen" answers with the empty preset; no password is empty.
-            if (eingabe.isEmpty())
+            if (!eingabe)
                 return false;
-            if (KennwortPasst(u, eingabe))
+            if (KennwortPasst(u, *eingabe))
                 break;
             ShowMessage(QStringLiteral("Falsches Kennwort"));
         }
@@ -258,8 +269,10 @@ bool TForm1::Anmelden()
 
 void TForm1::ZeigeBeimStart()
 {
-    // Without a tray icon a hidden window could not be brought back.
-    if (Daten.MinimiertStarten == 1 && ImTray()) {
+    // Without a tray icon (the panel may come up after the program, as with the
+    // session's autostart) the window waits minimized on the taskbar, reachable,
+    // until the icon takes it in.
+    if (Daten.MinimiertStarten == 1) {
         Application().Minimize();
         return;
     }
@@ -295,6 +308,7 @@ void TForm1::FormClose(QObject*)
 
     // The saves come first, whatever is still to be said.
     const TSpeicherErgebnis daten = SpeichereDaten();
+    FJournal.Beende(daten.Ok);
     const TSpeicherErgebnis tarife = SpeichereTarife();
     emit Gemessen(ergebnis);
     QStringList meldungen = FMeldungen + ergebnis.Meldungen;
@@ -487,10 +501,14 @@ void TForm1::Wende(const TMessErgebnis& ergebnis)
         PruefeBudget();
     if (ergebnis.MonatGewechselt && Form4 && Form4->isVisible())
         Form4->MonatAnzeigen();
+    QStringList meldungen = ergebnis.Meldungen;
+    const QString journalFehler = FJournal.Verfolge(ergebnis);
+    if (!journalFehler.isEmpty())
+        meldungen << journalFehler;
     emit Gemessen(ergebnis);
-    if (ergebnis.Meldungen.isEmpty())
+    if (meldungen.isEmpty())
         return;
-    FMeldungen += ergebnis.Meldungen;
+    FMeldungen += meldungen;
     // Never from inside the event: the detector's poll that raised it must end so that
     // it polls again while the box is open.
     if (!FZeigtMeldung)

@@ -9,6 +9,7 @@
 // TForm1::TStart::OhneStartablauf.
 #pragma once
 
+#include "core/Journal.h"
 #include "core/Messung.h"
 
 #include <QMainWindow>
@@ -126,6 +127,8 @@ private:
     QStringList FMeldungen;
     // Looks for the month's turn while no connection is metered.
     QTimer* FMonatsTimer = nullptr;
+    // "Verbindung.kwj": what a crash would otherwise take of the running connection.
+    TVerbindungsjournal FJournal { JournalPfad() };
 };
 
 extern TForm1* Form1;

@@ -6,6 +6,7 @@
 #include "platform/Fensterstil.h"
 #include "platform/ProgrammIcon.h"
 #include "platform/QtDialoge.h"
+#include "platform/Uebersetzungen.h"
 #include "process/Info.h"
 #include "report/Konto.h"
 #include "runtime/Dialoge.h"
@@ -22,6 +23,7 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
 {
     SetzeAnwendungsTitel(QStringLiteral("Kostenwolf"));
     QApplication::setApplicationName(QStringLiteral("Kostenwolf"));
+    LadeQtUebersetzungen();
     FormatSettings = LeseSystemFormate();
     InstalliereDesktopDienste();
     Application().Icon = ProgrammIcon();

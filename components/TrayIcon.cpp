@@ -162,6 +162,12 @@ void TTrayIcon::WndProc(TMessage& Message)
         if (Message.WParam != 0)
             DeleteIcon();
         return;
+    case WM_TASKBARCREATED:
+        InfobereichDa();
+        return;
+    case WM_TASKBARREMOVED:
+        InfobereichWeg();
+        return;
     case WM_TRAYICON:
         break;
     default:
@@ -213,6 +219,32 @@ void TTrayIcon::WndProc(TMessage& Message)
     default:
         break;
     }
+}
+
+void TTrayIcon::InfobereichDa()
+{
+    // A new area knows no icons, even where the old one showed this one. The record
+    // holds the current hint and icon. Should the area still have the icon, the add
+    // fails and the icon stays.
+    if (!Shell_NotifyIconA(NIM_ADD, &FNotifyData))
+        return;
+    angezeigt = true;
+    // Minimized to the taskbar only for want of an icon: now it can go where a
+    // minimize is meant to take it.
+    const QWidget* hauptfenster = Application().MainForm;
+    if (hauptfenster && hauptfenster->isVisible() && hauptfenster->isMinimized())
+        Application().Minimize();
+}
+
+void TTrayIcon::InfobereichWeg()
+{
+    if (!angezeigt)
+        return;
+    angezeigt = false;
+    // Hidden in the tray, the program could not be brought back until a panel returns.
+    const QWidget* hauptfenster = Application().MainForm;
+    if (hauptfenster && !hauptfenster->isVisible())
+        Application().MinimiereAufTaskleiste();
 }
 
 void TTrayIcon::ApplicationMinimize(QObject*)

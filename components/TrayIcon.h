@@ -6,7 +6,10 @@
 // Where the desktop has no notification area the component stays without an icon
 // and does nothing at all with the shell; IconAngezeigt() tells so, and then a
 // minimize leaves the window on the taskbar instead of hiding it, since the program
-// could not be brought back otherwise.
+// could not be brought back otherwise. When an area comes up later (a panel started
+// after the program, or restarted), the icon is added to it with its current hint,
+// and a window waiting minimized on the taskbar moves into it; when the area goes
+// away, a window hidden in it comes back onto the taskbar.
 #pragma once
 
 #include "platform/Icon.h"
@@ -51,8 +54,8 @@ public:
     TMouseEvent OnMouseUp;
     TNotifyEvent OnRestore;
 
-    // Whether the icon is in the notification area. False where the desktop had none
-    // when the component was created, and after the session's end removed it.
+    // Whether the icon is in the notification area. False while the desktop has none,
+    // and after the session's end removed it.
     bool IconAngezeigt() const { return angezeigt; }
     // The window that receives the shell's callback message.
     HWND Fenster() const { return FNotifyData.hWnd; }
@@ -82,6 +85,9 @@ private:
     bool FClickPending = false;
     bool angezeigt = false;
 
+    // A notification area came up, or went away, while the component lives.
+    void InfobereichDa();
+    void InfobereichWeg();
     void ApplicationMinimize(QObject* Sender);
     void ApplicationRestore(QObject* Sender);
     void Melde(uint32_t nachricht);

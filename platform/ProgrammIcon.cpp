@@ -110,6 +110,18 @@ QImage ProgrammBildDaten()
     return bild;
 }
 
+QImage ProgrammBildDaten(int kante)
+{
+    const QImage bild = ProgrammBildDaten();
+    if (kante <= 0)
+        return {};
+    const int faktor = (kante + bild.width() - 1) / bild.width();
+    const QImage scharf = bild.scaled(bild.width() * faktor, bild.height() * faktor);
+    if (scharf.width() == kante)
+        return scharf;
+    return scharf.scaled(kante, kante, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 QPixmap ProgrammBild()
 {
     return QPixmap::fromImage(ProgrammBildDaten());
@@ -119,5 +131,7 @@ QIcon ProgrammIcon()
 {
     QIcon icon;
     icon.addPixmap(ProgrammBild());
+    for (const int kante : { 16, 48, 64, 128 })
+        icon.addPixmap(QPixmap::fromImage(ProgrammBildDaten(kante)));
     return icon;
 }

@@ -83,6 +83,12 @@ int TQtDialoge::MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons 
 QString TQtDialoge::InputBox(
     const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
 {
+    return InputQuery(caption, prompt, vorgabe, passwort).value_or(vorgabe);
+}
+
+std::optional<QString> TQtDialoge::InputQuery(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+{
     QDialog dialog(Elternfenster());
     dialog.setWindowTitle(caption);
     auto* layout = new QVBoxLayout(&dialog);
@@ -100,7 +106,9 @@ QString TQtDialoge::InputBox(
     layout->addWidget(knoepfe);
     dialog.setMinimumWidth(300);
     zeile->setFocus();
-    return dialog.exec() == QDialog::Accepted ? zeile->text() : vorgabe;
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return zeile->text();
 }
 
 void TQtDialoge::Fehler(const QString& text)

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QCursor>
 #include <QPointer>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -36,17 +38,58 @@ std::vector<uint32_t> MausNachrichten(QSystemTrayIcon::ActivationReason grund)
     }
 }
 
+} // namespace
+
+// Qt's X11 platform reports every change of the notification area's owner (a panel
+// taking it, or its window going away) through a signal of its native interface,
+// which only a string-based connection can reach.
+class TInfobereichWaechter : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TInfobereichWaechter(std::function<void()> geaendert)
+        : geaendert(std::move(geaendert))
+    {
+        // Its class is Qt's private one, derived from QObject alone, so the pointer is
+        // the QObject's.
+        auto* nativ = reinterpret_cast<QObject*>(QGuiApplication::platformNativeInterface());
+        if (nativ && nativ->inherits("QPlatformNativeInterface")
+            && nativ->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") >= 0)
+            connect(nativ, SIGNAL(systemTrayWindowChanged(QScreen*)), this, SLOT(Geaendert()));
+    }
+
+private slots:
+    // From the event loop: Qt moves its own icons over to a new area in the same
+    // signal, and the windows told of the change may add theirs.
+    void Geaendert()
+    {
+        QMetaObject::invokeMethod(
+            this, [this] { geaendert(); }, Qt::QueuedConnection);
+    }
+
+private:
+    std::function<void()> geaendert;
+};
+
+namespace {
+
 class TDesktopShellNotify : public TShellNotifyDienst {
 public:
-    TDesktopShellNotify() = default;
+    TDesktopShellNotify()
+    {
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+            // Asking also makes the platform start watching the area.
+            vorhanden = QSystemTrayIcon::isSystemTrayAvailable();
+            waechter = std::make_unique<TInfobereichWaechter>([this] { InfobereichGeaendert(); });
+        }
+    }
     TDesktopShellNotify(const TDesktopShellNotify&) = delete;
     TDesktopShellNotify& operator=(const TDesktopShellNotify&) = delete;
     ~TDesktopShellNotify() override
     {
+        waechter.reset();
         // The icons' click handlers point at this object.
-        for (auto& [schluessel, symbol] : symbole)
-            if (symbol.Icon)
-                Entferne(symbol.Icon);
+        EntferneAlle();
     }
 
     bool NotifyIcon(uint32_t nachricht, const NOTIFYICONDATA& daten) override
@@ -108,6 +151,31 @@ private:
         uint32_t Rueckruf = 0;
     };
     std::map<std::pair<HWND, uint32_t>, TSymbol> symbole;
+    bool vorhanden = false;
+    std::unique_ptr<TInfobereichWaechter> waechter;
+
+    void EntferneAlle()
+    {
+        for (auto& [schluessel, symbol] : symbole)
+            if (symbol.Icon)
+                Entferne(symbol.Icon);
+        symbole.clear();
+    }
+
+    void InfobereichGeaendert()
+    {
+        const bool jetzt = QSystemTrayIcon::isSystemTrayAvailable();
+        if (jetzt == vorhanden)
+            return; // a new panel in place of the old one: Qt moves the icons over itself
+        vorhanden = jetzt;
+        if (!jetzt) {
+            EntferneAlle();
+            SendeAnAlleFenster(WM_TASKBARREMOVED);
+        }
+        else {
+            SendeAnAlleFenster(WM_TASKBARCREATED);
+        }
+    }
 
     static void Entferne(QSystemTrayIcon* icon)
     {
@@ -217,3 +285,5 @@ int16_t GetKeyState(int nVirtKey)
     }
     return ShellNotify().Tastatur().testFlag(taste) ? int16_t(0x8000) : int16_t(0);
 }
+
+#include "ShellNotify.moc"

@@ -46,6 +46,13 @@ inline constexpr uint32_t NIF_MESSAGE = 1;
 inline constexpr uint32_t NIF_ICON = 2;
 inline constexpr uint32_t NIF_TIP = 4;
 
+// Broadcast to every window when a notification area comes up (Explorer's registered
+// "TaskbarCreated" message): it knows no icons yet, so whoever wants one adds it again.
+inline constexpr uint32_t WM_TASKBARCREATED = 0xC0A1;
+// Broadcast when the notification area goes away (a panel ends or restarts): every
+// icon is gone with it.
+inline constexpr uint32_t WM_TASKBARREMOVED = 0xC0A2;
+
 inline constexpr int VK_SHIFT = 0x10;
 inline constexpr int VK_CONTROL = 0x11;
 inline constexpr int VK_MENU = 0x12;
@@ -75,7 +82,9 @@ public:
 void InstalliereShellNotify(std::unique_ptr<TShellNotifyDienst> dienst);
 TShellNotifyDienst& ShellNotify();
 
-// The desktop's notification area. NIM_ADD fails where the desktop has none.
+// The desktop's notification area. NIM_ADD fails where the desktop has none. It
+// watches for the area coming and going (a panel started after the program, or
+// restarted) and tells the windows with the two messages above.
 std::unique_ptr<TShellNotifyDienst> DesktopShellNotify();
 
 bool Shell_NotifyIconA(uint32_t dwMessage, const NOTIFYICONDATA* lpData);

@@ -2,6 +2,7 @@
 
 #include "platform/Gestaltung.h"
 #include "platform/ProgrammIcon.h"
+#include "platform/Skalierung.h"
 #include "runtime/Shell.h"
 
 #include <QApplication>
@@ -126,6 +127,7 @@ TForm3::TForm3(QWidget* parent)
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
+    PasseAnSchriftAn(this);
     if (!Form3)
         Form3 = this;
 }

@@ -1,11 +1,36 @@
 #include "report/BerichtsDruck.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+
+void SchlageDruckdateiVor(QPrinter& drucker, const QString& dokumentname)
+{
+    drucker.setDocName(dokumentname);
+    const QString bisher = drucker.outputFileName();
+    QString ordner;
+    if (!bisher.isEmpty()) {
+        ordner = QFileInfo(bisher).absolutePath();
+    }
+    else if (QPrinterInfo::availablePrinters().isEmpty()) {
+        // Where the dialog itself would put it: the working folder if it lies in the
+        // home folder, else the home folder.
+        const QString heim = QDir::homePath();
+        const QString hier = QDir::currentPath();
+        ordner = hier.startsWith(heim) ? hier : heim;
+    }
+    else {
+        // Setting a file would turn the job away from the printer the user chose last.
+        return;
+    }
+    drucker.setOutputFileName(QDir(ordner).filePath(dokumentname + QStringLiteral(".pdf")));
+}
 
 bool DruckeDokument(QTextDocument& dokument, QPrinter& drucker)
 {

@@ -7,6 +7,7 @@
 #include "core/RtfDokument.h"
 #include "platform/Benannt.h"
 #include "platform/ProgrammIcon.h"
+#include "platform/Skalierung.h"
 #include "report/BerichtsDruck.h"
 #include "report/Werbebanner.h"
 #include "runtime/Datum.h"
@@ -158,6 +159,7 @@ TForm4::TForm4(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(Button2); });
     Werbebanner->OnClick = [this](QObject* Sender) { WerbebannerClick(Sender); };
 
+    PasseAnSchriftAn(this);
     if (!Form4)
         Form4 = this;
     FormCreate(this);
@@ -253,9 +255,10 @@ std::unique_ptr<QTextDocument> TForm4::DruckDokument() const
 void TForm4::Button1Click(QObject*)
 {
     QPrinter& zieldrucker = Drucker();
+    SchlageDruckdateiVor(
+        zieldrucker, BerichtsDokumentName(GewaehlterMonat, BerichtsJahr(Now(), GewaehlterMonat)));
     if (!Dialoge().PrintDialog(zieldrucker))
         return;
-    zieldrucker.setDocName(BerichtsDokumentName(GewaehlterMonat, BerichtsJahr(Now(), GewaehlterMonat)));
     // The view stays as it is: the printout is laid out from a copy.
     const std::unique_ptr<QTextDocument> dokument = DruckDokument();
     if (!DruckeDokument(*dokument, zieldrucker)) {

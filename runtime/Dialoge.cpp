@@ -17,6 +17,10 @@ public:
     {
         return vorgabe;
     }
+    std::optional<QString> InputQuery(const QString&, const QString&, const QString&, bool) override
+    {
+        return std::nullopt;
+    }
     void Fehler(const QString&) override { }
     bool PrintDialog(QPrinter&) override { return false; }
     QString SaveDialog(TSaveDialogOptionen&) override { return {}; }
@@ -75,6 +79,12 @@ int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe)
 QString InputBox(const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
 {
     return Dialoge().InputBox(caption, prompt, vorgabe, passwort);
+}
+
+std::optional<QString> InputQuery(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+{
+    return Dialoge().InputQuery(caption, prompt, vorgabe, passwort);
 }
 
 void FehlerMeldung(const QString& text)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class QPrinter;
 
@@ -40,6 +41,11 @@ public:
     virtual QString InputBox(
         const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
         = 0;
+    // The same box for callers that must tell "OK" on an empty line from "Abbrechen":
+    // the typed text, or nothing when cancelled.
+    virtual std::optional<QString> InputQuery(
+        const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+        = 0;
     virtual void Fehler(const QString& text) = 0;
     // The print dialog: true when the user confirmed; the printer is set up by it.
     virtual bool PrintDialog(QPrinter& drucker) = 0;
@@ -55,5 +61,7 @@ TDialoge& Dialoge();
 void ShowMessage(const QString& text);
 int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe);
 QString InputBox(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort = false);
+std::optional<QString> InputQuery(
     const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort = false);
 void FehlerMeldung(const QString& text);

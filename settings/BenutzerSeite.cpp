@@ -74,11 +74,8 @@ QWidget* TForm2::BaueBenutzerSeite()
     connect(BenutzerwechselnBtn, &QPushButton::clicked, this,
         [this] { BenutzerwechselnBtnClick(BenutzerwechselnBtn); });
     connect(SchliessenBtn2, &QPushButton::clicked, this, [this] { SchliessenBtn2Click(SchliessenBtn2); });
-    // Return in the password field switches, as the button would.
-    connect(EPasswort, &QLineEdit::returnPressed, this, [this] {
-        if (BenutzerwechselnBtn->isVisible())
-            BenutzerwechselnBtnClick(EPasswort);
-    });
+    // Return in the password field switches, as the button would (eventFilter).
+    EPasswort->installEventFilter(this);
     // A click selects a line, or the keyboard moves the selection; both count.
     connect(BenutzerList, &QListWidget::itemClicked, this, [this] { BenutzerListClick(BenutzerList); });
     connect(BenutzerList, &QListWidget::itemSelectionChanged, this, [this] {

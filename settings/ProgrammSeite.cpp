@@ -1,12 +1,14 @@
-// The settings window's program page: window in front, minimized start and the user
-// to start with.
+// The settings window's program page: window in front, minimized start, start with the
+// session and the user to start with.
 #include "components/Ras.h"
+#include "platform/Autostart.h"
 #include "platform/Benannt.h"
 #include "settings/Seitenbausteine.h"
 #include "settings/Settings.h"
 #include "store/Daten.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -23,8 +25,11 @@ QWidget* TForm2::BaueProgrammSeite()
     CheckBox1->setToolTip(QStringLiteral("Kostenwolf vor allen anderen Programmen anzeigen"));
     MiniStartBox = Benannt(new QCheckBox(QStringLiteral("Minimiert starten"), seite), "MiniStartBox");
     MiniStartBox->setToolTip(QStringLiteral("Soll das Programm minimiert gestartet werden?"));
+    AutostartBox = Benannt(new QCheckBox(QStringLiteral("Beim Anmelden starten"), seite), "AutostartBox");
+    AutostartBox->setToolTip(QStringLiteral("Kostenwolf mit der Arbeitsfläche starten"));
     layout->addWidget(CheckBox1);
     layout->addWidget(MiniStartBox);
+    layout->addWidget(AutostartBox);
     layout->addWidget(new QLabel(QStringLiteral("Starten mit:"), seite));
     RadioButton1 = Benannt(new QRadioButton(QStringLiteral("Standardbenutzer"), seite), "RadioButton1");
     RadioButton2 = Benannt(new QRadioButton(QStringLiteral("Benutzer 2"), seite), "RadioButton2");
@@ -50,6 +55,7 @@ QWidget* TForm2::BaueProgrammSeite()
     // would write back what was just read.
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(CheckBox1); });
     connect(MiniStartBox, &QCheckBox::clicked, this, [this] { MiniStartBoxClick(MiniStartBox); });
+    connect(AutostartBox, &QCheckBox::clicked, this, [this] { AutostartBoxClick(AutostartBox); });
     connect(RadioButton1, &QRadioButton::clicked, this, [this] { RadioButton1Click(RadioButton1); });
     connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButton2Click(RadioButton2); });
     connect(RadioButton3, &QRadioButton::clicked, this, [this] { RadioButton3Click(RadioButton3); });
@@ -95,6 +101,18 @@ void TForm2::CheckBox1Click(QObject*)
 void TForm2::MiniStartBoxClick(QObject*)
 {
     Daten.MinimiertStarten = MiniStartBox->isChecked() ? 1 : 0;
+}
+
+void TForm2::AutostartBoxClick(QObject*)
+{
+    const bool an = AutostartBox->isChecked();
+    if (!SetzeStartBeimAnmelden(an, QCoreApplication::applicationFilePath()))
+        Meldung(
+            (an ? QStringLiteral("Der Eintrag für den Start beim Anmelden konnte nicht angelegt werden: %1")
+                : QStringLiteral("Der Eintrag für den Start beim Anmelden konnte nicht entfernt werden: %1"))
+                .arg(AutostartDatei()));
+    // The box says what is on the disk, also after a failure.
+    AutostartBox->setChecked(StartetBeimAnmelden());
 }
 
 void TForm2::RadioButton1Click(QObject*)

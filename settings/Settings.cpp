@@ -4,9 +4,11 @@
 
 #include "core/BenutzerVerwaltung.h"
 #include "core/TarifVerwaltung.h"
+#include "platform/Autostart.h"
 #include "platform/Benannt.h"
 #include "platform/Gestaltung.h"
 #include "platform/ProgrammIcon.h"
+#include "platform/Skalierung.h"
 #include "runtime/Dialoge.h"
 #include "settings/Seitenbausteine.h"
 #include "store/Dateien.h"
@@ -17,6 +19,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QShowEvent>
@@ -32,6 +35,7 @@ TForm2::TForm2(QWidget* parent)
     setObjectName(QStringLiteral("Form2"));
     Form2 = this;
     BaueFenster();
+    PasseAnSchriftAn(this);
     FormCreate(this);
 }
 
@@ -140,6 +144,17 @@ void TForm2::changeEvent(QEvent* event)
 
 bool TForm2::eventFilter(QObject* objekt, QEvent* event)
 {
+    if (objekt == EPasswort && event->type() == QEvent::KeyPress) {
+        const int taste = static_cast<QKeyEvent*>(event)->key();
+        if (taste == Qt::Key_Return || taste == Qt::Key_Enter) {
+            // Taken here and not passed on: a successful switch hides the field, the
+            // focus moves on to "Schließen", and the dialog would press that with the
+            // very same Return and close the window.
+            if (BenutzerwechselnBtn->isVisible())
+                BenutzerwechselnBtnClick(EPasswort);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
         if (objekt == EName)
             ENameClick(EName);
@@ -162,6 +177,8 @@ void TForm2::done(int r)
 void TForm2::FormShow(QObject*)
 {
     SetzeTitel();
+    // The entry may have been removed by the desktop's own settings since.
+    AutostartBox->setChecked(StartetBeimAnmelden());
 }
 
 void TForm2::SetzeTitel()
@@ -214,6 +231,7 @@ void TForm2::TreeView1Change(QObject*, QTreeWidgetItem* Node)
         StartBenutzerAnzeigen();
         MiniStartBox->setChecked(Daten.MinimiertStarten == 1);
         CheckBox1->setChecked(Daten.FensterStil == 3);
+        AutostartBox->setChecked(StartetBeimAnmelden());
         VerbindungsquelleAnzeigen();
         break;
     case 2:

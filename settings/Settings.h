@@ -71,6 +71,8 @@ public:
     // Programm
     QCheckBox* CheckBox1 = nullptr;
     QCheckBox* MiniStartBox = nullptr;
+    // Whether the session starts the program (the XDG autostart entry is there).
+    QCheckBox* AutostartBox = nullptr;
     QRadioButton* RadioButton1 = nullptr;
     QRadioButton* RadioButton2 = nullptr;
     QRadioButton* RadioButton3 = nullptr;
@@ -86,6 +88,7 @@ public:
     void PageControl1Change(QObject* Sender);
     void CheckBox1Click(QObject* Sender);
     void MiniStartBoxClick(QObject* Sender);
+    void AutostartBoxClick(QObject* Sender);
     void RadioButton1Click(QObject* Sender);
     void RadioButton2Click(QObject* Sender);
     void RadioButton3Click(QObject* Sender);

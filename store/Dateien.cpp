@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -386,4 +387,131 @@ QString LadeFehlerText(const QString& pfad)
 {
     return QStringLiteral("Die Datei ") + QDir::toNativeSeparators(pfad)
         + QStringLiteral(" kann nicht gelesen werden. Änderungen werden nicht gespeichert.");
+}
+
+TSpeicherErgebnis ErsetzeDatei(
+    const QString& pfad, const void* quelle, size_t groesse, bool verzeichnisSichern)
+{
+    TSpeicherErgebnis ergebnis;
+    ergebnis.Pfad = pfad;
+    auto fehler = [&](int nummer) {
+        ergebnis.Ok = false;
+        ergebnis.Grund = Grund(nummer);
+        return ergebnis;
+    };
+    const QFileInfo info(pfad);
+    QByteArray vorlage = QFile::encodeName(
+        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    // mkstemp creates the file 0600 whatever the umask, as a file of this kind must be.
+    const int fd = ::mkstemp(vorlage.data());
+    if (fd < 0)
+        return fehler(errno);
+    if (!SchreibeAlles(fd, static_cast<const char*>(quelle), groesse) || ::fsync(fd) != 0) {
+        const int nummer = errno;
+        ::close(fd);
+        ::unlink(vorlage.constData());
+        return fehler(nummer);
+    }
+    if (::close(fd) != 0 || ::rename(vorlage.constData(), QFile::encodeName(pfad).constData()) != 0) {
+        const int nummer = errno;
+        ::unlink(vorlage.constData());
+        return fehler(nummer);
+    }
+    if (verzeichnisSichern)
+        SyncVerzeichnis(info.absolutePath());
+    return ergebnis;
+}
+
+TKleineDatei LeseKleineDatei(const QString& pfad, size_t hoechstens)
+{
+    TKleineDatei ergebnis;
+    const int fd = ::open(QFile::encodeName(pfad).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            ergebnis.art = TKleineDatei::Unlesbar;
+            ergebnis.Grund = Grund(errno);
+        }
+        return ergebnis;
+    }
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int fehler = S_ISDIR(info.st_mode) ? EISDIR : (errno ? errno : EINVAL);
+        ::close(fd);
+        ergebnis.art = TKleineDatei::Unlesbar;
+        ergebnis.Grund = Grund(fehler);
+        return ergebnis;
+    }
+    ergebnis.Inhalt.resize(qsizetype(hoechstens + 1));
+    size_t gelesen = 0;
+    while (gelesen < hoechstens + 1) {
+        const ssize_t n = ::read(fd, ergebnis.Inhalt.data() + gelesen, hoechstens + 1 - gelesen);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ergebnis.art = TKleineDatei::Unlesbar;
+            ergebnis.Grund = Grund(errno);
+            ergebnis.Inhalt.clear();
+            ::close(fd);
+            return ergebnis;
+        }
+        if (n == 0)
+            break;
+        gelesen += size_t(n);
+    }
+    ::close(fd);
+    ergebnis.Inhalt.resize(qsizetype(gelesen));
+    ergebnis.art = TKleineDatei::Gelesen;
+    return ergebnis;
+}
+
+TSpeicherErgebnis EntferneDatei(const QString& pfad)
+{
+    TSpeicherErgebnis ergebnis;
+    ergebnis.Pfad = pfad;
+    if (::unlink(QFile::encodeName(pfad).constData()) != 0) {
+        if (errno != ENOENT) {
+            ergebnis.Ok = false;
+            ergebnis.Grund = Grund(errno);
+        }
+        return ergebnis;
+    }
+    SyncVerzeichnis(QFileInfo(pfad).absolutePath());
+    return ergebnis;
+}
+
+TSpeicherErgebnis LegeDateiBeiseite(const QString& pfad, const QString& neuerName)
+{
+    TSpeicherErgebnis ergebnis;
+    const QString verzeichnis = QFileInfo(pfad).absolutePath();
+    const QByteArray alt = QFile::encodeName(pfad);
+    for (int nummer = 1; nummer < 1000; ++nummer) {
+        const QString ziel = verzeichnis + QLatin1Char('/') + neuerName
+            + (nummer == 1 ? QString() : QLatin1Char('.') + QString::number(nummer));
+        const QByteArray zielName = QFile::encodeName(ziel);
+        // Never replaces a file set aside earlier; file systems without the flag get a
+        // look first instead.
+        int rc = ::renameat2(AT_FDCWD, alt.constData(), AT_FDCWD, zielName.constData(), RENAME_NOREPLACE);
+        if (rc != 0 && errno == EINVAL) {
+            struct stat vorhanden { };
+            if (::lstat(zielName.constData(), &vorhanden) == 0)
+                errno = EEXIST;
+            else
+                rc = ::rename(alt.constData(), zielName.constData());
+        }
+        if (rc == 0) {
+            SyncVerzeichnis(verzeichnis);
+            ergebnis.Pfad = ziel;
+            return ergebnis;
+        }
+        if (errno != EEXIST) {
+            ergebnis.Ok = false;
+            ergebnis.Pfad = pfad;
+            ergebnis.Grund = Grund(errno);
+            return ergebnis;
+        }
+    }
+    ergebnis.Ok = false;
+    ergebnis.Pfad = pfad;
+    ergebnis.Grund = Grund(EEXIST);
+    return ergebnis;
 }

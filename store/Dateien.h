@@ -1,6 +1,7 @@
 // Where the two data files live and how they are read and written.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstddef>
 
@@ -55,3 +56,34 @@ QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis);
 void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis);
 // The start-up text for a file that could not be read.
 QString LadeFehlerText(const QString& pfad);
+
+// Small files this program alone writes and replaces whole (the connection journal).
+
+// Replaces the file with 'groesse' bytes: a temporary file beside it receives them, is
+// flushed to disk and renamed over the old one, so a crash leaves either the old or the
+// new content. The file is readable by its owner only; nothing of an old file is kept.
+// 'verzeichnisSichern' also flushes the directory, which makes a newly created name
+// durable; later replacements of the same name can skip that.
+TSpeicherErgebnis ErsetzeDatei(
+    const QString& pfad, const void* quelle, size_t groesse, bool verzeichnisSichern);
+
+struct TKleineDatei {
+    enum Art {
+        Fehlt,
+        Gelesen,
+        Unlesbar, // exists but cannot be read, or is no regular file
+    } art
+        = Fehlt;
+    QByteArray Inhalt; // at most 'hoechstens' + 1 bytes, so a longer file shows as such
+    QString Grund;
+};
+// Reads a small file without ever blocking (a FIFO under the name is not waited on).
+TKleineDatei LeseKleineDatei(const QString& pfad, size_t hoechstens);
+
+// Removes the file and makes the removal durable. A missing file counts as removed.
+TSpeicherErgebnis EntferneDatei(const QString& pfad);
+
+// Renames the file to 'neuerName' in the same directory, or, when that name is taken, to
+// 'neuerName.2', '.3' ... so that nothing set aside earlier is overwritten. Returns the
+// path it now has, or an error.
+TSpeicherErgebnis LegeDateiBeiseite(const QString& pfad, const QString& neuerName);

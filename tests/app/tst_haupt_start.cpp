@@ -4,6 +4,7 @@
 #include "app/Signale.h"
 #include "components/InternetDetect.h"
 #include "components/TrayIcon.h"
+#include "core/Journal.h"
 #include "platform/Anwendung.h"
 #include "platform/ShellNotify.h"
 #include "process/Info.h"
@@ -12,6 +13,7 @@
 #include "settings/Settings.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
+#include "support/ShellNotifyAufzeichnung.h"
 #include "support/Testumgebung.h"
 
 #include <QAction>
@@ -153,6 +155,8 @@ private slots:
                                               << QStringList { "Falsches Kennwort" };
         QTest::newRow("abgebrochen") << QList<std::optional<QString>> { std::nullopt } << false
                                      << QStringList {};
+        QTest::newRow("leer, dann richtig")
+            << QList<std::optional<QString>> { "", "Geheim" } << true << QStringList { "Falsches Kennwort" };
         QTest::newRow("falsch, dann abgebrochen") << QList<std::optional<QString>> { "Geheim ", std::nullopt }
                                                   << false << QStringList { "Falsches Kennwort" };
     }
@@ -311,11 +315,27 @@ private slots:
 
     void ohneTrayBleibtDasFensterErreichbar()
     {
+        TShellNotifyAufzeichnung& shell = ZeichneShellNotifyAuf();
+        shell.Infobereich = false; // started before the panel, as by the session's autostart
         Vorbereiten([] { Daten.MinimiertStarten = 1; });
         Starte();
         QVERIFY(!form->TrayIcon1->IconAngezeigt());
         form->ZeigeBeimStart();
         QVERIFY(form->isVisible());
+        QVERIFY(form->isMinimized());
+
+        // The panel comes up: the icon joins it and takes the window in.
+        shell.InfobereichKommt();
+        QVERIFY(form->TrayIcon1->IconAngezeigt());
+        QCOMPARE(shell.Symbole.size(), size_t(1));
+        QCOMPARE(TipText(shell.Symbole.begin()->second), "Kostenwolf - 0,00DM");
+        QVERIFY(!form->isVisible());
+
+        // It goes away: the window comes back onto the taskbar and stays there.
+        shell.InfobereichGeht();
+        QVERIFY(form->isVisible());
+        QVERIFY(form->isMinimized());
+        form->ffnen1->trigger();
         QVERIFY(!form->isMinimized());
         form->setWindowState(Qt::WindowMinimized);
         QTest::qWait(20);
@@ -356,8 +376,11 @@ private slots:
         Starte();
         form->InternetDetect1->SetConnected(true);
         form->InternetDetect1Connect(nullptr);
+        const QString journal = umgebung->Pfad(QStringLiteral("Verbindung.kwj"));
+        QVERIFY(QFile::exists(journal));
         SetzeUhr(ImMaerz + 90 / 86'400.0);
         form->close();
+        QVERIFY(!QFile::exists(journal));
         QVERIFY(!form->InternetDetect1->Connected());
         QVERIFY(umgebung->Dialoge->Meldungen().isEmpty());
         const auto datei = umgebung->GespeicherteDaten();
@@ -379,6 +402,63 @@ private slots:
         const QStringList meldungen = umgebung->Dialoge->Meldungen();
         QCOMPARE(meldungen.size(), 2);
         QVERIFY(meldungen[1].startsWith("Die Daten konnten nicht gespeichert werden: "));
+    }
+
+    void journalEinesAnderenBenutzersWirdNachDerAnmeldungProtokolliert()
+    {
+        Vorbereiten([] { Daten.Benutzer[1].Kennwort.Setze(QStringLiteral("pw")); });
+        TJournal j;
+        j.Benutzer = 2;
+        j.Tarif.Name.Setze(QStringLiteral("Alt"));
+        j.Tarif.Preis = 2;
+        j.Beginn = EncodeDate(2026, 3, 13) + EncodeTime(23, 0, 0, 0);
+        j.DauerMs = 5 * 60'000;
+        const QString journal = umgebung->Pfad(QStringLiteral("Verbindung.kwj"));
+        QFile datei(journal);
+        QVERIFY(datei.open(QIODevice::WriteOnly));
+        datei.write(KodiereJournal(j));
+        datei.close();
+        // Nothing is logged before the login has gone through.
+        umgebung->Dialoge->Eingaben.push_back(QStringLiteral("pw"));
+        umgebung->Dialoge->BeiAnzeige = [&](const TDialogAufruf& a) {
+            if (a.art == TDialogAufruf::Eingabe)
+                QVERIFY(QFile::exists(journal));
+        };
+        Starte();
+
+        QCOMPARE(umgebung->Dialoge->Meldungen(),
+            QStringList { "Eine Verbindung wurde nicht ordnungsgemäß beendet und bis zur letzten Sicherung "
+                          "protokolliert: 13.03.2026 23:00:00, 00:05:00, 0,1 DM" });
+        QVERIFY(!QFile::exists(journal));
+        const auto datei2 = umgebung->GespeicherteDaten();
+        QVERIFY(datei2);
+        QCOMPARE(AnzahlVerbindungen(datei2->Benutzer[2].Monate[3]), 1);
+        QCOMPARE(datei2->Benutzer[2].Monate[3].Verbindungen[0].Kosten, 0.1);
+        QCOMPARE(AnzahlVerbindungen(datei2->Benutzer[1].Monate[3]), 0);
+        QCOMPARE(form->Benutzerlabel->text(), "Anna");
+        QCOMPARE(form->Label1->text(), "Diesen Monat: 5 DM");
+    }
+
+    void beschaedigtesJournalHaeltDenStartNichtAuf()
+    {
+        Vorbereiten();
+        const QString journal = umgebung->Pfad(QStringLiteral("Verbindung.kwj"));
+        QFile datei(journal);
+        QVERIFY(datei.open(QIODevice::WriteOnly));
+        datei.write("\x00\x01 kein Journal");
+        datei.close();
+        Starte();
+        QCOMPARE(umgebung->Dialoge->Meldungen().size(), 1);
+        QVERIFY(umgebung->Dialoge->Meldungen()[0].endsWith("als Verbindung.kwj.defekt beiseitegelegt."));
+        QVERIFY(!QFile::exists(journal));
+        QVERIFY(QFile::exists(umgebung->Pfad(QStringLiteral("Verbindung.kwj.defekt"))));
+        QCOMPARE(form->Benutzerlabel->text(), "Anna");
+
+        // The next connection keeps its own journal again.
+        form->InternetDetect1Connect(nullptr);
+        QCOMPARE(LeseJournal(journal).art, TJournalFund::Gueltig);
+        form->InternetDetect1Disconnect(nullptr);
+        QVERIFY(!QFile::exists(journal));
     }
 
     void verbindungWaehrendDerAnmeldungWirdNachgeholt()

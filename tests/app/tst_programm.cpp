@@ -1,5 +1,7 @@
 // The built program end to end: started on the offscreen platform with its own data
-// directory and a simulated dial-up connection, ended by a signal while metering.
+// directory and a simulated dial-up connection, ended by a signal while metering, or
+// killed and started again.
+#include "store/Abrechnung.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
@@ -11,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -58,6 +61,24 @@ int RichteAnnaEin()
     return monat;
 }
 
+struct TDateiStand {
+    ino_t Inode = 0;
+    timespec Geaendert {};
+    bool operator==(const TDateiStand& b) const
+    {
+        return Inode == b.Inode && Geaendert.tv_sec == b.Geaendert.tv_sec
+            && Geaendert.tv_nsec == b.Geaendert.tv_nsec;
+    }
+};
+
+TDateiStand Stand(const QString& pfad)
+{
+    struct stat info { };
+    if (::stat(QFile::encodeName(pfad).constData(), &info) != 0)
+        return {};
+    return { info.st_ino, info.st_mtim };
+}
+
 } // namespace
 
 class TestProgramm : public QObject {
@@ -79,6 +100,8 @@ private slots:
         QVERIFY(daten);
         QCOMPARE(daten->BenutzerAnzahl, 1);
         QCOMPARE(daten->Benutzer[1].Name.Text(), "Standardbenutzer");
+        // Without a connection there is no journal.
+        QVERIFY(!QFile::exists(umgebung.Pfad(QStringLiteral("Verbindung.kwj"))));
     }
 
     void signalWaehrendDerVerbindungProtokolliertUndSpeichert_data()
@@ -131,6 +154,65 @@ private slots:
         QCOMPARE(m.Verbindungen[0].Kosten, 0.06);
         QCOMPARE(m.SummeKosten, 0.06);
         QCOMPARE(QFile(umgebung.Pfad(QStringLiteral("Tarife.kwt"))).size(), 7'524);
+        // The connection is logged and saved: its journal is gone.
+        QVERIFY(!QFile::exists(umgebung.Pfad(QStringLiteral("Verbindung.kwj"))));
+    }
+
+    void sigkillWaehrendDerVerbindungProtokolliertSieBeimNaechstenStart()
+    {
+        TTestumgebung umgebung;
+        QTemporaryDir laufzeit;
+        QVERIFY(laufzeit.isValid());
+        const int monat = RichteAnnaEin();
+        QVERIFY(SpeichereDaten().Ok);
+        QVERIFY(SpeichereTarife().Ok);
+        const QString journal = umgebung.Pfad(QStringLiteral("Verbindung.kwj"));
+        const QString datenPfad = umgebung.Pfad(QStringLiteral("Daten.kwd"));
+        const QString verbindung = umgebung.Pfad(QStringLiteral("verbindung"));
+        SchreibeDatei(verbindung, "192.0.2.7\n");
+
+        QProcess programm;
+        Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
+        QVERIFY(programm.waitForStarted());
+        // The journal appears as the connection is first metered.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(journal), 30000);
+        const TDateiStand daten = Stand(datenPfad);
+        QTest::qWait(25000);
+        QCOMPARE(programm.state(), QProcess::Running);
+        // Checkpoints went to the journal alone.
+        QVERIFY(Stand(datenPfad) == daten);
+        ::kill(pid_t(programm.processId()), SIGKILL);
+        QVERIFY(programm.waitForFinished(20000));
+        QVERIFY(QFile::exists(journal));
+
+        // The next start, offline, after the tariff became dearer: the connection is
+        // priced as it was metered.
+        SchreibeDatei(verbindung, "");
+        Tarife[1].Preis = 100;
+        QVERIFY(SpeichereTarife().Ok);
+        QProcess zweiter;
+        Starte(zweiter, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
+        QVERIFY(zweiter.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(journal), 30000);
+        // It shows its message now; nothing more is written while no connection runs.
+        const TDateiStand gespeichert = Stand(datenPfad);
+        QTest::qWait(3000);
+        QVERIFY(!QFile::exists(journal));
+        QVERIFY(Stand(datenPfad) == gespeichert);
+        BeendeMitSignal(zweiter);
+
+        const std::unique_ptr<TDaten> d = umgebung.GespeicherteDaten();
+        QVERIFY(d);
+        const TMonat& m = d->Benutzer[1].Monate[monat];
+        QCOMPARE(AnzahlVerbindungen(m), 1);
+        const TVerbindung& v = m.Verbindungen[0];
+        QCOMPARE(v.Tarif.Text(), "Tag");
+        QVERIFY2(v.Dauer * 86400 >= 20, qPrintable(QString::number(v.Dauer * 86400)));
+        QVERIFY2(v.Dauer * 86400 < 60, qPrintable(QString::number(v.Dauer * 86400)));
+        QCOMPARE(v.Kosten, 0.06); // one started minute at 6 Pf
+        QCOMPARE(m.SummeKosten, 0.06);
+        QVERIFY(!QFile::exists(journal));
+        QVERIFY(!QFile::exists(umgebung.Pfad(QStringLiteral("Verbindung.kwj.defekt"))));
     }
 
     void verbindungWaehrendDerKostenmeldungMitEigenerLaenge()

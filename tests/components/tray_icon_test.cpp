@@ -334,6 +334,44 @@ TEST_F(TrayIconTest, WithoutNotificationAreaTheComponentIsInert)
     EXPECT_EQ(shell.Aufrufe.size(), 1u);
 }
 
+TEST_F(TrayIconTest, IconJoinsAnAreaThatComesLaterAndLeavesWithIt)
+{
+    shell.Infobereich = false;
+    TTrayIcon tray(nullptr);
+    tray.SetHint("00:01:05 - 0,13 DM");
+    fenster->show();
+    Application().Minimize();
+    ASSERT_TRUE(fenster->isMinimized());
+
+    // Added with the hint of the moment; the window waiting on the taskbar moves in.
+    shell.InfobereichKommt();
+    EXPECT_TRUE(tray.IconAngezeigt());
+    ASSERT_EQ(shell.AufrufeMit(NIM_ADD).size(), 2u);
+    EXPECT_EQ(shell.AufrufeMit(NIM_ADD).back().Tip(), "00:01:05 - 0,13 DM");
+    EXPECT_TRUE(shell.AufrufeMit(NIM_ADD).back().Daten.uFlags & NIF_TIP);
+    EXPECT_FALSE(fenster->isVisible());
+
+    // Gone with the panel: the hidden window comes back onto the taskbar, and hints
+    // wait for the next area.
+    shell.InfobereichGeht();
+    EXPECT_FALSE(tray.IconAngezeigt());
+    EXPECT_TRUE(fenster->isVisible());
+    EXPECT_TRUE(fenster->isMinimized());
+    const size_t vorher = shell.Aufrufe.size();
+    tray.SetHint("00:02:00 - 0,24 DM");
+    EXPECT_EQ(shell.Aufrufe.size(), vorher);
+
+    // A window the user has open stays open when the panel restarts.
+    Application().Restore();
+    shell.InfobereichKommt();
+    EXPECT_TRUE(tray.IconAngezeigt());
+    EXPECT_EQ(shell.AufrufeMit(NIM_ADD).back().Tip(), "00:02:00 - 0,24 DM");
+    EXPECT_TRUE(fenster->isVisible());
+    EXPECT_FALSE(fenster->isMinimized());
+    shell.InfobereichKommt(); // told twice: still one icon
+    EXPECT_EQ(shell.Symbole.size(), 1u);
+}
+
 TEST_F(TrayIconTest, DestructionRemovesIconHooksAndCallbacks)
 {
     auto tray = std::make_unique<TTrayIcon>(nullptr);

@@ -91,45 +91,135 @@ bool Warte(const std::function<bool()>& bedingung, int ms)
     return true;
 }
 
-TEST(TrayImXServer, IconAppearsAndTooltipFollowsHint)
+// Xvfb on a free display, torn down with the test; the environment for programs on it.
+struct TXServer {
+    TGestartet Server;
+    QProcessEnvironment Umgebung = QProcessEnvironment::systemEnvironment();
+    QString Trayer;
+
+    // Empty when it runs; otherwise why the test is skipped.
+    QString Starte()
+    {
+        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        Trayer = QStandardPaths::findExecutable("trayer");
+        if (xvfb.isEmpty() || Trayer.isEmpty())
+            return "Xvfb and trayer are needed for this test (Debian packages xvfb and trayer)";
+        const int nummer = FreiesDisplay();
+        if (nummer < 0)
+            return "no free X display number";
+        const QString display = QString(":%1").arg(nummer);
+        Server.Prozess.start(xvfb, { display, "-screen", "0", "640x480x24", "-nolisten", "tcp" });
+        if (!Server.Prozess.waitForStarted(5000)
+            || !Warte([&] { return QFile::exists(QString("/tmp/.X11-unix/X%1").arg(nummer)); }, 10000))
+            return "Xvfb did not come up on " + display;
+        Umgebung.insert("DISPLAY", display);
+        Umgebung.insert("QT_QPA_PLATFORM", "xcb");
+        return {};
+    }
+
+    void StarteTrayer(TGestartet& bereich) const
+    {
+        bereich.Prozess.setProcessEnvironment(Umgebung);
+        bereich.Prozess.start(Trayer, { "--edge", "bottom", "--align", "right", "--widthtype", "request" });
+    }
+
+    // Runs one test of this program as a child on the X server.
+    void StarteKind(QProcess& kind, const QString& test) const
+    {
+        QProcessEnvironment umgebung = Umgebung;
+        umgebung.insert(KindVariable, "1");
+        kind.setProcessEnvironment(umgebung);
+        kind.setProcessChannelMode(QProcess::MergedChannels);
+        kind.start(QCoreApplication::applicationFilePath(), { "--gtest_filter=TrayImXServer." + test });
+    }
+};
+
+// Reads the child's output until the line it prints at a step of its test.
+bool WarteAufSchritt(QProcess& kind, QByteArray& ausgabe, const QByteArray& schritt)
 {
-    if (qEnvironmentVariableIsSet(KindVariable))
-        GTEST_SKIP() << "runs in the parent process only";
-    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-    const QString trayer = QStandardPaths::findExecutable("trayer");
-    if (xvfb.isEmpty() || trayer.isEmpty())
-        GTEST_SKIP() << "Xvfb and trayer are needed for this test (Debian packages xvfb and trayer)";
-    const int nummer = FreiesDisplay();
-    if (nummer < 0)
-        GTEST_SKIP() << "no free X display number";
-    const QString display = QString(":%1").arg(nummer);
+    QElapsedTimer uhr;
+    uhr.start();
+    while (!ausgabe.contains(schritt + '\n')) {
+        if (uhr.elapsed() > 30000 || kind.state() == QProcess::NotRunning)
+            return false;
+        kind.waitForReadyRead(200);
+        ausgabe += kind.readAll();
+    }
+    return true;
+}
 
-    TGestartet xserver;
-    xserver.Prozess.start(xvfb, { display, "-screen", "0", "640x480x24", "-nolisten", "tcp" });
-    ASSERT_TRUE(xserver.Prozess.waitForStarted(5000));
-    ASSERT_TRUE(Warte([&] { return QFile::exists(QString("/tmp/.X11-unix/X%1").arg(nummer)); }, 10000))
-        << "Xvfb did not come up on " << display.toStdString();
+void Schritt(const char* name)
+{
+    std::printf("%s\n", name);
+    std::fflush(stdout);
+}
 
-    QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
-    umgebung.insert("DISPLAY", display);
-    umgebung.insert("QT_QPA_PLATFORM", "xcb");
-    TGestartet bereich;
-    bereich.Prozess.setProcessEnvironment(umgebung);
-    bereich.Prozess.start(trayer, { "--edge", "bottom", "--align", "right", "--widthtype", "request" });
-    ASSERT_TRUE(bereich.Prozess.waitForStarted(5000));
-
-    umgebung.insert(KindVariable, "1");
-    QProcess kind;
-    kind.setProcessEnvironment(umgebung);
-    kind.setProcessChannelMode(QProcess::MergedChannels);
-    kind.start(QCoreApplication::applicationFilePath(), { "--gtest_filter=TrayImXServer.Kind" });
-    ASSERT_TRUE(kind.waitForStarted(5000));
+void PruefeKind(QProcess& kind, QByteArray ausgabe)
+{
     const bool fertig = kind.waitForFinished(60000);
-    const QByteArray ausgabe = kind.readAll();
+    ausgabe += kind.readAll();
     ASSERT_TRUE(fertig) << ausgabe.toStdString();
     EXPECT_EQ(kind.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(kind.exitCode(), 0) << ausgabe.toStdString();
     EXPECT_TRUE(ausgabe.contains("[  PASSED  ] 1 test")) << ausgabe.toStdString();
+}
+
+// Until the notification area has taken the icon's window in.
+bool Eingebettet(QSystemTrayIcon* icon)
+{
+    if (!Warte([&] { return icon->geometry().isValid() && !icon->geometry().isEmpty(); }, 10000))
+        return false;
+    if (QStandardPaths::findExecutable("xwininfo").isEmpty()) {
+        std::printf("xwininfo missing: the icon's embedding is not checked\n");
+        return true;
+    }
+    QWidget* fenster = IconFenster();
+    return fenster && Warte([&] { return AmWurzelfenster(fenster->winId()) == false; }, 10000);
+}
+
+TEST(TrayImXServer, IconAppearsAndTooltipFollowsHint)
+{
+    if (qEnvironmentVariableIsSet(KindVariable))
+        GTEST_SKIP() << "runs in the parent process only";
+    TXServer x;
+    if (const QString grund = x.Starte(); !grund.isEmpty())
+        GTEST_SKIP() << grund.toStdString();
+    TGestartet bereich;
+    x.StarteTrayer(bereich);
+    ASSERT_TRUE(bereich.Prozess.waitForStarted(5000));
+
+    QProcess kind;
+    x.StarteKind(kind, "Kind");
+    ASSERT_TRUE(kind.waitForStarted(5000));
+    PruefeKind(kind, {});
+}
+
+// The panel comes up after the program (as with the session's autostart) and is
+// restarted while it runs: the icon joins it each time, with the hint of the moment.
+TEST(TrayImXServer, IconJoinsALatePanelAndItsRestart)
+{
+    if (qEnvironmentVariableIsSet(KindVariable))
+        GTEST_SKIP() << "runs in the parent process only";
+    TXServer x;
+    if (const QString grund = x.Starte(); !grund.isEmpty())
+        GTEST_SKIP() << grund.toStdString();
+
+    QProcess kind;
+    x.StarteKind(kind, "KindOhneBereich");
+    ASSERT_TRUE(kind.waitForStarted(5000));
+    QByteArray ausgabe;
+    {
+        ASSERT_TRUE(WarteAufSchritt(kind, ausgabe, "OHNE_BEREICH")) << ausgabe.toStdString();
+        TGestartet bereich;
+        x.StarteTrayer(bereich);
+        ASSERT_TRUE(bereich.Prozess.waitForStarted(5000));
+        ASSERT_TRUE(WarteAufSchritt(kind, ausgabe, "ANGEZEIGT")) << ausgabe.toStdString();
+    } // the panel ends
+    ASSERT_TRUE(WarteAufSchritt(kind, ausgabe, "WEG")) << ausgabe.toStdString();
+    TGestartet neu;
+    x.StarteTrayer(neu);
+    ASSERT_TRUE(neu.Prozess.waitForStarted(5000));
+    PruefeKind(kind, ausgabe);
 }
 
 TEST(TrayImXServer, Kind)
@@ -151,17 +241,7 @@ TEST(TrayImXServer, Kind)
         ASSERT_EQ(TrayIcons().size(), 1);
         QSystemTrayIcon* icon = TrayIcons().first();
         EXPECT_TRUE(icon->isVisible());
-        EXPECT_TRUE(Warte([&] { return icon->geometry().isValid() && !icon->geometry().isEmpty(); }, 10000))
-            << "the icon was not embedded into the notification area";
-        if (QStandardPaths::findExecutable("xwininfo").isEmpty()) {
-            std::printf("xwininfo missing: the icon's embedding is not checked\n");
-        }
-        else {
-            QWidget* fenster = IconFenster();
-            ASSERT_NE(fenster, nullptr);
-            EXPECT_TRUE(Warte([&] { return AmWurzelfenster(fenster->winId()) == false; }, 10000))
-                << "the notification area did not take the icon in";
-        }
+        EXPECT_TRUE(Eingebettet(icon)) << "the notification area did not take the icon in";
         EXPECT_EQ(icon->toolTip(), "Kostenwolf");
 
         tray.SetHint("Kostenwolf - 0,00DM");
@@ -193,6 +273,43 @@ TEST(TrayImXServer, Kind)
             QStringList({ "Down 0", "Click", "Up 0", "DblClick", "Down 1", "Up 1", "Down 2", "Up 2" }));
     }
     // Gone from the area with the component.
+    EXPECT_TRUE(Warte([] { return TrayIcons().isEmpty(); }, 5000));
+    Application().Icon = QIcon();
+}
+
+TEST(TrayImXServer, KindOhneBereich)
+{
+    if (!qEnvironmentVariableIsSet(KindVariable))
+        GTEST_SKIP() << "the X server half, started by IconJoinsALatePanelAndItsRestart";
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+
+    TTestumgebung welt;
+    InstalliereShellNotify(nullptr);
+    QPixmap bild(16, 16);
+    bild.fill(Qt::yellow);
+    Application().Icon = QIcon(bild);
+    {
+        TTrayIcon tray(nullptr);
+        EXPECT_FALSE(tray.IconAngezeigt());
+        tray.SetHint("00:01:05 - 0,13 DM");
+        Schritt("OHNE_BEREICH");
+
+        ASSERT_TRUE(Warte([&] { return tray.IconAngezeigt(); }, 20000)) << "no icon for the late panel";
+        ASSERT_EQ(TrayIcons().size(), 1);
+        EXPECT_EQ(TrayIcons().first()->toolTip(), "00:01:05 - 0,13 DM");
+        EXPECT_TRUE(Eingebettet(TrayIcons().first()));
+        Schritt("ANGEZEIGT");
+
+        ASSERT_TRUE(Warte([&] { return !tray.IconAngezeigt(); }, 20000)) << "the panel's end went unnoticed";
+        tray.SetHint("00:02:00 - 0,24 DM");
+        Schritt("WEG");
+
+        ASSERT_TRUE(Warte([&] { return tray.IconAngezeigt(); }, 20000)) << "no icon for the restarted panel";
+        EXPECT_TRUE(Warte([] { return TrayIcons().size() == 1; }, 5000));
+        ASSERT_FALSE(TrayIcons().isEmpty());
+        EXPECT_EQ(TrayIcons().first()->toolTip(), "00:02:00 - 0,24 DM");
+        EXPECT_TRUE(Eingebettet(TrayIcons().first()));
+    }
     EXPECT_TRUE(Warte([] { return TrayIcons().isEmpty(); }, 5000));
     Application().Icon = QIcon();
 }

@@ -1,6 +1,7 @@
 // Printing, saving and the banner of the report window, through the real print path
 // (to PDF) and real files, read back with Debian's pdftotext and unrtf.
 #include "core/CsvExport.h"
+#include "platform/QtDialoge.h"
 #include "report/Konto.h"
 #include "report/Werbebanner.h"
 #include "runtime/Shell.h"
@@ -8,15 +9,20 @@
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
 #include <memory>
@@ -117,12 +123,20 @@ class TestKontoAusgabe : public QObject {
     QString DruckeNach(const QString& name)
     {
         const QString pdf = umgebung->Pfad(name);
-        QPrinter& drucker = fenster->Drucker();
-        drucker.setOutputFormat(QPrinter::PdfFormat);
-        drucker.setOutputFileName(pdf);
+        DialogWaehltDatei(pdf);
         umgebung->Dialoge->Druckantworten = { true };
         QTest::mouseClick(fenster->Button1, Qt::LeftButton);
         return pdf;
+    }
+    // The print dialog, when it shows, sends the job to this file.
+    void DialogWaehltDatei(const QString& pdf)
+    {
+        umgebung->Dialoge->BeiAnzeige = [this, pdf](const TDialogAufruf& aufruf) {
+            if (aufruf.art != TDialogAufruf::Drucken)
+                return;
+            fenster->Drucker().setOutputFormat(QPrinter::PdfFormat);
+            fenster->Drucker().setOutputFileName(pdf);
+        };
     }
     void AnsichtUnveraendert(const QString& vorher)
     {
@@ -245,13 +259,42 @@ private slots:
         QCOMPARE(PdfZeilen(januar).value(0).text, QStringLiteral("Januar 2027"));
     }
 
+    void printDialogProposesTheMonthsFile()
+    {
+        if (!QPrinterInfo::availablePrinters().isEmpty())
+            QSKIP("printers are installed: the dialog proposes one of them, not a file");
+        InstalliereDialoge(std::make_unique<TQtDialoge>());
+        // Reads what the dialog's file line shows once it is open, then cancels it.
+        const auto vorschlag = [this](const QString& monat) {
+            Waehle(monat);
+            QString text = QStringLiteral("(kein Druckdialog)");
+            QTimer warten;
+            QObject::connect(&warten, &QTimer::timeout, [&] {
+                auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                if (const auto* zeile = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+                    text = zeile->text();
+                dialog->reject();
+            });
+            warten.start(20);
+            QTest::mouseClick(fenster->Button1, Qt::LeftButton);
+            return text;
+        };
+
+        const QString dezember = vorschlag(QStringLiteral("Dezember"));
+        QVERIFY2(dezember.endsWith(QStringLiteral("/Dezember2026.pdf")), qPrintable(dezember));
+        // After a job into a file, the next month goes beside it, not over it.
+        fenster->Drucker().setOutputFileName(umgebung->Pfad(QStringLiteral("Januar2027.pdf")));
+        QCOMPARE(vorschlag(QStringLiteral("November")), umgebung->Pfad(QStringLiteral("November2026.pdf")));
+    }
+
     void printingCancelledOrFailingLeavesTheViewAlone()
     {
         Waehle(QStringLiteral("Dezember"));
         const QString vorher = Ansicht();
         const QString pdf = umgebung->Pfad(QStringLiteral("nie.pdf"));
-        fenster->Drucker().setOutputFormat(QPrinter::PdfFormat);
-        fenster->Drucker().setOutputFileName(pdf);
+        DialogWaehltDatei(pdf);
         umgebung->Dialoge->Druckantworten = { false };
         QTest::mouseClick(fenster->Button1, Qt::LeftButton);
         QVERIFY(!QFile::exists(pdf));
@@ -259,7 +302,7 @@ private slots:
         AnsichtUnveraendert(vorher);
 
         const QString unmoeglich = umgebung->Pfad(QStringLiteral("fehlt/nie.pdf"));
-        fenster->Drucker().setOutputFileName(unmoeglich);
+        DialogWaehltDatei(unmoeglich);
         umgebung->Dialoge->Druckantworten = { true };
         QTest::mouseClick(fenster->Button1, Qt::LeftButton);
         QCOMPARE(umgebung->Dialoge->Protokoll.back().art, TDialogAufruf::Fehlerbox);

@@ -304,6 +304,31 @@ private slots:
         QCOMPARE(f.PageControl1->currentWidget(), f.TabBenutzer);
     }
 
+    // The switch hides the password field and the focus moves on to "Schließen": the
+    // same Return must not press it too.
+    void returnImKennwortfeldLaesstDasFensterOffen()
+    {
+        Benutzer(2, QStringLiteral("Zwei"), QStringLiteral("Geheim"), 1);
+        TForm2& f = Oeffne();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        Waehle(QStringLiteral("Zwei"));
+        QCOMPARE(f.focusWidget(), f.EPasswort);
+
+        QTest::keyClicks(f.EPasswort, QStringLiteral("falsch"));
+        QTest::keyClick(f.EPasswort, Qt::Key_Return);
+        QCOMPARE(dialoge().Meldungen(), QStringList { "Falsches Kennwort" });
+        QCOMPARE(AktBenutzer, 1);
+
+        QTest::keyClicks(f.EPasswort, QStringLiteral("Geheim"));
+        QTest::keyClick(f.EPasswort, Qt::Key_Enter);
+        QCOMPARE(AktBenutzer, 2);
+        QVERIFY(!f.EPasswort->isVisible());
+        QTest::qWait(20);
+        QVERIFY(f.isVisible());
+        QCOMPARE(dialoge().Meldungen().size(), 1);
+    }
+
     void langerNameImTitel()
     {
         Benutzer(2, QString(50, QLatin1Char('x')));

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <cstring>
@@ -108,7 +109,9 @@ private slots:
     {
         TForm2& f = Oeffne();
         QCOMPARE(Form2, &f);
-        QCOMPARE(f.size(), QSize(407, 235));
+        // The design's size; taller only as far as the program page's lines need it.
+        QCOMPARE(f.width(), 407);
+        QVERIFY(f.height() >= 235 && f.height() <= 260);
         QCOMPARE(f.windowTitle(), QStringLiteral("Einstellungen - Standardbenutzer"));
         QCOMPARE(f.TreeView1->width(), 136);
         QCOMPARE(f.TreeView1->topLevelItemCount(), 3);
@@ -536,6 +539,42 @@ private slots:
         QVERIFY(f.RadioButton3->isChecked());
         QVERIFY(!f.RadioButton3->isVisible());
         QVERIFY(!f.RadioButton2->isChecked());
+    }
+
+    void beimAnmeldenStarten()
+    {
+        QTemporaryDir konfiguration;
+        TUmgebungsvariable xdg("XDG_CONFIG_HOME", QFile::encodeName(konfiguration.path()));
+        const QString eintrag = konfiguration.filePath(QStringLiteral("autostart/kostenwolf.desktop"));
+        TForm2& f = Oeffne();
+        f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(1));
+        QVERIFY(f.AutostartBox->isVisible());
+        QVERIFY(!f.AutostartBox->isChecked());
+
+        f.AutostartBox->click();
+        QVERIFY(QFile::exists(eintrag));
+        QVERIFY(f.AutostartBox->isChecked());
+
+        // Removed elsewhere while the window was closed: the box says so when it opens.
+        f.close();
+        QVERIFY(QFile::remove(eintrag));
+        f.show();
+        QVERIFY(!f.AutostartBox->isChecked());
+        f.AutostartBox->click();
+        f.AutostartBox->click();
+        QVERIFY(!QFile::exists(eintrag));
+        QVERIFY(!f.AutostartBox->isChecked());
+
+        // A folder that cannot be written: told, and the box stays off.
+        QFile hindernis(konfiguration.filePath(QStringLiteral("datei")));
+        QVERIFY(hindernis.open(QIODevice::WriteOnly));
+        hindernis.close();
+        xdg.Setze(QFile::encodeName(hindernis.fileName()));
+        f.AutostartBox->click();
+        QVERIFY(!f.AutostartBox->isChecked());
+        QCOMPARE(dialoge().Meldungen().size(), 1);
+        QVERIFY(dialoge().Meldungen().first().startsWith(
+            QStringLiteral("Der Eintrag für den Start beim Anmelden konnte nicht angelegt werden")));
     }
 
     void immerImVordergrund()

@@ -43,6 +43,20 @@ bool TShellNotifyAufzeichnung::Maus(uint32_t mausNachricht)
     return true;
 }
 
+void TShellNotifyAufzeichnung::InfobereichKommt()
+{
+    Infobereich = true;
+    Symbole.clear();
+    SendeAnAlleFenster(WM_TASKBARCREATED);
+}
+
+void TShellNotifyAufzeichnung::InfobereichGeht()
+{
+    Infobereich = false;
+    Symbole.clear();
+    SendeAnAlleFenster(WM_TASKBARREMOVED);
+}
+
 std::vector<TShellNotifyAufruf> TShellNotifyAufzeichnung::AufrufeMit(uint32_t nachricht) const
 {
     std::vector<TShellNotifyAufruf> gefunden;

@@ -43,6 +43,10 @@ public:
     // The user acts on the icon added last: its callback message with the mouse
     // message, delivered at once. Returns false when no icon is shown.
     bool Maus(uint32_t mausNachricht);
+    // A panel with a notification area starts, or ends: the icons are forgotten and
+    // every window is told, as the desktop does.
+    void InfobereichKommt();
+    void InfobereichGeht();
     // The calls made with the given NIM_ code.
     std::vector<TShellNotifyAufruf> AufrufeMit(uint32_t nachricht) const;
 

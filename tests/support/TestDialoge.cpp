@@ -33,13 +33,21 @@ int TTestDialoge::MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButton
 QString TTestDialoge::InputBox(
     const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
 {
+    return InputQuery(caption, prompt, vorgabe, passwort).value_or(vorgabe);
+}
+
+std::optional<QString> TTestDialoge::InputQuery(
+    const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort)
+{
     Zeige({ TDialogAufruf::Eingabe, caption, prompt, vorgabe, passwort, mtCustom, mbOK | mbCancel });
     if (Eingaben.empty())
-        return vorgabe;
+        return std::nullopt;
     const std::optional<QString> antwort = Eingaben.front();
     Eingaben.pop_front();
     // The edit line takes at most 255 characters.
-    return antwort ? antwort->left(255) : vorgabe;
+    if (!antwort)
+        return std::nullopt;
+    return antwort->left(255);
 }
 
 void TTestDialoge::Fehler(const QString& text)

@@ -43,6 +43,8 @@ public:
     int MessageDlg(const QString& text, TMsgDlgType typ, TMsgDlgButtons knoepfe) override;
     QString InputBox(
         const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort) override;
+    std::optional<QString> InputQuery(
+        const QString& caption, const QString& prompt, const QString& vorgabe, bool passwort) override;
     void Fehler(const QString& text) override;
     bool PrintDialog(QPrinter& drucker) override;
     QString SaveDialog(TSaveDialogOptionen& optionen) override;

@@ -1,0 +1,250 @@
+#include "core/Journal.h"
+
+#include "store/Daten.h"
+
+#include <QDir>
+#include <QFile>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+static_assert(std::endian::native == std::endian::little, "the journal is written in the host's byte order");
+
+namespace {
+
+constexpr char Kennung[4] = { 'K', 'W', 'J', 0x1A };
+constexpr size_t OffsetVersion = 4, OffsetBenutzer = 6, OffsetTarifNr = 7, OffsetTarif = 8, OffsetBeginn = 84,
+                 OffsetDauer = 92, OffsetPruefsumme = 100;
+static_assert(OffsetTarif + sizeof(TTarif) == OffsetBeginn);
+static_assert(OffsetPruefsumme + 4 == JournalGroesse);
+
+// Prices of a million Pfennig a minute or DM a month are no tariff anybody typed; such
+// values come from damage and would overflow the pricing.
+constexpr double HoechsterPreis = 1e6;
+constexpr int64_t HoechsteDauerMs = 366 * MSecsPerDay;
+constexpr TDateTime FruehesterBeginn = 2; // 1900-01-01
+constexpr TDateTime SpaetesterBeginn = 2'958'466; // 9999-12-31 + 1
+
+constexpr std::array<uint32_t, 256> CrcTabelle()
+{
+    std::array<uint32_t, 256> t {};
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t c = i;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        t[i] = c;
+    }
+    return t;
+}
+
+template <typename T> void Lege(QByteArray& ziel, size_t offset, const T& wert)
+{
+    std::memcpy(ziel.data() + offset, &wert, sizeof wert);
+}
+
+template <typename T> T Hole(const QByteArray& quelle, size_t offset)
+{
+    T wert;
+    std::memcpy(&wert, quelle.constData() + offset, sizeof wert);
+    return wert;
+}
+
+bool SinnvollerPreis(double wert)
+{
+    return std::isfinite(wert) && std::fabs(wert) <= HoechsterPreis;
+}
+
+// The state without its elapsed time: what makes a checkpoint due at once when it changes.
+QByteArray OhneDauer(const TJournal& stand)
+{
+    TJournal j = stand;
+    j.DauerMs = 0;
+    return KodiereJournal(j);
+}
+
+} // namespace
+
+QString JournalPfad()
+{
+    return DatenVerzeichnis() + QLatin1Char('/') + JournalName;
+}
+
+TJournal AlsJournal(const TLaufendeVerbindung& laufend)
+{
+    TJournal j;
+    j.Benutzer = laufend.Benutzer;
+    j.TarifNr = laufend.TarifNr;
+    j.Tarif = laufend.Tarif;
+    j.Beginn = laufend.Beginn;
+    j.DauerMs = laufend.DauerMs;
+    return j;
+}
+
+uint32_t Crc32(const char* daten, size_t anzahl)
+{
+    static constexpr std::array<uint32_t, 256> tabelle = CrcTabelle();
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < anzahl; ++i)
+        c = tabelle[(c ^ uint8_t(daten[i])) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+QByteArray KodiereJournal(const TJournal& journal)
+{
+    QByteArray bytes(qsizetype(JournalGroesse), '\0');
+    std::memcpy(bytes.data(), Kennung, sizeof Kennung);
+    Lege(bytes, OffsetVersion, JournalVersion);
+    Lege(bytes, OffsetBenutzer, uint8_t(journal.Benutzer));
+    Lege(bytes, OffsetTarifNr, uint8_t(journal.TarifNr));
+    Lege(bytes, OffsetTarif, journal.Tarif);
+    Lege(bytes, OffsetBeginn, journal.Beginn);
+    Lege(bytes, OffsetDauer, journal.DauerMs);
+    Lege(bytes, OffsetPruefsumme, Crc32(bytes.constData(), OffsetPruefsumme));
+    return bytes;
+}
+
+std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
+{
+    if (size_t(bytes.size()) != JournalGroesse || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0
+        || Hole<uint16_t>(bytes, OffsetVersion) != JournalVersion
+        || Hole<uint32_t>(bytes, OffsetPruefsumme) != Crc32(bytes.constData(), OffsetPruefsumme))
+        return std::nullopt;
+
+    TJournal j;
+    j.Benutzer = Hole<uint8_t>(bytes, OffsetBenutzer);
+    j.TarifNr = Hole<uint8_t>(bytes, OffsetTarifNr);
+    j.Tarif = Hole<TTarif>(bytes, OffsetTarif);
+    j.Beginn = Hole<double>(bytes, OffsetBeginn);
+    j.DauerMs = Hole<int64_t>(bytes, OffsetDauer);
+    if (j.Benutzer < 1 || j.Benutzer > MaxBenutzer || j.TarifNr > MaxTarife || j.Tarif.Name.Laenge > 50)
+        return std::nullopt;
+    if (!SinnvollerPreis(j.Tarif.Preis) || !SinnvollerPreis(j.Tarif.Grundpreis)
+        || !SinnvollerPreis(j.Tarif.Einwahl))
+        return std::nullopt;
+    if (!(j.Beginn >= FruehesterBeginn && j.Beginn < SpaetesterBeginn))
+        return std::nullopt;
+    if (j.DauerMs < 0 || j.DauerMs > HoechsteDauerMs)
+        return std::nullopt;
+    return j;
+}
+
+TJournalFund LeseJournal(const QString& pfad)
+{
+    TJournalFund fund;
+    const TKleineDatei datei = LeseKleineDatei(pfad, JournalGroesse);
+    switch (datei.art) {
+    case TKleineDatei::Fehlt:
+        return fund;
+    case TKleineDatei::Unlesbar:
+        fund.art = TJournalFund::Unlesbar;
+        fund.Grund = datei.Grund;
+        return fund;
+    case TKleineDatei::Gelesen:
+        break;
+    }
+    if (const std::optional<TJournal> j = DekodiereJournal(datei.Inhalt)) {
+        fund.art = TJournalFund::Gueltig;
+        fund.Journal = *j;
+    }
+    else {
+        fund.art = TJournalFund::Defekt;
+    }
+    return fund;
+}
+
+void EntferneJournal(const QString& pfad)
+{
+    // One that cannot be removed is at least emptied: the next start then sets it aside
+    // instead of logging the connection a second time.
+    if (!EntferneDatei(pfad).Ok)
+        QFile::resize(pfad, 0);
+}
+
+TVerbindungsjournal::TVerbindungsjournal(QString pfad)
+    : pfad(std::move(pfad))
+{
+}
+
+QString TVerbindungsjournal::Verfolge(const TMessErgebnis& ergebnis)
+{
+    if (ergebnis.Gespeichert) {
+        // The connection that ended with this event; or connections held during start-up
+        // and logged now, whose save also brings a log still waiting to disk.
+        if (aktiv && !ergebnis.Laufend)
+            Beende(ergebnis.Gespeichert->Ok);
+        else if (ergebnis.Gespeichert->Ok)
+            Gespeichert();
+    }
+    if (!ergebnis.Laufend)
+        return {};
+    const TJournal stand = AlsJournal(*ergebnis.Laufend);
+    return ergebnis.MessungBegonnen || !aktiv ? Beginne(stand) : Takt(stand);
+}
+
+QString TVerbindungsjournal::Beginne(const TJournal& stand)
+{
+    aktiv = true;
+    fehlerGemeldet = false;
+    verzeichnisGesichert = false;
+    return Meldung(Sichere(stand));
+}
+
+QString TVerbindungsjournal::Takt(const TJournal& stand)
+{
+    if (!aktiv)
+        return {};
+    const bool faellig = stand.DauerMs - letzteMs >= SicherungsabstandMs || stand.DauerMs < letzteMs
+        || OhneDauer(stand) != letzter;
+    return faellig ? Meldung(Sichere(stand)) : QString();
+}
+
+TSpeicherErgebnis TVerbindungsjournal::Sichere(const TJournal& stand)
+{
+    if (gesperrt || wartet) {
+        TSpeicherErgebnis ergebnis;
+        ergebnis.Ok = false;
+        ergebnis.Gesperrt = true;
+        return ergebnis;
+    }
+    const QByteArray bytes = KodiereJournal(stand);
+    const TSpeicherErgebnis ergebnis
+        = ErsetzeDatei(pfad, bytes.constData(), size_t(bytes.size()), !verzeichnisGesichert);
+    if (ergebnis.Ok) {
+        verzeichnisGesichert = true;
+        letzter = OhneDauer(stand);
+        letzteMs = stand.DauerMs;
+    }
+    return ergebnis;
+}
+
+void TVerbindungsjournal::Beende(bool gespeichert)
+{
+    // The file on disk is this run's: the connection's own, or one still waiting.
+    const bool eigenes = (aktiv && !gesperrt) || wartet;
+    aktiv = false;
+    letzter.clear();
+    letzteMs = 0;
+    if (!eigenes)
+        return;
+    wartet = !gespeichert;
+    if (gespeichert)
+        EntferneJournal(pfad);
+}
+
+void TVerbindungsjournal::Gespeichert()
+{
+    if (!wartet)
+        return;
+    wartet = false;
+    EntferneJournal(pfad);
+}
+
+QString TVerbindungsjournal::Meldung(const TSpeicherErgebnis& ergebnis)
+{
+    if (ergebnis.Ok || ergebnis.Gesperrt || fehlerGemeldet)
+        return {};
+    fehlerGemeldet = true;
+    return QStringLiteral("Die laufende Verbindung kann nicht zwischengesichert werden: ")
+        + QDir::toNativeSeparators(pfad) + QStringLiteral(" (") + ergebnis.Grund + QStringLiteral(")");
+}

@@ -1,0 +1,109 @@
+#include "core/Wiederherstellung.h"
+
+#include "core/Journal.h"
+#include "store/Daten.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString BleibtText = QStringLiteral(
+    " Sie bleibt unverändert; bis zum nächsten Start wird keine laufende Verbindung zwischengesichert.");
+
+QString Name(const QString& pfad)
+{
+    return QDir::toNativeSeparators(pfad);
+}
+
+void LegeBeiseite(const QString& pfad, const QString& warum, TWiederherstellung& ergebnis)
+{
+    const TSpeicherErgebnis beiseite = LegeDateiBeiseite(pfad, JournalBeiseiteName);
+    if (beiseite.Ok) {
+        ergebnis.Meldungen << QStringLiteral("Die Verbindungssicherung ") + Name(pfad) + warum
+                + QStringLiteral(" Sie wurde als ") + QFileInfo(beiseite.Pfad).fileName()
+                + QStringLiteral(" beiseitegelegt.");
+        return;
+    }
+    ergebnis.JournalBleibt = true;
+    ergebnis.Meldungen << QStringLiteral("Die Verbindungssicherung ") + Name(pfad) + warum
+            + QStringLiteral(" Sie kann nicht beiseitegelegt werden (") + beiseite.Grund
+            + QStringLiteral(").") + BleibtText;
+}
+
+} // namespace
+
+QString WiederhergestelltText(TDateTime beginn, TDateTime dauer, double kosten)
+{
+    return QStringLiteral("Eine Verbindung wurde nicht ordnungsgemäß beendet und bis zur letzten Sicherung "
+                          "protokolliert: ")
+        + DateToStr(beginn) + QLatin1Char(' ') + TimeToStr(beginn) + QStringLiteral(", ") + DauerToStr(dauer)
+        + QStringLiteral(", ") + BetragText(kosten);
+}
+
+TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
+{
+    TWiederherstellung ergebnis;
+    const TJournalFund fund = LeseJournal(pfad);
+    switch (fund.art) {
+    case TJournalFund::Keins:
+        return ergebnis;
+    case TJournalFund::Unlesbar:
+        ergebnis.JournalBleibt = true;
+        ergebnis.Meldungen << QStringLiteral("Die Verbindungssicherung ") + Name(pfad)
+                + QStringLiteral(" kann nicht gelesen werden (") + fund.Grund + QStringLiteral(").")
+                + BleibtText;
+        return ergebnis;
+    case TJournalFund::Defekt:
+        LegeBeiseite(pfad, QStringLiteral(" ist beschädigt oder stammt nicht von Kostenwolf."), ergebnis);
+        return ergebnis;
+    case TJournalFund::Gueltig:
+        break;
+    }
+
+    const TJournal& j = fund.Journal;
+    if (j.Benutzer > Daten.BenutzerAnzahl) {
+        LegeBeiseite(pfad, QStringLiteral(" gehört zu keinem vorhandenen Benutzer."), ergebnis);
+        return ergebnis;
+    }
+    const TDateTime dauer = double(j.DauerMs) / double(MSecsPerDay);
+    const double kosten = Verbindungspreis(dauer, j.Tarif);
+    int jahr, monat, tag;
+    DecodeDate(j.Beginn, jahr, monat, tag);
+    int heuteJahr, heuteMonat, heuteTag;
+    DecodeDate(Now(), heuteJahr, heuteMonat, heuteTag);
+
+    // Kept to undo the entry when the save fails: the journal then stays, and the next
+    // start must not find the connection logged twice.
+    const TBenutzer& benutzer = Daten.Benutzer[j.Benutzer];
+    const TMonat vorher = benutzer.Monate[monat];
+    const uint8_t vorherMonatNr = benutzer.MonatNr;
+    // Dated by its end as far as it is known, the last checkpoint, not by this start.
+    const TProtokollErgebnis eingetragen = ProtokolliereVerbindungImBeginnmonat(
+        j.Benutzer, j.Tarif, j.Beginn, dauer, kosten, heuteMonat, j.Beginn + dauer);
+    if (eingetragen == TProtokollErgebnis::MonatVoll) {
+        EntferneJournal(pfad);
+        ergebnis.Meldungen << QStringLiteral("Eine Verbindung wurde nicht ordnungsgemäß beendet (")
+                + DateToStr(j.Beginn) + QLatin1Char(' ') + TimeToStr(j.Beginn)
+                + QStringLiteral("). Das Verbindungsprotokoll ihres Monats ist voll (600 Verbindungen); sie "
+                                 "wurde nicht gespeichert.");
+        return ergebnis;
+    }
+    const TSpeicherErgebnis gespeichert = SpeichereDaten();
+    if (!gespeichert.Ok) {
+        Daten.Benutzer[j.Benutzer].Monate[monat] = vorher;
+        Daten.Benutzer[j.Benutzer].MonatNr = vorherMonatNr;
+        ergebnis.JournalBleibt = true;
+        const QString fehler = SpeicherFehlerText(gespeichert);
+        if (!fehler.isEmpty())
+            ergebnis.Meldungen << fehler;
+        ergebnis.Meldungen << QStringLiteral(
+                                  "Eine nicht ordnungsgemäß beendete Verbindung kann erst protokolliert "
+                                  "werden, wenn die Daten gespeichert werden können. Ihre Sicherung ")
+                + Name(pfad) + QStringLiteral(" bleibt bis zum nächsten Start erhalten.");
+        return ergebnis;
+    }
+    EntferneJournal(pfad);
+    ergebnis.Meldungen << WiederhergestelltText(j.Beginn, dauer, kosten);
+    return ergebnis;
+}

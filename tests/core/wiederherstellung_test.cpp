@@ -1,0 +1,197 @@
+#include "core/Journal.h"
+#include "core/Wiederherstellung.h"
+#include "runtime/Format.h"
+#include "store/Daten.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray Lies(const QString& pfad)
+{
+    QFile f(pfad);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Schreib(const QString& pfad, const QByteArray& bytes)
+{
+    QFile f(pfad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+std::unique_ptr<TDaten> Gespeichert()
+{
+    const QByteArray bytes = Lies(DatenPfad());
+    if (size_t(bytes.size()) != sizeof(TDaten))
+        return nullptr;
+    auto d = std::make_unique<TDaten>();
+    std::memcpy(d.get(), bytes.constData(), sizeof(TDaten));
+    return d;
+}
+
+class Wiederherstellung : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString pfad;
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("KOSTENWOLF_DATA_DIR", QFile::encodeName(dir.path()));
+        pfad = JournalPfad();
+        SetzeUhr(EncodeDate(2026, 12, 8) + EncodeTime(10, 0, 0, 0));
+        FormatSettings = DeutscheFormate();
+        std::memset(&Daten, 0, sizeof Daten);
+        std::memset(&Tarife, 0, sizeof Tarife);
+        std::memset(&AktTarif, 0, sizeof AktTarif);
+        // Two users, both rolled over to December; Anna is logged in.
+        Daten.BenutzerAnzahl = 2;
+        Daten.Benutzer[1].Name.Setze(QStringLiteral("Anna"));
+        Daten.Benutzer[2].Name.Setze(QStringLiteral("Bernd"));
+        Daten.Benutzer[1].MonatNr = 12;
+        Daten.Benutzer[2].MonatNr = 12;
+        Daten.Benutzer[1].TarifNr = 1;
+        Daten.Benutzer[2].TarifNr = 1;
+        AktBenutzer = 1;
+        // Today's tariff is dearer than the one that priced the connection.
+        Tarife[1].Name.Setze(QStringLiteral("Teuer"));
+        Tarife[1].Preis = 100;
+        AktTarif = Tarife[1];
+    }
+
+    TJournal Bernds(int monat, int tag) const
+    {
+        TJournal j;
+        j.Benutzer = 2;
+        j.TarifNr = 1;
+        j.Tarif.Name.Setze(QStringLiteral("Nacht"));
+        j.Tarif.Preis = 4.8;
+        j.Tarif.Einwahl = 6;
+        j.Beginn = EncodeDate(2026, monat, tag) + EncodeTime(22, 15, 30, 0);
+        j.DauerMs = (10 * 60 + 1) * 1000; // 10 min 1 s: 11 minutes billed
+        return j;
+    }
+
+    void TearDown() override { SetzeUhr(std::nullopt); }
+
+    void Lege(const TJournal& j) { Schreib(pfad, KodiereJournal(j)); }
+};
+
+TEST_F(Wiederherstellung, LogsIntoTheRecordedUsersMonthOfItsStartByRecordedPrices)
+{
+    // Began on 30 November; this start is in December, after the roll-over.
+    Lege(Bernds(11, 30));
+    const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
+
+    const double kosten = 0.59; // 11 × 4.8 = 52.8 → 53 Pf, plus 6 Pf dial-in
+    const TDateTime dauer = 601'000.0 / MSecsPerDay;
+    ASSERT_EQ(w.Meldungen.size(), 1);
+    EXPECT_EQ(w.Meldungen[0],
+        QStringLiteral("Eine Verbindung wurde nicht ordnungsgemäß beendet und bis zur letzten Sicherung "
+                       "protokolliert: 30.11.2026 22:15:30, 00:10:01, 0,59 DM"));
+    EXPECT_FALSE(w.JournalBleibt);
+    EXPECT_FALSE(QFile::exists(pfad));
+
+    const std::unique_ptr<TDaten> d = Gespeichert();
+    ASSERT_TRUE(d);
+    const TMonat& november = d->Benutzer[2].Monate[11];
+    ASSERT_EQ(AnzahlVerbindungen(november), 1);
+    EXPECT_EQ(november.Verbindungen[0].Tarif.Text(), QStringLiteral("Nacht"));
+    EXPECT_DOUBLE_EQ(november.Verbindungen[0].Kosten, kosten);
+    EXPECT_DOUBLE_EQ(november.Verbindungen[0].Dauer, dauer);
+    EXPECT_DOUBLE_EQ(november.Verbindungen[0].Datum, Bernds(11, 30).Beginn + dauer);
+    EXPECT_DOUBLE_EQ(november.SummeKosten, kosten);
+    EXPECT_EQ(AnzahlVerbindungen(d->Benutzer[2].Monate[12]), 0);
+    EXPECT_EQ(AnzahlVerbindungen(d->Benutzer[1].Monate[11]), 0);
+    EXPECT_EQ(AnzahlVerbindungen(d->Benutzer[1].Monate[12]), 0);
+
+    // The next start finds nothing more to do.
+    EXPECT_TRUE(StelleVerbindungWiederHer(pfad).Meldungen.isEmpty());
+    EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[11]), 1);
+}
+
+TEST_F(Wiederherstellung, DamagedJournalsAreSetAsideWithoutOverwritingEarlierOnes)
+{
+    const QByteArray kaputt1("nicht von uns");
+    const QByteArray kaputt2 = KodiereJournal(Bernds(12, 1)).left(50);
+    Schreib(pfad, kaputt1);
+    TWiederherstellung w = StelleVerbindungWiederHer(pfad);
+    ASSERT_EQ(w.Meldungen.size(), 1);
+    EXPECT_EQ(w.Meldungen[0],
+        QStringLiteral("Die Verbindungssicherung ") + QDir::toNativeSeparators(pfad)
+            + QStringLiteral(" ist beschädigt oder stammt nicht von Kostenwolf. Sie wurde als "
+                             "Verbindung.kwj.defekt beiseitegelegt."));
+    EXPECT_FALSE(w.JournalBleibt);
+
+    Schreib(pfad, kaputt2);
+    w = StelleVerbindungWiederHer(pfad);
+    EXPECT_TRUE(w.Meldungen.value(0).contains(QStringLiteral("Verbindung.kwj.defekt.2")));
+    EXPECT_FALSE(QFile::exists(pfad));
+    EXPECT_EQ(Lies(dir.filePath(JournalBeiseiteName)), kaputt1);
+    EXPECT_EQ(Lies(dir.filePath(JournalBeiseiteName + QStringLiteral(".2"))), kaputt2);
+    // Nothing was logged, nothing saved.
+    EXPECT_FALSE(QFile::exists(DatenPfad()));
+    EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[12]), 0);
+}
+
+TEST_F(Wiederherstellung, AJournalOfAUserNoLongerThereIsSetAside)
+{
+    Daten.BenutzerAnzahl = 1;
+    Lege(Bernds(12, 1));
+    const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
+    EXPECT_TRUE(w.Meldungen.value(0).contains(QStringLiteral("gehört zu keinem vorhandenen Benutzer")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(JournalBeiseiteName)));
+    EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[12]), 0);
+}
+
+TEST_F(Wiederherstellung, AnUnreadableJournalIsLeftAloneAndLocked)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pfad).constData(), 0600), 0);
+    const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
+    EXPECT_TRUE(w.JournalBleibt);
+    ASSERT_EQ(w.Meldungen.size(), 1);
+    EXPECT_TRUE(w.Meldungen[0].contains(QStringLiteral(" kann nicht gelesen werden (")));
+    struct stat info { };
+    ASSERT_EQ(::lstat(QFile::encodeName(pfad).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_FALSE(QFile::exists(dir.filePath(JournalBeiseiteName)));
+}
+
+TEST_F(Wiederherstellung, AFailedSaveUndoesTheEntryAndKeepsTheJournal)
+{
+    // The data file's name is taken by a directory: no save can succeed.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Daten.kwd")));
+    Lege(Bernds(12, 1));
+    const QByteArray journal = Lies(pfad);
+    const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
+    EXPECT_TRUE(w.JournalBleibt);
+    ASSERT_EQ(w.Meldungen.size(), 2);
+    EXPECT_TRUE(w.Meldungen[0].startsWith(QStringLiteral("Die Daten konnten nicht gespeichert werden: ")));
+    EXPECT_EQ(Lies(pfad), journal);
+    EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[12]), 0);
+    EXPECT_EQ(Daten.Benutzer[2].Monate[12].SummeKosten, 0);
+}
+
+TEST_F(Wiederherstellung, AFullMonthStaysIntact)
+{
+    TMonat& m = Daten.Benutzer[2].Monate[12];
+    for (TVerbindung& v : m.Verbindungen) {
+        v.Tarif.Setze(QStringLiteral("Alt"));
+        v.Kosten = 1;
+    }
+    m.SummeKosten = MaxVerbindungen;
+    Lege(Bernds(12, 1));
+    const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
+    EXPECT_TRUE(w.Meldungen.value(0).contains(QStringLiteral("voll (600 Verbindungen)")));
+    EXPECT_EQ(m.SummeKosten, MaxVerbindungen);
+    EXPECT_EQ(Daten.Benutzer[3].Name.Laenge, 0); // nothing written past the slot
+    EXPECT_FALSE(QFile::exists(pfad));
+}
+
+} // namespace

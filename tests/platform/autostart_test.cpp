@@ -1,0 +1,80 @@
+#include "platform/Autostart.h"
+#include "support/Umgebungsvariable.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Lies(const QString& pfad)
+{
+    QFile f(pfad);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// desktop-file-validate's verdict, or nothing when it is not installed.
+std::optional<QString> Pruefe(const QString& datei)
+{
+    const QString pruefer = QStandardPaths::findExecutable("desktop-file-validate");
+    if (pruefer.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(pruefer, { datei });
+    p.waitForFinished(10000);
+    return p.exitCode() == 0 ? QString() : QString::fromLocal8Bit(p.readAll());
+}
+
+class AutostartTest : public ::testing::Test {
+protected:
+    QTemporaryDir ordner;
+    TUmgebungsvariable konfiguration { "XDG_CONFIG_HOME", QFile::encodeName(ordner.path()) };
+};
+
+TEST_F(AutostartTest, EntryWrittenAndRemoved)
+{
+    const QString datei = ordner.filePath("autostart/kostenwolf.desktop");
+    EXPECT_EQ(AutostartDatei(), datei);
+    EXPECT_FALSE(StartetBeimAnmelden());
+
+    ASSERT_TRUE(SetzeStartBeimAnmelden(true, "/usr/bin/kostenwolf"));
+    EXPECT_TRUE(StartetBeimAnmelden());
+    EXPECT_TRUE(Lies(datei).contains("\nExec=\"/usr/bin/kostenwolf\"\n"));
+    EXPECT_EQ(Pruefe(datei).value_or(QString()), QString());
+    // Written again over itself, still one entry.
+    ASSERT_TRUE(SetzeStartBeimAnmelden(true, "/usr/bin/kostenwolf"));
+
+    ASSERT_TRUE(SetzeStartBeimAnmelden(false, "/usr/bin/kostenwolf"));
+    EXPECT_FALSE(QFile::exists(datei));
+    EXPECT_FALSE(StartetBeimAnmelden());
+    EXPECT_TRUE(SetzeStartBeimAnmelden(false, "/usr/bin/kostenwolf")); // nothing left to remove
+}
+
+TEST_F(AutostartTest, ProgramPathIsQuotedForTheExecKey)
+{
+    const QString programm = R"(/opt/Mein Programm/$HOME/100%/a"b\c)";
+    EXPECT_EQ(ExecWert(programm), R"("/opt/Mein Programm/\\$HOME/100%%/a\\"b\\\\c")");
+    ASSERT_TRUE(SetzeStartBeimAnmelden(true, programm));
+    EXPECT_EQ(Pruefe(AutostartDatei()).value_or(QString()), QString());
+
+    EXPECT_FALSE(SetzeStartBeimAnmelden(true, "/tmp/a\nExec=/bin/false"));
+}
+
+TEST_F(AutostartTest, SwitchedOffEntryAndWhereTheFolderIs)
+{
+    QDir().mkpath(ordner.filePath("autostart"));
+    QFile f(AutostartDatei());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Desktop Entry]\nType=Application\nExec=kostenwolf\nHidden = true\n");
+    f.close();
+    EXPECT_FALSE(StartetBeimAnmelden());
+
+    // A relative XDG_CONFIG_HOME counts as unset.
+    konfiguration.Setze("relativ/pfad");
+    EXPECT_EQ(AutostartDatei(), QDir::homePath() + "/.config/autostart/kostenwolf.desktop");
+}
+
+} // namespace
