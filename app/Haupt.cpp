@@ -296,12 +296,7 @@ void TForm1::FormClose(QObject*)
     const TMessErgebnis ergebnis = Messung.Schliessen();
     Timer1->stop();
     FMonatsTimer->stop();
-    if (ergebnis.ZeitText)
-        ZeitLabel->setText(*ergebnis.ZeitText);
-    if (ergebnis.KostenText)
-        KostenLabel->setText(*ergebnis.KostenText);
-    if (ergebnis.MonatText)
-        Label1->setText(*ergebnis.MonatText);
+    ZeigeTexte(ergebnis);
     InternetDetect1->SetConnected(false);
     delete TrayIcon1;
     TrayIcon1 = nullptr;
@@ -476,6 +471,16 @@ void TForm1::InternetDetect1Disconnect(QObject*)
     Wende(Messung.Getrennt());
 }
 
+void TForm1::ZeigeTexte(const TMessErgebnis& ergebnis)
+{
+    if (ergebnis.ZeitText)
+        ZeitLabel->setText(*ergebnis.ZeitText);
+    if (ergebnis.KostenText)
+        KostenLabel->setText(*ergebnis.KostenText);
+    if (ergebnis.MonatText)
+        Label1->setText(*ergebnis.MonatText);
+}
+
 void TForm1::Wende(const TMessErgebnis& ergebnis)
 {
     if (FGeschlossen)
@@ -484,12 +489,7 @@ void TForm1::Wende(const TMessErgebnis& ergebnis)
         Timer1->start();
     else if (!ergebnis.TickLaeuft)
         Timer1->stop();
-    if (ergebnis.ZeitText)
-        ZeitLabel->setText(*ergebnis.ZeitText);
-    if (ergebnis.KostenText)
-        KostenLabel->setText(*ergebnis.KostenText);
-    if (ergebnis.MonatText)
-        Label1->setText(*ergebnis.MonatText);
+    ZeigeTexte(ergebnis);
     if (ergebnis.MonatGewechselt)
         for (int u = 1; u <= Daten.BenutzerAnzahl && u <= MaxBenutzer; ++u)
             Budgets().NeuerMonat(u);

@@ -108,6 +108,8 @@ private:
     bool Anmelden();
     // Shows a metering result: labels, tick, hint; its messages are queued.
     void Wende(const TMessErgebnis& ergebnis);
+    // The labels an event changed.
+    void ZeigeTexte(const TMessErgebnis& ergebnis);
     // Shows the queued messages one after another, outside any event handler.
     void ZeigeMeldungen();
     bool ImTray() const;

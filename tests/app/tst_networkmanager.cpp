@@ -5,7 +5,7 @@
 #include "store/Tarife.h"
 #include "support/NetworkManagerAttrappe.h"
 #include "support/Testumgebung.h"
-#include "support/WarteAuf.h"
+#include "support/Warten.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -64,7 +64,7 @@ private slots:
             const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
             return daten && AnzahlVerbindungen(daten->Benutzer[1].Monate[monat]) == 1;
         };
-        QVERIFY(WarteAuf(protokolliert, 10000));
+        QVERIFY(WarteBis(protokolliert));
 
         QCOMPARE(programm.state(), QProcess::Running);
         ::kill(pid_t(programm.processId()), SIGTERM);

@@ -5,6 +5,7 @@
 #include "platform/Laufzeitverzeichnis.h"
 #include "platform/Startfehler.h"
 #include "support/Umgebungsvariable.h"
+#include "support/Warten.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -32,23 +33,13 @@ QByteArray Kopf(quint32 dwData, quint32 cbData)
     return text;
 }
 
-template <typename F> bool WarteAuf(F bedingung, int millisekunden = 10000)
-{
-    QDeadlineTimer frist(millisekunden);
-    while (!bedingung()) {
-        if (frist.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
 // Runs a blocking client on its own thread while this thread serves the socket.
 TUebergabe SendeUndBediene(const QString& pfad, const TCopyData& nachricht, int wartezeit = 10000)
 {
     auto ergebnis
         = std::async(std::launch::async, [&] { return UebergibAnInstanz(pfad, nachricht, wartezeit); });
-    WarteAuf([&] { return ergebnis.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000);
+    WarteBis([&] { return ergebnis.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        std::chrono::seconds(30));
     return ergebnis.get();
 }
 
@@ -150,16 +141,16 @@ TEST_F(InstanzServerTest, TurnsAwayOversizedAndSilentClients)
     server.Zeitlimit = 300;
     QLocalSocket zuGross;
     zuGross.connectToServer(pfad);
-    ASSERT_TRUE(WarteAuf([&] { return zuGross.state() == QLocalSocket::ConnectedState; }));
+    ASSERT_TRUE(WarteBis([&] { return zuGross.state() == QLocalSocket::ConnectedState; }));
     zuGross.write(Kopf(0, MaxNachrichtDaten + 1) + QByteArray(4096, 'x'));
-    EXPECT_TRUE(WarteAuf([&] { return zuGross.state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_TRUE(WarteBis([&] { return zuGross.state() == QLocalSocket::UnconnectedState; }));
     EXPECT_EQ(zuGross.bytesAvailable(), 0);
 
     QLocalSocket stumm;
     stumm.connectToServer(pfad);
-    ASSERT_TRUE(WarteAuf([&] { return stumm.state() == QLocalSocket::ConnectedState; }));
+    ASSERT_TRUE(WarteBis([&] { return stumm.state() == QLocalSocket::ConnectedState; }));
     stumm.write(Kopf(0, 10) + "abc"); // promises more than it sends
-    EXPECT_TRUE(WarteAuf([&] { return stumm.state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_TRUE(WarteBis([&] { return stumm.state() == QLocalSocket::UnconnectedState; }));
 
     EXPECT_TRUE(empfangen.isEmpty());
     // The server is still there for a proper client.
@@ -175,7 +166,7 @@ TEST_F(InstanzServerTest, LimitsConnectionsOpenAtOnce)
         offen.back()->connectToServer(pfad);
     }
     // The third is dropped, the first two stay open while they say nothing.
-    EXPECT_TRUE(WarteAuf([&] { return offen[2]->state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_TRUE(WarteBis([&] { return offen[2]->state() == QLocalSocket::UnconnectedState; }));
     EXPECT_EQ(offen[0]->state(), QLocalSocket::ConnectedState);
     offen[0]->abort();
     offen[1]->abort();

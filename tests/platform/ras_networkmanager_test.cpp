@@ -3,7 +3,7 @@
 #include "platform/RasNetworkManager.h"
 #include "support/FalscheRas.h"
 #include "support/NetworkManagerAttrappe.h"
-#include "support/WarteAuf.h"
+#include "support/Warten.h"
 
 #include <QDBusArgument>
 #include <QElapsedTimer>
@@ -103,7 +103,7 @@ protected:
     bool NaechsteSicht(TRasNetworkManager& quelle)
     {
         const int vorher = quelle.Stand();
-        return WarteAuf([&] { return quelle.Stand() > vorher; });
+        return WarteBis([&] { return quelle.Stand() > vorher; });
     }
 
     TNetworkManagerAttrappe Nm;
@@ -131,7 +131,7 @@ RASPPPIP Projektion(DWORD& ergebnis)
 TEST_F(NetworkManagerQuelle, GsmConnectionComesUpAndGoesDown)
 {
     TRasNetworkManager quelle(Nm.Bus());
-    ASSERT_TRUE(WarteAuf([&] { return quelle.Bereit(); }));
+    ASSERT_TRUE(WarteBis([&] { return quelle.Bereit(); }));
     TRasQuellenTausch tausch(quelle);
     TInternetDetect detektor(nullptr);
     detektor.SetCheckInterval(0);
@@ -141,7 +141,7 @@ TEST_F(NetworkManagerQuelle, GsmConnectionComesUpAndGoesDown)
 
     const QString modem = Nm.Geraet("modem0", "cdc-wdm0", Nm::Modem, 0);
     const QString aktiv = Nm.Aktiv("Mobilfunk", "gsm", modem, Nm::WirdAufgebaut);
-    ASSERT_TRUE(WarteAuf([&] { return quelle.Verbindungen().size() == 1; })) << Nm.Fehler().toStdString();
+    ASSERT_TRUE(WarteBis([&] { return quelle.Verbindungen().size() == 1; })) << Nm.Fehler().toStdString();
     DWORD ergebnis = 0;
     Projektion(ergebnis);
     EXPECT_EQ(ergebnis, ERROR_PROJECTION_NOT_COMPLETE);
@@ -149,7 +149,7 @@ TEST_F(NetworkManagerQuelle, GsmConnectionComesUpAndGoesDown)
     EXPECT_FALSE(detektor.Connected());
 
     Nm.Zustand(aktiv, Nm::Steht, "10.64.0.5");
-    ASSERT_TRUE(WarteAuf([&] { return !quelle.Verbindungen().empty() && quelle.Verbindungen()[0].Adresse; }));
+    ASSERT_TRUE(WarteBis([&] { return !quelle.Verbindungen().empty() && quelle.Verbindungen()[0].Adresse; }));
     const RASPPPIP ip = Projektion(ergebnis);
     EXPECT_EQ(ergebnis, ERROR_SUCCESS);
     EXPECT_STREQ(ip.szIpAddress, "10.64.0.5");
@@ -160,7 +160,7 @@ TEST_F(NetworkManagerQuelle, GsmConnectionComesUpAndGoesDown)
     detektor.CheckConnection(nullptr);
 
     Nm.Zustand(aktiv, 4);
-    ASSERT_TRUE(WarteAuf([&] { return quelle.Verbindungen().empty(); }));
+    ASSERT_TRUE(WarteBis([&] { return quelle.Verbindungen().empty(); }));
     detektor.CheckConnection(nullptr);
     Nm.Entferne(aktiv);
     EXPECT_TRUE(NaechsteSicht(quelle));
@@ -174,7 +174,7 @@ TEST_F(NetworkManagerQuelle, GsmConnectionComesUpAndGoesDown)
 TEST_F(NetworkManagerQuelle, TetheredPhoneCountsHomeNetworksDoNot)
 {
     TRasNetworkManager quelle(Nm.Bus());
-    ASSERT_TRUE(WarteAuf([&] { return quelle.Bereit(); }));
+    ASSERT_TRUE(WarteBis([&] { return quelle.Bereit(); }));
 
     const QString lan = Nm.Aktiv("Heimnetz", "802-3-ethernet",
         Nm.Geraet("eth0", "eth0", Nm::Ethernet, Nm::GemessenVermutlichNein), Nm::Steht);
@@ -189,7 +189,7 @@ TEST_F(NetworkManagerQuelle, TetheredPhoneCountsHomeNetworksDoNot)
     const QString usb = Nm.Geraet("enx1", "enx0a1b2c3d4e5f", Nm::Ethernet, Nm::GemessenVermutlichJa);
     const QString telefon = Nm.Aktiv("Telefon", "802-3-ethernet", usb, Nm::WirdAufgebaut);
     Nm.Zustand(telefon, Nm::Steht, "172.20.10.2");
-    ASSERT_TRUE(WarteAuf([&] {
+    ASSERT_TRUE(WarteBis([&] {
         const auto liste = quelle.Verbindungen();
         return liste.size() == 1 && liste[0].Adresse == "172.20.10.2";
     }));
@@ -214,14 +214,14 @@ TEST_F(NetworkManagerQuelle, LeavingAndComingBackSwitchesSourceWithoutAFalseEven
         = Nm.Aktiv("Mobilfunk", "gsm", Nm.Geraet("modem0", "ppp0", Nm::Modem, 0), Nm::WirdAufgebaut);
     Nm.Zustand(aktiv, Nm::Steht, "10.64.0.5");
     ASSERT_TRUE(
-        WarteAuf([&] { return quelle->Verbindungen().size() == 1 && quelle->Verbindungen()[0].Adresse; }));
+        WarteBis([&] { return quelle->Verbindungen().size() == 1 && quelle->Verbindungen()[0].Adresse; }));
     detektor.CheckConnection(nullptr);
     ASSERT_TRUE(detektor.Connected());
     ASSERT_EQ(ereignisse, 1);
     const int abfragen = schnittstellen.Abfragen;
 
     ASSERT_TRUE(Nm.Beende());
-    ASSERT_TRUE(WarteAuf([&] { return !quelle->Bereit(); }));
+    ASSERT_TRUE(WarteBis([&] { return !quelle->Bereit(); }));
     detektor.CheckConnection(nullptr);
     EXPECT_GT(schnittstellen.Abfragen, abfragen) << "answered by the interfaces now";
     EXPECT_TRUE(detektor.Connected());
@@ -229,12 +229,12 @@ TEST_F(NetworkManagerQuelle, LeavingAndComingBackSwitchesSourceWithoutAFalseEven
 
     ASSERT_TRUE(Nm.Starte()) << Nm.Fehler().toStdString();
     // Ready before the connection shows, so that only the new one's signals bring it.
-    ASSERT_TRUE(WarteAuf([&] { return quelle->Bereit(); }));
+    ASSERT_TRUE(WarteBis([&] { return quelle->Bereit(); }));
     ASSERT_TRUE(quelle->Verbindungen().empty());
     const QString wieder
         = Nm.Aktiv("Mobilfunk", "gsm", Nm.Geraet("modem0", "ppp0", Nm::Modem, 0), Nm::WirdAufgebaut);
     Nm.Zustand(wieder, Nm::Steht, "10.64.0.5");
-    ASSERT_TRUE(WarteAuf([&] {
+    ASSERT_TRUE(WarteBis([&] {
         return quelle->Bereit() && !quelle->Verbindungen().empty() && quelle->Verbindungen()[0].Adresse;
     }));
     const int danach = schnittstellen.Abfragen;
@@ -246,7 +246,7 @@ TEST_F(NetworkManagerQuelle, LeavingAndComingBackSwitchesSourceWithoutAFalseEven
     // The interfaces must not be trusted blindly: when they disagree, the switch shows.
     schnittstellen.Liste.clear();
     ASSERT_TRUE(Nm.Beende());
-    ASSERT_TRUE(WarteAuf([&] { return !quelle->Bereit(); }));
+    ASSERT_TRUE(WarteBis([&] { return !quelle->Bereit(); }));
     detektor.CheckConnection(nullptr);
     EXPECT_FALSE(detektor.Connected());
     EXPECT_EQ(ereignisse, 2);
@@ -276,12 +276,12 @@ TEST_F(NetworkManagerQuelle, SilentNetworkManagerDoesNotHoldUpThePoll)
     }
     EXPECT_LT(uhr.elapsed(), TRasNetworkManager::Antwortfrist);
 
-    WarteAuf([] { return false; }, 2 * TRasNetworkManager::Antwortfrist);
+    WarteBis([] { return false; }, std::chrono::milliseconds(2 * TRasNetworkManager::Antwortfrist));
     EXPECT_FALSE(quelle.Bereit()) << "absent while it does not answer";
     EXPECT_EQ(vorrang.Verbindungen()[0].Adresse, "192.0.2.1");
 
     Nm.Fortsetzen();
-    ASSERT_TRUE(WarteAuf([&] { return quelle.Bereit(); })) << "present again once it answers";
+    ASSERT_TRUE(WarteBis([&] { return quelle.Bereit(); })) << "present again once it answers";
     ASSERT_EQ(vorrang.Verbindungen().size(), 1u);
     EXPECT_EQ(vorrang.Verbindungen()[0].Adresse, "10.64.0.5");
 }

@@ -4,7 +4,7 @@
 #include "platform/RasQuelle.h"
 #include "support/NetworkManagerAttrappe.h"
 #include "support/Umgebungsvariable.h"
-#include "support/WarteAuf.h"
+#include "support/Warten.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,24 +34,24 @@ TEST(StandardRasQuelle, SimulationThenNetworkManagerThenInterfaces)
     TRasQuelle& quelle = StandardRasQuelle();
 
     // The simulation wins even over a NetworkManager that is there.
-    WarteAuf([] { return false; }, 300);
+    WarteBis([] { return false; }, 300);
     ASSERT_EQ(quelle.Verbindungen().size(), 1u);
     EXPECT_EQ(quelle.Verbindungen()[0].Adresse, "192.0.2.7");
     EXPECT_EQ(StandardRasQuellenName(), "Simulation " + datei.toStdString());
 
     simulation.Setze(std::nullopt);
     QFile::remove(datei);
-    ASSERT_TRUE(WarteAuf([] { return StandardRasQuellenName() == "NetworkManager"; }));
+    ASSERT_TRUE(WarteBis([] { return StandardRasQuellenName() == "NetworkManager"; }));
     ASSERT_EQ(quelle.Verbindungen().size(), 1u);
     EXPECT_EQ(quelle.Verbindungen()[0].Eintrag, "Mobilfunk");
     EXPECT_EQ(quelle.Verbindungen()[0].Adresse, "10.64.0.5");
 
     // Stopping and starting again while the program runs.
     ASSERT_TRUE(nm.Beende());
-    EXPECT_TRUE(WarteAuf([] { return StandardRasQuellenName() == "Netzwerkschnittstellen kw-keine"; }));
+    EXPECT_TRUE(WarteBis([] { return StandardRasQuellenName() == "Netzwerkschnittstellen kw-keine"; }));
     EXPECT_TRUE(quelle.Verbindungen().empty());
     ASSERT_TRUE(nm.Starte()) << nm.Fehler().toStdString();
-    EXPECT_TRUE(WarteAuf([] { return StandardRasQuellenName() == "NetworkManager"; }));
+    EXPECT_TRUE(WarteBis([] { return StandardRasQuellenName() == "NetworkManager"; }));
     EXPECT_TRUE(quelle.Verbindungen().empty()) << "the new one knows no connection";
 }
 

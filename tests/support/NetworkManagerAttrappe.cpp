@@ -1,6 +1,6 @@
 #include "support/NetworkManagerAttrappe.h"
 
-#include "support/WarteAuf.h"
+#include "support/Warten.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -115,7 +115,7 @@ bool TNetworkManagerAttrappe::Starte()
         return false;
     }
     QDBusConnection bus = Bus();
-    if (!WarteAuf([&] { return bus.interface()->isServiceRegistered(Name).value(); }, 20000)) {
+    if (!WarteBis([&] { return bus.interface()->isServiceRegistered(Name).value(); }, 20000)) {
         FFehler = QStringLiteral("NetworkManager-Attrappe erscheint nicht auf dem Bus");
         return false;
     }
@@ -131,7 +131,7 @@ bool TNetworkManagerAttrappe::Beende()
     const bool beendet = FNm->waitForFinished(10000);
     FNm.reset();
     QDBusConnection bus = Bus();
-    return beendet && WarteAuf([&] { return !bus.interface()->isServiceRegistered(Name).value(); });
+    return beendet && WarteBis([&] { return !bus.interface()->isServiceRegistered(Name).value(); });
 }
 
 void TNetworkManagerAttrappe::Anhalten()

@@ -10,7 +10,7 @@
 #include <chrono>
 
 template <typename Bedingung>
-bool WarteBis(Bedingung bedingung, std::chrono::milliseconds frist = std::chrono::seconds(5))
+bool WarteBis(Bedingung bedingung, std::chrono::milliseconds frist = std::chrono::seconds(10))
 {
     const QDeadlineTimer ende(frist);
     while (!bedingung()) {
