@@ -9,7 +9,7 @@
 #include "components/Ras.h"
 #include "platform/RasNetworkManager.h"
 #include "support/NetworkManagerAttrappe.h"
-#include "support/WarteAuf.h"
+#include "support/Warten.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -99,7 +99,7 @@ void Poll_NetworkManager(benchmark::State& state)
     nm.Zustand(aktiv, Nm::Steht, QStringLiteral("10.64.0.5"));
     TRasNetworkManager quelle(nm.Bus());
     TRasQuellenTausch tausch(quelle);
-    WarteAuf([&] { return !quelle.Verbindungen().empty() && quelle.Verbindungen()[0].Adresse; });
+    WarteBis([&] { return !quelle.Verbindungen().empty() && quelle.Verbindungen()[0].Adresse; });
     TInternetDetect d(nullptr);
     d.SetCheckInterval(0);
     for (auto _ : state)

@@ -5,6 +5,7 @@
 #include "platform/Anwendung.h"
 #include "platform/ShellNotify.h"
 #include "support/Testumgebung.h"
+#include "support/Warten.h"
 
 #include <QApplication>
 #include <QDir>
@@ -79,18 +80,6 @@ std::optional<bool> AmWurzelfenster(WId fenster)
     return w.captured(1) == e.captured(1);
 }
 
-bool Warte(const std::function<bool()>& bedingung, int ms)
-{
-    QElapsedTimer uhr;
-    uhr.start();
-    while (!bedingung()) {
-        if (uhr.elapsed() > ms)
-            return false;
-        QTest::qWait(50);
-    }
-    return true;
-}
-
 // Xvfb on a free display, torn down with the test; the environment for programs on it.
 struct TXServer {
     TGestartet Server;
@@ -110,7 +99,8 @@ struct TXServer {
         const QString display = QString(":%1").arg(nummer);
         Server.Prozess.start(xvfb, { display, "-screen", "0", "640x480x24", "-nolisten", "tcp" });
         if (!Server.Prozess.waitForStarted(5000)
-            || !Warte([&] { return QFile::exists(QString("/tmp/.X11-unix/X%1").arg(nummer)); }, 10000))
+            || !WarteBis([&] { return QFile::exists(QString("/tmp/.X11-unix/X%1").arg(nummer)); },
+                std::chrono::milliseconds(10000)))
             return "Xvfb did not come up on " + display;
         Umgebung.insert("DISPLAY", display);
         Umgebung.insert("QT_QPA_PLATFORM", "xcb");
@@ -167,14 +157,17 @@ void PruefeKind(QProcess& kind, QByteArray ausgabe)
 // Until the notification area has taken the icon's window in.
 bool Eingebettet(QSystemTrayIcon* icon)
 {
-    if (!Warte([&] { return icon->geometry().isValid() && !icon->geometry().isEmpty(); }, 10000))
+    if (!WarteBis([&] { return icon->geometry().isValid() && !icon->geometry().isEmpty(); },
+            std::chrono::milliseconds(10000)))
         return false;
     if (QStandardPaths::findExecutable("xwininfo").isEmpty()) {
         std::printf("xwininfo missing: the icon's embedding is not checked\n");
         return true;
     }
     QWidget* fenster = IconFenster();
-    return fenster && Warte([&] { return AmWurzelfenster(fenster->winId()) == false; }, 10000);
+    return fenster
+        && WarteBis(
+            [&] { return AmWurzelfenster(fenster->winId()) == false; }, std::chrono::milliseconds(10000));
 }
 
 TEST(TrayImXServer, IconAppearsAndTooltipFollowsHint)
@@ -227,7 +220,8 @@ TEST(TrayImXServer, Kind)
     if (!qEnvironmentVariableIsSet(KindVariable))
         GTEST_SKIP() << "the X server half, started by IconAppearsAndTooltipFollowsHint";
     // trayer takes the notification area's selection a moment after it starts.
-    ASSERT_TRUE(Warte([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 15000))
+    ASSERT_TRUE(
+        WarteBis([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, std::chrono::milliseconds(15000)))
         << "no notification area on " << qgetenv("DISPLAY").constData();
 
     TTestumgebung welt;
@@ -268,12 +262,12 @@ TEST(TrayImXServer, Kind)
         emit icon->activated(QSystemTrayIcon::Context);
         emit icon->activated(QSystemTrayIcon::MiddleClick);
         EXPECT_TRUE(ereignisse.isEmpty());
-        EXPECT_TRUE(Warte([&] { return ereignisse.size() >= 8; }, 5000));
+        EXPECT_TRUE(WarteBis([&] { return ereignisse.size() >= 8; }, std::chrono::milliseconds(5000)));
         EXPECT_EQ(ereignisse,
             QStringList({ "Down 0", "Click", "Up 0", "DblClick", "Down 1", "Up 1", "Down 2", "Up 2" }));
     }
     // Gone from the area with the component.
-    EXPECT_TRUE(Warte([] { return TrayIcons().isEmpty(); }, 5000));
+    EXPECT_TRUE(WarteBis([] { return TrayIcons().isEmpty(); }, std::chrono::milliseconds(5000)));
     Application().Icon = QIcon();
 }
 
@@ -294,23 +288,26 @@ TEST(TrayImXServer, KindOhneBereich)
         tray.SetHint("00:01:05 - 0,13 DM");
         Schritt("OHNE_BEREICH");
 
-        ASSERT_TRUE(Warte([&] { return tray.IconAngezeigt(); }, 20000)) << "no icon for the late panel";
+        ASSERT_TRUE(WarteBis([&] { return tray.IconAngezeigt(); }, std::chrono::milliseconds(20000)))
+            << "no icon for the late panel";
         ASSERT_EQ(TrayIcons().size(), 1);
         EXPECT_EQ(TrayIcons().first()->toolTip(), "00:01:05 - 0,13 DM");
         EXPECT_TRUE(Eingebettet(TrayIcons().first()));
         Schritt("ANGEZEIGT");
 
-        ASSERT_TRUE(Warte([&] { return !tray.IconAngezeigt(); }, 20000)) << "the panel's end went unnoticed";
+        ASSERT_TRUE(WarteBis([&] { return !tray.IconAngezeigt(); }, std::chrono::milliseconds(20000)))
+            << "the panel's end went unnoticed";
         tray.SetHint("00:02:00 - 0,24 DM");
         Schritt("WEG");
 
-        ASSERT_TRUE(Warte([&] { return tray.IconAngezeigt(); }, 20000)) << "no icon for the restarted panel";
-        EXPECT_TRUE(Warte([] { return TrayIcons().size() == 1; }, 5000));
+        ASSERT_TRUE(WarteBis([&] { return tray.IconAngezeigt(); }, std::chrono::milliseconds(20000)))
+            << "no icon for the restarted panel";
+        EXPECT_TRUE(WarteBis([] { return TrayIcons().size() == 1; }, std::chrono::milliseconds(5000)));
         ASSERT_FALSE(TrayIcons().isEmpty());
         EXPECT_EQ(TrayIcons().first()->toolTip(), "00:02:00 - 0,24 DM");
         EXPECT_TRUE(Eingebettet(TrayIcons().first()));
     }
-    EXPECT_TRUE(Warte([] { return TrayIcons().isEmpty(); }, 5000));
+    EXPECT_TRUE(WarteBis([] { return TrayIcons().isEmpty(); }, std::chrono::milliseconds(5000)));
     Application().Icon = QIcon();
 }
 

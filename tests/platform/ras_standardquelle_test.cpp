@@ -6,6 +6,7 @@
 #include "support/Umgebungsvariable.h"
 #include "support/Warten.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ TEST(StandardRasQuelle, SimulationThenNetworkManagerThenInterfaces)
     TRasQuelle& quelle = StandardRasQuelle();
 
     // The simulation wins even over a NetworkManager that is there.
-    WarteBis([] { return false; }, 300);
+    WarteBis([] { return false; }, std::chrono::milliseconds(300));
     ASSERT_EQ(quelle.Verbindungen().size(), 1u);
     EXPECT_EQ(quelle.Verbindungen()[0].Adresse, "192.0.2.7");
     EXPECT_EQ(StandardRasQuellenName(), "Simulation " + datei.toStdString());

@@ -115,7 +115,8 @@ bool TNetworkManagerAttrappe::Starte()
         return false;
     }
     QDBusConnection bus = Bus();
-    if (!WarteBis([&] { return bus.interface()->isServiceRegistered(Name).value(); }, 20000)) {
+    if (!WarteBis(
+            [&] { return bus.interface()->isServiceRegistered(Name).value(); }, std::chrono::seconds(20))) {
         FFehler = QStringLiteral("NetworkManager-Attrappe erscheint nicht auf dem Bus");
         return false;
     }
