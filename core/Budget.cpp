@@ -169,7 +169,7 @@ TBudgets::TLadeZustand TBudgets::Lade(const QString& datei)
                 e.Budget.Betrag = *betrag;
                 e.Budget.Warnstufen = *stufen;
                 e.Gewarnt = *gewarnt;
-                eintraege[u] = e;
+                Platz(u) = e;
             }
             else {
                 kaputt << (e.Name.isEmpty() ? QStringLiteral("Benutzer %1").arg(u) : e.Name);
@@ -188,11 +188,11 @@ TBudgets::TLadeZustand TBudgets::Lade(const QString& datei)
 
 const TBudgets::TEintrag* TBudgets::Eintrag(int u) const
 {
-    if (u < 1 || u > MaxBenutzer || u > Daten.BenutzerAnzahl || !eintraege[u])
+    if (u < 1 || u > MaxBenutzer || u > Daten.BenutzerAnzahl || !Platz(u))
         return nullptr;
-    if (eintraege[u]->Name != Daten.Benutzer[u].Name.Text())
+    if (Platz(u)->Name != Daten.Benutzer[u].Name.Text())
         return nullptr;
-    return &*eintraege[u];
+    return &*Platz(u);
 }
 
 TBudget TBudgets::Budget(int u) const
@@ -209,9 +209,9 @@ QString TBudgets::SetzeBudget(int u, const TBudget& budget)
     if (gesperrt)
         return Schreibe(u, u);
     if (!budget.Gesetzt()) {
-        if (!eintraege[u])
+        if (!Platz(u))
             return {};
-        eintraege[u].reset();
+        Platz(u).reset();
         return Schreibe(u, u);
     }
     const QString name = Daten.Benutzer[u].Name.Text();
@@ -219,7 +219,7 @@ QString TBudgets::SetzeBudget(int u, const TBudget& budget)
     if (alt && alt->Budget.Betrag == budget.Betrag && alt->Budget.Warnstufen == budget.Warnstufen)
         return {};
     // A new limit or new levels warn afresh.
-    eintraege[u] = TEintrag { name, budget, {}, {} };
+    Platz(u) = TEintrag { name, budget, {}, {} };
     return Schreibe(u, u);
 }
 
@@ -230,11 +230,11 @@ void TBudgets::BenutzerEntfernt(int u, int anzahlVorher)
     anzahlVorher = std::min(anzahlVorher, MaxBenutzer);
     bool geaendert = false;
     for (int i = u; i <= anzahlVorher; ++i) {
-        geaendert = geaendert || eintraege[i].has_value();
+        geaendert = geaendert || Platz(i).has_value();
         if (i < anzahlVorher)
-            eintraege[i] = eintraege[i + 1];
+            Platz(i) = Platz(i + 1);
         else
-            eintraege[i].reset();
+            Platz(i).reset();
     }
     if (geaendert)
         Schreibe(u, anzahlVorher);
@@ -242,8 +242,8 @@ void TBudgets::BenutzerEntfernt(int u, int anzahlVorher)
 
 void TBudgets::BenutzerAngelegt(int u)
 {
-    if (u >= 1 && u <= MaxBenutzer && eintraege[u]) {
-        eintraege[u].reset();
+    if (u >= 1 && u <= MaxBenutzer && Platz(u)) {
+        Platz(u).reset();
         Schreibe(u, u);
     }
 }
@@ -264,8 +264,8 @@ std::optional<QString> TBudgets::Pruefe(int u, double betrag, TDateTime jetzt)
     if (hoechste == 0)
         return std::nullopt;
     std::sort(gewarnt.begin(), gewarnt.end());
-    eintraege[u]->GewarntMonat = monat;
-    eintraege[u]->Gewarnt = gewarnt;
+    Platz(u)->GewarntMonat = monat;
+    Platz(u)->Gewarnt = gewarnt;
     // Should the file refuse it, the memory still keeps this run from warning twice.
     Schreibe(u, u);
     return BudgetWarnText(hoechste, betrag, e->Budget.Betrag);
@@ -273,10 +273,10 @@ std::optional<QString> TBudgets::Pruefe(int u, double betrag, TDateTime jetzt)
 
 void TBudgets::NeuerMonat(int u)
 {
-    if (u < 1 || u > MaxBenutzer || !eintraege[u] || eintraege[u]->Gewarnt.isEmpty())
+    if (u < 1 || u > MaxBenutzer || !Platz(u) || Platz(u)->Gewarnt.isEmpty())
         return;
-    eintraege[u]->Gewarnt.clear();
-    eintraege[u]->GewarntMonat.clear();
+    Platz(u)->Gewarnt.clear();
+    Platz(u)->GewarntMonat.clear();
     Schreibe(u, u);
 }
 
@@ -292,9 +292,9 @@ QString TBudgets::Schreibe(int von, int bis)
         return QStringLiteral("Die Einstellungsdatei \"%1\" ist nicht lesbar.").arg(pfad);
     for (int u = von; u <= bis; ++u) {
         ini.remove(Gruppe(u));
-        if (!eintraege[u])
+        if (!Platz(u))
             continue;
-        const TEintrag& e = *eintraege[u];
+        const TEintrag& e = *Platz(u);
         ini.beginGroup(Gruppe(u));
         ini.setValue(QStringLiteral("Name"), e.Name);
         ini.setValue(QStringLiteral("Monatsbudget"), QString::number(e.Budget.Betrag, 'f', 2));

@@ -89,6 +89,8 @@ private:
         QList<int> Gewarnt;
     };
     std::array<std::optional<TEintrag>, 5> eintraege; // positions 1..4
+    std::optional<TEintrag>& Platz(int u) { return eintraege[static_cast<std::size_t>(u)]; }
+    const std::optional<TEintrag>& Platz(int u) const { return eintraege[static_cast<std::size_t>(u)]; }
     QString pfad;
     QString meldung;
     bool gesperrt = false;

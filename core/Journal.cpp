@@ -161,8 +161,8 @@ void EntferneJournal(const QString& pfad)
         QFile::resize(pfad, 0);
 }
 
-TVerbindungsjournal::TVerbindungsjournal(QString pfad)
-    : pfad(std::move(pfad))
+TVerbindungsjournal::TVerbindungsjournal(QString journalPfad)
+    : pfad(std::move(journalPfad))
 {
 }
 

@@ -76,7 +76,7 @@ public:
     // two of them near 4 s: a crash costs only those seconds, and 104 bytes are cheap.
     static constexpr int64_t SicherungsabstandMs = 3000;
 
-    explicit TVerbindungsjournal(QString pfad);
+    explicit TVerbindungsjournal(QString journalPfad);
 
     // A journal that was left on disk for a later start (unreadable, or not yet logged)
     // must not be written over: this run then keeps no journal.

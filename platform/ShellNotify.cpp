@@ -48,7 +48,7 @@ class TInfobereichWaechter : public QObject {
 
 public:
     explicit TInfobereichWaechter(std::function<void()> geaendert)
-        : geaendert(std::move(geaendert))
+        : FGeaendert(std::move(geaendert))
     {
         // Its class is Qt's private one, derived from QObject alone, so the pointer is
         // the QObject's.
@@ -64,11 +64,11 @@ private slots:
     void Geaendert()
     {
         QMetaObject::invokeMethod(
-            this, [this] { geaendert(); }, Qt::QueuedConnection);
+            this, [this] { FGeaendert(); }, Qt::QueuedConnection);
     }
 
 private:
-    std::function<void()> geaendert;
+    std::function<void()> FGeaendert;
 };
 
 namespace {

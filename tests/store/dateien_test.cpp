@@ -111,8 +111,9 @@ TEST(Aufraeumen, NurUnsereVerwaistenTemporaerenDateien)
     EXPECT_TRUE(QFileInfo(daten.filePath(QStringLiteral(".Daten.kwd.dir123"))).isDir());
     EXPECT_EQ(Lies(wichtig), "wichtig");
     EXPECT_EQ(Lies(pfad), "daten");
-    if (::geteuid() == 0)
+    if (::geteuid() == 0) {
         EXPECT_TRUE(QFileInfo::exists(daten.filePath(QStringLiteral(".Daten.kwd.nobody"))));
+    }
 }
 
 TEST(Aufraeumen, AuchNebenDemZielEinesVerweises)
