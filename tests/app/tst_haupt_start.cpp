@@ -13,6 +13,7 @@
 #include "settings/Settings.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
+#include "support/Dateiinhalt.h"
 #include "support/ShellNotifyAufzeichnung.h"
 #include "support/Testumgebung.h"
 
@@ -36,12 +37,6 @@ namespace {
 const QString KeinTarif
     = QStringLiteral("Es ist kein Tarif ausgewählt. Bitte tun Sie dies im Menü \"Datei -> Einstellungen\"");
 const TDateTime ImMaerz = EncodeDate(2026, 3, 14) + EncodeTime(9, 30, 0, 0);
-
-QByteArray Lies(const QString& pfad)
-{
-    QFile f(pfad);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void Trage(TMonat& m, int k, const char* tarif, double kosten)
 {

@@ -22,15 +22,7 @@ private slots:
         TTestumgebung umgebung;
         QTemporaryDir laufzeit;
         QVERIFY(laufzeit.isValid());
-        int jahr, monat, tag;
-        DecodeDate(Now(), jahr, monat, tag);
-        Daten.BenutzerAnzahl = 1;
-        Daten.StartBenutzer = 1;
-        Daten.Benutzer[1].Name.Setze(QStringLiteral("Anna"));
-        Daten.Benutzer[1].TarifNr = 1;
-        Daten.Benutzer[1].MonatNr = uint8_t(monat);
-        Tarife[1].Name.Setze(QStringLiteral("Tag"));
-        Tarife[1].Preis = 6;
+        const int monat = RichteAnnaEin();
         QVERIFY(SpeichereDaten().Ok);
         QVERIFY(SpeichereTarife().Ok);
 

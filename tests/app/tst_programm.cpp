@@ -46,21 +46,6 @@ void SchreibeDatei(const QString& pfad, const QByteArray& inhalt)
     datei.write(inhalt);
 }
 
-// User 1 "Anna" with a tariff of 6 Pf a minute, logging into the current month.
-int RichteAnnaEin()
-{
-    int jahr, monat, tag;
-    DecodeDate(Now(), jahr, monat, tag);
-    Daten.BenutzerAnzahl = 1;
-    Daten.StartBenutzer = 1;
-    Daten.Benutzer[1].Name.Setze(QStringLiteral("Anna"));
-    Daten.Benutzer[1].TarifNr = 1;
-    Daten.Benutzer[1].MonatNr = uint8_t(monat);
-    Tarife[1].Name.Setze(QStringLiteral("Tag"));
-    Tarife[1].Preis = 6;
-    return monat;
-}
-
 struct TDateiStand {
     ino_t Inode = 0;
     timespec Geaendert {};
@@ -119,15 +104,7 @@ private slots:
         QTemporaryDir laufzeit; // a guard of its own, apart from any running instance
         QVERIFY(laufzeit.isValid());
 
-        int jahr, monat, tag;
-        DecodeDate(Now(), jahr, monat, tag);
-        Daten.BenutzerAnzahl = 1;
-        Daten.StartBenutzer = 1;
-        Daten.Benutzer[1].Name.Setze(QStringLiteral("Anna"));
-        Daten.Benutzer[1].TarifNr = 1;
-        Daten.Benutzer[1].MonatNr = uint8_t(monat);
-        Tarife[1].Name.Setze(QStringLiteral("Tag"));
-        Tarife[1].Preis = 6;
+        const int monat = RichteAnnaEin();
         QVERIFY(SpeichereDaten().Ok);
         QVERIFY(SpeichereTarife().Ok);
 

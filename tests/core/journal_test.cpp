@@ -1,6 +1,7 @@
 #include "core/Journal.h"
 #include "core/Messung.h"
 #include "store/Daten.h"
+#include "support/Dateiinhalt.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,19 +27,6 @@ TJournal Beispiel()
     j.Beginn = EncodeDate(2026, 11, 30) + EncodeTime(23, 50, 0, 0);
     j.DauerMs = 3'723'456;
     return j;
-}
-
-QByteArray Lies(const QString& pfad)
-{
-    QFile f(pfad);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Schreib(const QString& pfad, const QByteArray& bytes)
-{
-    QFile f(pfad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 // A record with a matching checksum, so that only the value checks can refuse it.

@@ -2,6 +2,7 @@
 #include "core/Wiederherstellung.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
+#include "support/Dateiinhalt.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,19 +13,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray Lies(const QString& pfad)
-{
-    QFile f(pfad);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Schreib(const QString& pfad, const QByteArray& bytes)
-{
-    QFile f(pfad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 std::unique_ptr<TDaten> Gespeichert()
 {

@@ -1,4 +1,5 @@
 #include "platform/Autostart.h"
+#include "support/Dateiinhalt.h"
 #include "support/Umgebungsvariable.h"
 
 #include <QFile>
@@ -8,12 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray Lies(const QString& pfad)
-{
-    QFile f(pfad);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // desktop-file-validate's verdict, or nothing when it is not installed.
 std::optional<QString> Pruefe(const QString& datei)

@@ -1,5 +1,6 @@
 #include "store/Daten.h"
 #include "store/Tarife.h"
+#include "support/Dateiinhalt.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,19 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray Lies(const QString& pfad)
-{
-    QFile f(pfad);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Schreib(const QString& pfad, const QByteArray& bytes)
-{
-    QFile f(pfad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 template <typename T> T Wert(const QByteArray& bytes, size_t offset)
 {

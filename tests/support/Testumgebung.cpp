@@ -42,3 +42,17 @@ std::unique_ptr<TDaten> TTestumgebung::GespeicherteDaten() const
     std::memcpy(daten.get(), bytes.constData(), sizeof(TDaten));
     return daten;
 }
+
+int RichteAnnaEin()
+{
+    int jahr, monat, tag;
+    DecodeDate(Now(), jahr, monat, tag);
+    Daten.BenutzerAnzahl = 1;
+    Daten.StartBenutzer = 1;
+    Daten.Benutzer[1].Name.Setze(QStringLiteral("Anna"));
+    Daten.Benutzer[1].TarifNr = 1;
+    Daten.Benutzer[1].MonatNr = uint8_t(monat);
+    Tarife[1].Name.Setze(QStringLiteral("Tag"));
+    Tarife[1].Preis = 6;
+    return monat;
+}

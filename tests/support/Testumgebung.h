@@ -25,3 +25,7 @@ struct TTestumgebung {
     // record long.
     std::unique_ptr<TDaten> GespeicherteDaten() const;
 };
+
+// User 1 "Anna" with tariff 1 "Tag" at 6 Pf a minute, logging into the current month
+// (returned); in memory only.
+int RichteAnnaEin();
