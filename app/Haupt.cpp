@@ -305,7 +305,6 @@ void TForm1::FormClose(QObject*)
     const TSpeicherErgebnis daten = SpeichereDaten();
     FJournal.Beende(daten.Ok);
     const TSpeicherErgebnis tarife = SpeichereTarife();
-    emit Gemessen(ergebnis);
     QStringList meldungen = FMeldungen + ergebnis.Meldungen;
     FMeldungen.clear();
     for (const TSpeicherErgebnis& e : { daten, tarife }) {
@@ -424,7 +423,7 @@ void TForm1::PruefeBudget()
 {
     if (FGeschlossen)
         return;
-    const bool benutzer = Messung.Freigegeben() && AktBenutzer >= 1 && AktBenutzer <= MaxBenutzer;
+    const bool benutzer = Messung.Freigegeben() && GueltigerBenutzer(AktBenutzer);
     double betrag = 0;
     TBudget budget;
     if (benutzer) {
@@ -505,7 +504,6 @@ void TForm1::Wende(const TMessErgebnis& ergebnis)
     const QString journalFehler = FJournal.Verfolge(ergebnis);
     if (!journalFehler.isEmpty())
         meldungen << journalFehler;
-    emit Gemessen(ergebnis);
     if (meldungen.isEmpty())
         return;
     FMeldungen += meldungen;

@@ -93,8 +93,6 @@ public:
 signals:
     // The close sequence has run; the program ends.
     void Geschlossen();
-    // Every metering result, after the window has applied it.
-    void Gemessen(const TMessErgebnis& ergebnis);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
