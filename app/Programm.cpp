@@ -12,6 +12,7 @@
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "settings/Settings.h"
+#include "store/Daten.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -87,6 +88,6 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
 void VerbindeEinstellungen(TForm1& haupt, TForm2& einstellungen)
 {
     QObject::connect(&einstellungen, &TForm2::FensterStilGeaendert, &haupt,
-        [fenster = &haupt](int stil) { SetzeFensterStil(fenster, stil); });
+        [fenster = &haupt](int stil) { SetzeImVordergrund(fenster, stil == FensterStilImVordergrund); });
     QObject::connect(&einstellungen, &TForm2::BenutzerGewechselt, &haupt, &TForm1::ZeigeAktBenutzer);
 }

@@ -2,11 +2,10 @@
 
 #include <QWidget>
 
-void SetzeFensterStil(QWidget* fenster, int stil)
+void SetzeImVordergrund(QWidget* fenster, bool vorne)
 {
     if (!fenster)
         return;
-    const bool vorne = stil == 3;
     if (fenster->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == vorne)
         return;
     // Changing the flags of a window re-creates it hidden, so it is shown again in the

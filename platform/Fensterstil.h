@@ -3,6 +3,6 @@
 
 class QWidget;
 
-// Keeps the window in front of all others (FensterStil 3) or makes it an ordinary one,
-// without losing its place or visibility.
-void SetzeFensterStil(QWidget* fenster, int stil);
+// Keeps the window in front of all others or makes it an ordinary one, without losing
+// its place or visibility.
+void SetzeImVordergrund(QWidget* fenster, bool vorne);

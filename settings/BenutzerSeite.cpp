@@ -1,4 +1,5 @@
-// The settings window's user page: new users, removal and the switch to another user.
+#include "settings/BenutzerSeite.h"
+
 #include "core/BenutzerVerwaltung.h"
 #include "core/Budget.h"
 #include "core/TarifVerwaltung.h"
@@ -6,42 +7,41 @@
 #include "platform/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
-#include "settings/Seitenbausteine.h"
-#include "settings/Settings.h"
 #include "store/Abrechnung.h"
 #include "store/Daten.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
-QWidget* TForm2::BaueBenutzerSeite()
+TBenutzerSeite::TBenutzerSeite(QWidget* parent)
+    : TSeite(parent)
 {
-    auto* seite = Benannt(new QWidget, "TabBenutzer");
-    auto* layout = new QHBoxLayout(seite);
+    setObjectName(QStringLiteral("TabBenutzer"));
+    auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
-    BenutzerList = Benannt(new QListWidget(seite), "BenutzerList");
+    BenutzerList = Benannt(new QListWidget(this), "BenutzerList");
     BenutzerList->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(BenutzerList, 1);
 
     auto* rechts = new QVBoxLayout;
     rechts->setSpacing(2);
-    NeuerBenutzerBtn = Benannt(new QPushButton(QStringLiteral("Neuer Benutzer"), seite), "NeuerBenutzerBtn");
+    NeuerBenutzerBtn = Benannt(new QPushButton(QStringLiteral("Neuer Benutzer"), this), "NeuerBenutzerBtn");
     BenutzerloeschenBtn
-        = Benannt(new QPushButton(QStringLiteral("Benutzer löschen"), seite), "BenutzerloeschenBtn");
+        = Benannt(new QPushButton(QStringLiteral("Benutzer löschen"), this), "BenutzerloeschenBtn");
     BenutzerwechselnBtn
-        = Benannt(new QPushButton(QStringLiteral("Benutzer wechseln"), seite), "BenutzerwechselnBtn");
-    Label7 = Benannt(new QLabel(QStringLiteral("Kennwort:"), seite), "Label7");
-    EPasswort = Benannt(new QLineEdit(seite), "EPasswort");
+        = Benannt(new QPushButton(QStringLiteral("Benutzer wechseln"), this), "BenutzerwechselnBtn");
+    Label7 = Benannt(new QLabel(QStringLiteral("Kennwort:"), this), "Label7");
+    EPasswort = Benannt(new QLineEdit(this), "EPasswort");
     EPasswort->setEchoMode(QLineEdit::Password);
     EPasswort->setMaxLength(255);
     Label7->setBuddy(EPasswort);
-    SchliessenBtn2 = SchliessenKnopf(seite, "SchliessenBtn2");
+    SchliessenBtn2 = SchliessenKnopf("SchliessenBtn2");
     BenutzerwechselnBtn->setVisible(false);
     Label7->setVisible(false);
     EPasswort->setVisible(false);
@@ -49,14 +49,14 @@ QWidget* TForm2::BaueBenutzerSeite()
              NeuerBenutzerBtn, BenutzerloeschenBtn, BenutzerwechselnBtn, Label7, EPasswort })
         rechts->addWidget(w);
     rechts->addSpacing(8);
-    BudgetLabel = Benannt(new QLabel(QStringLiteral("Monatsbudget (DM):"), seite), "BudgetLabel");
-    EBudget = Benannt(new QLineEdit(seite), "EBudget");
+    BudgetLabel = Benannt(new QLabel(QStringLiteral("Monatsbudget (DM):"), this), "BudgetLabel");
+    EBudget = Benannt(new QLineEdit(this), "EBudget");
     EBudget->setPlaceholderText(QStringLiteral("kein Budget"));
     BudgetLabel->setBuddy(EBudget);
-    WarnstufenLabel = Benannt(new QLabel(QStringLiteral("Warnen bei (%):"), seite), "WarnstufenLabel");
-    EWarnstufen = Benannt(new QLineEdit(seite), "EWarnstufen");
+    WarnstufenLabel = Benannt(new QLabel(QStringLiteral("Warnen bei (%):"), this), "WarnstufenLabel");
+    EWarnstufen = Benannt(new QLineEdit(this), "EWarnstufen");
     WarnstufenLabel->setBuddy(EWarnstufen);
-    BudgetBtn = Benannt(new QPushButton(QStringLiteral("Budget übernehmen"), seite), "BudgetBtn");
+    BudgetBtn = Benannt(new QPushButton(QStringLiteral("Budget übernehmen"), this), "BudgetBtn");
     for (QWidget* w :
         std::initializer_list<QWidget*> { BudgetLabel, EBudget, WarnstufenLabel, EWarnstufen, BudgetBtn })
         rechts->addWidget(w);
@@ -73,49 +73,60 @@ QWidget* TForm2::BaueBenutzerSeite()
         [this] { BenutzerloeschenBtnClick(BenutzerloeschenBtn); });
     connect(BenutzerwechselnBtn, &QPushButton::clicked, this,
         [this] { BenutzerwechselnBtnClick(BenutzerwechselnBtn); });
-    connect(SchliessenBtn2, &QPushButton::clicked, this, [this] { SchliessenBtn2Click(SchliessenBtn2); });
+    connect(SchliessenBtn2, &QPushButton::clicked, this, &TSeite::SchliessenVerlangt);
     // Return in the password field switches, as the button would (eventFilter).
     EPasswort->installEventFilter(this);
     // A click selects a line, or the keyboard moves the selection; both count.
     connect(BenutzerList, &QListWidget::itemClicked, this, [this] { BenutzerListClick(BenutzerList); });
     connect(BenutzerList, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!FListeWirdGefuellt && AusgewaehlteZeile(BenutzerList) >= 0)
+        if (!FListeWirdGefuellt && GewaehlteNummer(BenutzerList) >= 0)
             BenutzerListClick(BenutzerList);
     });
     connect(
         BenutzerList, &QListWidget::itemDoubleClicked, this, [this] { BenutzerListDblClick(BenutzerList); });
-    return seite;
 }
 
-void TForm2::SchliessenBtn2Click(QObject*)
+bool TBenutzerSeite::eventFilter(QObject* objekt, QEvent* event)
 {
-    close();
+    if (objekt == EPasswort && event->type() == QEvent::KeyPress) {
+        const int taste = static_cast<QKeyEvent*>(event)->key();
+        if (taste == Qt::Key_Return || taste == Qt::Key_Enter) {
+            // Taken here and not passed on: a successful switch hides the field, the
+            // focus moves on to "Schließen", and the dialog would press that with the
+            // very same Return and close the window.
+            if (BenutzerwechselnBtn->isVisible())
+                BenutzerwechselnBtnClick(EPasswort);
+            return true;
+        }
+    }
+    return TSeite::eventFilter(objekt, event);
 }
 
-void TForm2::BenutzerListeFuellen()
+void TBenutzerSeite::BenutzerListeFuellen()
 {
     FListeWirdGefuellt = true;
     BenutzerList->clear();
-    BenutzerList->addItems(BenutzerNamen());
+    for (int u = 1; u <= Daten.BenutzerAnzahl && u <= MaxBenutzer; ++u)
+        NeueZeile(BenutzerList, Daten.Benutzer[u].Name.Text(), u);
     BenutzerList->setCurrentRow(-1);
     FListeWirdGefuellt = false;
     ZeigeBudget();
 }
 
-int TForm2::BudgetBenutzer() const
+int TBenutzerSeite::BudgetBenutzer() const
 {
-    const int zeile = AusgewaehlteZeile(BenutzerList);
-    return zeile < 0 ? AktBenutzer : BenutzerNachName(BenutzerList->item(zeile)->text());
+    const int u = GewaehlteNummer(BenutzerList);
+    return u < 0 ? AktBenutzer : u;
 }
 
-void TForm2::ZeigeBudget()
+void TBenutzerSeite::ZeigeBudget()
 {
     const TBudget budget = Budgets().Budget(BudgetBenutzer());
     EBudget->setText(budget.Gesetzt() ? ZweiStellen(budget.Betrag) : QString());
     EWarnstufen->setText(WarnstufenText(budget.Warnstufen));
 }
 
-void TForm2::BudgetBtnClick(QObject*)
+void TBenutzerSeite::BudgetBtnClick(QObject*)
 {
     const int u = BudgetBenutzer();
     if (u < 1)
@@ -145,22 +156,22 @@ void TForm2::BudgetBtnClick(QObject*)
     ZeigeBudget();
 }
 
-void TForm2::NeuerBenutzerBtnClick(QObject*)
+void TBenutzerSeite::NeuerBenutzerBtnClick(QObject*)
 {
     if (Daten.BenutzerAnzahl < MaxBenutzer) {
         const int n = Daten.BenutzerAnzahl + 1;
         const QString name = InputBox(QStringLiteral("Neuer Benutzer - Name"),
             QStringLiteral("Bitte geben Sie einen Namen für den Benutzer ein."),
             QStringLiteral("Benutzer %1").arg(n));
-        FormActivate(this);
+        emit Gemeldet();
         TNeuerBenutzerErgebnis ergebnis = PruefeBenutzerName(name);
         if (ergebnis == TNeuerBenutzerErgebnis::Angelegt) {
             const QString kennwort1 = InputBox(QStringLiteral("Neuer Benutzer - Kennwort"),
                 QStringLiteral("Bitte geben Sie ein Kennwort ein."), QString(), true);
-            FormActivate(this);
+            emit Gemeldet();
             const QString kennwort2 = InputBox(QStringLiteral("Neuer Benutzer - Kennwort bestätigen"),
                 QStringLiteral("Bitte wiederhohlen Sie Ihr Kennwort."), QString(), true);
-            FormActivate(this);
+            emit Gemeldet();
             ergebnis = FuegeBenutzerHinzu(name, kennwort1, kennwort2, Now());
         }
         const QString meldung = NeuerBenutzerMeldung(ergebnis);
@@ -170,32 +181,40 @@ void TForm2::NeuerBenutzerBtnClick(QObject*)
     BenutzerListeFuellen();
 }
 
-void TForm2::BenutzerloeschenBtnClick(QObject*)
+void TBenutzerSeite::BenutzerloeschenBtnClick(QObject*)
 {
-    const int zeile = AusgewaehlteZeile(BenutzerList);
-    if (zeile < 0) {
+    const int u = GewaehlteNummer(BenutzerList);
+    if (u < 0) {
         KeineZeileGewaehlt();
         return;
     }
-    const int u = BenutzerNachName(BenutzerList->item(zeile)->text());
     if (u > 0)
-        BenutzerEntfernen(uint8_t(u));
+        BenutzerEntfernen(u);
 }
 
-void TForm2::BenutzerListClick(QObject*)
+// The messages, the refilled user list and the switch button's visibility.
+void TBenutzerSeite::BenutzerEntfernen(int u)
 {
-    const int zeile = AusgewaehlteZeile(BenutzerList);
-    if (zeile < 0) {
+    const QString meldung = EntfernenMeldung(EntferneBenutzer(uint8_t(u)));
+    if (!meldung.isEmpty())
+        Meldung(meldung);
+    BenutzerListeFuellen();
+    BenutzerwechselnBtn->setVisible(Daten.BenutzerAnzahl >= 2);
+}
+
+void TBenutzerSeite::BenutzerListClick(QObject*)
+{
+    const int u = GewaehlteNummer(BenutzerList);
+    if (u < 0) {
         KeineZeileGewaehlt();
         return;
     }
-    const int u = BenutzerNachName(BenutzerList->item(zeile)->text());
     ZeigeBudget();
     if (u == AktBenutzer) {
         BenutzerwechselnBtn->setVisible(false);
         return;
     }
-    const bool mitKennwort = u > 0 && !Daten.Benutzer[u].Kennwort.Leer();
+    const bool mitKennwort = VorhandenerBenutzer(u) && !Daten.Benutzer[u].Kennwort.Leer();
     Label7->setVisible(mitKennwort);
     EPasswort->setVisible(mitKennwort);
     EPasswort->clear();
@@ -204,21 +223,20 @@ void TForm2::BenutzerListClick(QObject*)
     BenutzerwechselnBtn->setVisible(true);
 }
 
-void TForm2::BenutzerListDblClick(QObject*)
+void TBenutzerSeite::BenutzerListDblClick(QObject*)
 {
     BenutzerwechselnBtnClick(BenutzerwechselnBtn);
 }
 
-void TForm2::BenutzerwechselnBtnClick(QObject*)
+void TBenutzerSeite::BenutzerwechselnBtnClick(QObject*)
 {
-    const int zeile = AusgewaehlteZeile(BenutzerList);
-    if (zeile < 0) {
+    const int k = GewaehlteNummer(BenutzerList);
+    if (k < 0) {
         KeineZeileGewaehlt();
         return;
     }
-    const int k = BenutzerNachName(BenutzerList->item(zeile)->text());
     const int alt = AktBenutzer;
-    if (k > 0) {
+    if (VorhandenerBenutzer(k)) {
         const bool mitKennwort = !Daten.Benutzer[k].Kennwort.Leer();
         switch (WechsleBenutzer(k, EPasswort->text())) {
         case TWechselErgebnis::Gewechselt:
@@ -239,27 +257,8 @@ void TForm2::BenutzerwechselnBtnClick(QObject*)
         }
     }
     emit BenutzerGewechselt();
-    SetzeTitel();
     if (AktBenutzer != alt && TarifDesAktBenutzers() == 0) {
         Meldung(QStringLiteral("Es ist kein Tarif gewählt, bitte tun Sie dies nun."));
-        QTreeWidgetItem* tarife = TreeView1->topLevelItem(0);
-        if (TreeView1->currentItem() == tarife)
-            TreeView1Change(TreeView1, tarife);
-        else
-            TreeView1->setCurrentItem(tarife);
+        emit TarifWaehlenVerlangt();
     }
-}
-
-void BenutzerEntfernen(uint8_t u)
-{
-    const QString meldung = EntfernenMeldung(EntferneBenutzer(u));
-    if (!Form2) {
-        if (!meldung.isEmpty())
-            ShowMessage(meldung);
-        return;
-    }
-    if (!meldung.isEmpty())
-        Form2->Meldung(meldung);
-    Form2->BenutzerListeFuellen();
-    Form2->BenutzerwechselnBtn->setVisible(Daten.BenutzerAnzahl >= 2);
 }

@@ -1,10 +1,8 @@
-// The settings window's program page: window in front, minimized start, start with the
-// session and the user to start with.
+#include "settings/ProgrammSeite.h"
+
 #include "components/Ras.h"
 #include "platform/Autostart.h"
 #include "platform/Benannt.h"
-#include "settings/Seitenbausteine.h"
-#include "settings/Settings.h"
 #include "store/Daten.h"
 
 #include <QCheckBox>
@@ -15,37 +13,40 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-QWidget* TForm2::BaueProgrammSeite()
+TProgrammSeite::TProgrammSeite(QWidget* parent)
+    : TSeite(parent)
 {
-    auto* seite = Benannt(new QWidget, "TabProgramm");
-    auto* layout = new QVBoxLayout(seite);
+    setObjectName(QStringLiteral("TabProgramm"));
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setSpacing(1);
-    CheckBox1 = Benannt(new QCheckBox(QStringLiteral("Immer im Vordergrund"), seite), "CheckBox1");
+    CheckBox1 = Benannt(new QCheckBox(QStringLiteral("Immer im Vordergrund"), this), "CheckBox1");
     CheckBox1->setToolTip(QStringLiteral("Kostenwolf vor allen anderen Programmen anzeigen"));
-    MiniStartBox = Benannt(new QCheckBox(QStringLiteral("Minimiert starten"), seite), "MiniStartBox");
+    MiniStartBox = Benannt(new QCheckBox(QStringLiteral("Minimiert starten"), this), "MiniStartBox");
     MiniStartBox->setToolTip(QStringLiteral("Soll das Programm minimiert gestartet werden?"));
-    AutostartBox = Benannt(new QCheckBox(QStringLiteral("Beim Anmelden starten"), seite), "AutostartBox");
+    AutostartBox = Benannt(new QCheckBox(QStringLiteral("Beim Anmelden starten"), this), "AutostartBox");
     AutostartBox->setToolTip(QStringLiteral("Kostenwolf mit der Arbeitsfläche starten"));
     layout->addWidget(CheckBox1);
     layout->addWidget(MiniStartBox);
     layout->addWidget(AutostartBox);
-    layout->addWidget(new QLabel(QStringLiteral("Starten mit:"), seite));
-    RadioButton1 = Benannt(new QRadioButton(QStringLiteral("Standardbenutzer"), seite), "RadioButton1");
-    RadioButton2 = Benannt(new QRadioButton(QStringLiteral("Benutzer 2"), seite), "RadioButton2");
-    RadioButton3 = Benannt(new QRadioButton(QStringLiteral("Benutzer 3"), seite), "RadioButton3");
-    RadioButton4 = Benannt(new QRadioButton(QStringLiteral("Benutzer 4"), seite), "RadioButton4");
+    layout->addWidget(new QLabel(QStringLiteral("Starten mit:"), this));
+    RadioButton1 = Benannt(new QRadioButton(QStringLiteral("Standardbenutzer"), this), "RadioButton1");
+    RadioButton2 = Benannt(new QRadioButton(QStringLiteral("Benutzer 2"), this), "RadioButton2");
+    RadioButton3 = Benannt(new QRadioButton(QStringLiteral("Benutzer 3"), this), "RadioButton3");
+    RadioButton4 = Benannt(new QRadioButton(QStringLiteral("Benutzer 4"), this), "RadioButton4");
     RadioButton1->setChecked(true);
-    for (QRadioButton* r : { RadioButton1, RadioButton2, RadioButton3, RadioButton4 })
-        layout->addWidget(r);
+    for (int u = 1; u <= MaxBenutzer; ++u) {
+        layout->addWidget(StartKnopf(u));
+        connect(StartKnopf(u), &QRadioButton::clicked, this, [this, u] { StartBenutzerClick(u); });
+    }
     layout->addStretch(1);
-    VerbindungsquelleLabel = Benannt(new QLabel(seite), "VerbindungsquelleLabel");
+    VerbindungsquelleLabel = Benannt(new QLabel(this), "VerbindungsquelleLabel");
     VerbindungsquelleLabel->setWordWrap(true);
     VerbindungsquelleLabel->setToolTip(
         QStringLiteral("Woher Kostenwolf erfährt, dass eine Verbindung besteht"));
     layout->addWidget(VerbindungsquelleLabel);
     VerbindungsquelleAnzeigen();
-    SchliessenBtn3 = SchliessenKnopf(seite, "SchliessenBtn3");
+    SchliessenBtn3 = SchliessenKnopf("SchliessenBtn3");
     auto* unten = new QHBoxLayout;
     unten->addStretch(1);
     unten->addWidget(SchliessenBtn3);
@@ -56,54 +57,68 @@ QWidget* TForm2::BaueProgrammSeite()
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(CheckBox1); });
     connect(MiniStartBox, &QCheckBox::clicked, this, [this] { MiniStartBoxClick(MiniStartBox); });
     connect(AutostartBox, &QCheckBox::clicked, this, [this] { AutostartBoxClick(AutostartBox); });
-    connect(RadioButton1, &QRadioButton::clicked, this, [this] { RadioButton1Click(RadioButton1); });
-    connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButton2Click(RadioButton2); });
-    connect(RadioButton3, &QRadioButton::clicked, this, [this] { RadioButton3Click(RadioButton3); });
-    connect(RadioButton4, &QRadioButton::clicked, this, [this] { RadioButton4Click(RadioButton4); });
-    connect(SchliessenBtn3, &QPushButton::clicked, this, [this] { SchliessenBtn3Click(SchliessenBtn3); });
-    return seite;
+    connect(SchliessenBtn3, &QPushButton::clicked, this, &TSeite::SchliessenVerlangt);
 }
 
-void TForm2::StartBenutzerAnzeigen()
+QRadioButton* TProgrammSeite::StartKnopf(int benutzer) const
 {
-    QRadioButton* knoepfe[] = { RadioButton1, RadioButton2, RadioButton3, RadioButton4 };
+    QRadioButton* const knoepfe[] = { RadioButton1, RadioButton2, RadioButton3, RadioButton4 };
+    return knoepfe[benutzer - 1];
+}
+
+void TProgrammSeite::Anzeigen()
+{
+    StartBenutzerAnzeigen();
+    MiniStartBox->setChecked(Daten.MinimiertStarten == MinimiertStartenAn);
+    CheckBox1->setChecked(Daten.FensterStil == FensterStilImVordergrund);
+    AutostartAnzeigen();
+    VerbindungsquelleAnzeigen();
+}
+
+void TProgrammSeite::StartBenutzerAnzeigen()
+{
     for (int n = 2; n <= MaxBenutzer; ++n)
-        knoepfe[n - 1]->setVisible(false);
+        StartKnopf(n)->setVisible(false);
     RadioButton1->setText(OhneKuerzel(Daten.Benutzer[1].Name.Text()));
     for (int n = 2; n <= MaxBenutzer; ++n)
         if (Daten.BenutzerAnzahl >= n) {
-            knoepfe[n - 1]->setText(OhneKuerzel(Daten.Benutzer[n].Name.Text()));
-            knoepfe[n - 1]->setVisible(true);
+            StartKnopf(n)->setText(OhneKuerzel(Daten.Benutzer[n].Name.Text()));
+            StartKnopf(n)->setVisible(true);
         }
     // A group of radio buttons never lets the last checked one go by itself.
-    for (QRadioButton* r : knoepfe) {
-        r->setAutoExclusive(false);
-        r->setChecked(false);
+    for (int n = 1; n <= MaxBenutzer; ++n) {
+        StartKnopf(n)->setAutoExclusive(false);
+        StartKnopf(n)->setChecked(false);
     }
     if (GueltigerBenutzer(Daten.StartBenutzer))
-        knoepfe[Daten.StartBenutzer - 1]->setChecked(true);
-    for (QRadioButton* r : knoepfe)
-        r->setAutoExclusive(true);
+        StartKnopf(Daten.StartBenutzer)->setChecked(true);
+    for (int n = 1; n <= MaxBenutzer; ++n)
+        StartKnopf(n)->setAutoExclusive(true);
 }
 
-void TForm2::VerbindungsquelleAnzeigen()
+void TProgrammSeite::AutostartAnzeigen()
+{
+    AutostartBox->setChecked(StartetBeimAnmelden());
+}
+
+void TProgrammSeite::VerbindungsquelleAnzeigen()
 {
     VerbindungsquelleLabel->setText(
         QStringLiteral("Verbindungsquelle: ") + QString::fromLocal8Bit(RasQuellenName()));
 }
 
-void TForm2::CheckBox1Click(QObject*)
+void TProgrammSeite::CheckBox1Click(QObject*)
 {
-    Daten.FensterStil = CheckBox1->isChecked() ? 3 : 0;
+    Daten.FensterStil = CheckBox1->isChecked() ? FensterStilImVordergrund : FensterStilNormal;
     emit FensterStilGeaendert(Daten.FensterStil);
 }
 
-void TForm2::MiniStartBoxClick(QObject*)
+void TProgrammSeite::MiniStartBoxClick(QObject*)
 {
-    Daten.MinimiertStarten = MiniStartBox->isChecked() ? 1 : 0;
+    Daten.MinimiertStarten = MiniStartBox->isChecked() ? MinimiertStartenAn : MinimiertStartenAus;
 }
 
-void TForm2::AutostartBoxClick(QObject*)
+void TProgrammSeite::AutostartBoxClick(QObject*)
 {
     const bool an = AutostartBox->isChecked();
     if (!SetzeStartBeimAnmelden(an, QCoreApplication::applicationFilePath()))
@@ -112,30 +127,10 @@ void TForm2::AutostartBoxClick(QObject*)
                 : QStringLiteral("Der Eintrag für den Start beim Anmelden konnte nicht entfernt werden: %1"))
                 .arg(AutostartDatei()));
     // The box says what is on the disk, also after a failure.
-    AutostartBox->setChecked(StartetBeimAnmelden());
+    AutostartAnzeigen();
 }
 
-void TForm2::RadioButton1Click(QObject*)
+void TProgrammSeite::StartBenutzerClick(int benutzer)
 {
-    Daten.StartBenutzer = 1;
-}
-
-void TForm2::RadioButton2Click(QObject*)
-{
-    Daten.StartBenutzer = 2;
-}
-
-void TForm2::RadioButton3Click(QObject*)
-{
-    Daten.StartBenutzer = 3;
-}
-
-void TForm2::RadioButton4Click(QObject*)
-{
-    Daten.StartBenutzer = 4;
-}
-
-void TForm2::SchliessenBtn3Click(QObject*)
-{
-    close();
+    Daten.StartBenutzer = uint8_t(benutzer);
 }

@@ -1,27 +1,23 @@
-// The settings window's frame: the tree, the pages' tabs and what all pages share.
-// Each page's controls and handlers live in their own file beside this one.
+// The settings window's frame: the tree, the pages' tabs and the page that is never
+// shown. Each page is a widget of its own.
 #include "settings/Settings.h"
 
 #include "core/BenutzerVerwaltung.h"
 #include "core/TarifVerwaltung.h"
-#include "platform/Autostart.h"
 #include "platform/Benannt.h"
 #include "platform/Gestaltung.h"
 #include "platform/ProgrammIcon.h"
 #include "platform/Skalierung.h"
-#include "runtime/Dialoge.h"
-#include "settings/Seitenbausteine.h"
+#include "settings/BenutzerSeite.h"
+#include "settings/ProgrammSeite.h"
+#include "settings/TarifSeite.h"
 #include "store/Dateien.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 
-#include <QCheckBox>
-#include <QCloseEvent>
 #include <QFont>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -72,13 +68,13 @@ void TForm2::BaueFenster()
 
     PageControl1 = Benannt(new QTabWidget(this), "PageControl1");
     PageControl1->setDocumentMode(false);
-    TabTarife = BaueTarifSeite();
-    TabNewTarif = BaueNeuerTarifSeite();
+    TabTarife = new TTarifSeite;
+    TabNewTarif = TabTarife->TabNewTarif;
     TabUpdate = BaueUpdateSeite();
-    TabBenutzer = BaueBenutzerSeite();
-    TabProgramm = BaueProgrammSeite();
+    TabBenutzer = new TBenutzerSeite;
+    TabProgramm = new TProgrammSeite;
     PageControl1->addTab(TabTarife, QStringLiteral("Tarife"));
-    PageControl1->addTab(TabNewTarif, NeuerTarifTitel);
+    PageControl1->addTab(TabNewTarif, QStringLiteral("Neuer Tarif"));
     PageControl1->addTab(TabUpdate, QStringLiteral("Update"));
     PageControl1->addTab(TabBenutzer, QStringLiteral("Benutzer"));
     PageControl1->addTab(TabProgramm, QStringLiteral("Programm"));
@@ -89,6 +85,26 @@ void TForm2::BaueFenster()
             PageControl1Change(PageControl1);
     });
     layout->addWidget(PageControl1, 1);
+    VerbindeSeiten();
+}
+
+void TForm2::VerbindeSeiten()
+{
+    for (TSeite* seite : std::initializer_list<TSeite*> { TabTarife, TabBenutzer, TabProgramm }) {
+        connect(seite, &TSeite::Gemeldet, this, [this] { FormActivate(this); });
+        connect(seite, &TSeite::SchliessenVerlangt, this, &QDialog::close);
+    }
+    connect(TabTarife, &TTarifSeite::EingabeGeoeffnet, this, [this](const QString& titel) {
+        PageControl1->setTabText(PageControl1->indexOf(TabNewTarif), titel);
+        ZeigeSeite(TabNewTarif, false);
+    });
+    connect(TabTarife, &TTarifSeite::EingabeGeschlossen, this, &TForm2::VerbergeNeuerTarifSeite);
+    connect(TabBenutzer, &TBenutzerSeite::BenutzerGewechselt, this, [this] {
+        emit BenutzerGewechselt();
+        SetzeTitel();
+    });
+    connect(TabBenutzer, &TBenutzerSeite::TarifWaehlenVerlangt, this, &TForm2::ZeigeTarife);
+    connect(TabProgramm, &TProgrammSeite::FensterStilGeaendert, this, &TForm2::FensterStilGeaendert);
 }
 
 QWidget* TForm2::BaueUpdateSeite()
@@ -119,7 +135,7 @@ void TForm2::FormCreate(QObject*)
     const int tarif = TarifDesAktBenutzers();
     if (tarif >= 1 && tarif <= MaxTarife)
         SetzeAktTarif(tarif);
-    BenutzerListeFuellen();
+    TabBenutzer->BenutzerListeFuellen();
 }
 
 void TForm2::showEvent(QShowEvent* event)
@@ -142,32 +158,6 @@ void TForm2::changeEvent(QEvent* event)
         FormActivate(this);
 }
 
-bool TForm2::eventFilter(QObject* objekt, QEvent* event)
-{
-    if (objekt == EPasswort && event->type() == QEvent::KeyPress) {
-        const int taste = static_cast<QKeyEvent*>(event)->key();
-        if (taste == Qt::Key_Return || taste == Qt::Key_Enter) {
-            // Taken here and not passed on: a successful switch hides the field, the
-            // focus moves on to "Schließen", and the dialog would press that with the
-            // very same Return and close the window.
-            if (BenutzerwechselnBtn->isVisible())
-                BenutzerwechselnBtnClick(EPasswort);
-            return true;
-        }
-    }
-    if (event->type() == QEvent::MouseButtonRelease) {
-        if (objekt == EName)
-            ENameClick(EName);
-        else if (objekt == EPreis)
-            EPreisClick(EPreis);
-        else if (objekt == EEinwahl)
-            EEinwahlClick(EEinwahl);
-        else if (objekt == EGrundpreis)
-            EGrundpreisClick(EGrundpreis);
-    }
-    return QDialog::eventFilter(objekt, event);
-}
-
 void TForm2::done(int r)
 {
     FormClose(this);
@@ -177,8 +167,7 @@ void TForm2::done(int r)
 void TForm2::FormShow(QObject*)
 {
     SetzeTitel();
-    // The entry may have been removed by the desktop's own settings since.
-    AutostartBox->setChecked(StartetBeimAnmelden());
+    TabProgramm->AutostartAnzeigen();
 }
 
 void TForm2::SetzeTitel()
@@ -188,23 +177,12 @@ void TForm2::SetzeTitel()
 
 void TForm2::FormActivate(QObject*)
 {
-    FuelleTarifListe();
+    TabTarife->FuelleTarifListe();
 }
 
 void TForm2::FormClose(QObject*)
 {
     MeldeSpeicherFehler(SpeichereDaten());
-}
-
-void TForm2::Meldung(const QString& text)
-{
-    ShowMessage(text);
-    FormActivate(this);
-}
-
-void TForm2::KeineZeileGewaehlt()
-{
-    Meldung(QStringLiteral("Der Index der Liste überschreitet das Maximum (-1)"));
 }
 
 void TForm2::ZeigeSeite(QWidget* seite, bool alleinig)
@@ -224,15 +202,11 @@ void TForm2::TreeView1Change(QObject*, QTreeWidgetItem* Node)
     switch (TreeView1->indexOfTopLevelItem(Node)) {
     case 0:
         ZeigeSeite(TabTarife, true);
-        FBearbeiteterTarif = 0;
+        TabTarife->EingabeVergessen();
         break;
     case 1:
         ZeigeSeite(TabProgramm, true);
-        StartBenutzerAnzeigen();
-        MiniStartBox->setChecked(Daten.MinimiertStarten == 1);
-        CheckBox1->setChecked(Daten.FensterStil == 3);
-        AutostartBox->setChecked(StartetBeimAnmelden());
-        VerbindungsquelleAnzeigen();
+        TabProgramm->Anzeigen();
         break;
     case 2:
         ZeigeSeite(TabBenutzer, true);
@@ -244,5 +218,23 @@ void TForm2::TreeView1Change(QObject*, QTreeWidgetItem* Node)
 
 void TForm2::PageControl1Change(QObject*)
 {
-    StartBenutzerAnzeigen();
+    TabProgramm->StartBenutzerAnzeigen();
+}
+
+void TForm2::VerbergeNeuerTarifSeite()
+{
+    FSeitenwechselImProgramm = true;
+    PageControl1->setTabVisible(PageControl1->indexOf(TabTarife), true);
+    PageControl1->setCurrentWidget(TabTarife);
+    PageControl1->setTabVisible(PageControl1->indexOf(TabNewTarif), false);
+    FSeitenwechselImProgramm = false;
+}
+
+void TForm2::ZeigeTarife()
+{
+    QTreeWidgetItem* tarife = TreeView1->topLevelItem(0);
+    if (TreeView1->currentItem() == tarife)
+        TreeView1Change(TreeView1, tarife);
+    else
+        TreeView1->setCurrentItem(tarife);
 }

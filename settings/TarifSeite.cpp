@@ -1,11 +1,9 @@
-// The settings window's tariff pages: the list of tariffs and the entry of a new or
-// changed one.
+#include "settings/TarifSeite.h"
+
 #include "core/TarifVerwaltung.h"
 #include "platform/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
-#include "settings/Seitenbausteine.h"
-#include "settings/Settings.h"
 #include "store/Tarife.h"
 
 #include <QGridLayout>
@@ -13,28 +11,33 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
-QWidget* TForm2::BaueTarifSeite()
+namespace {
+const QString KeinTarifVorhanden = QStringLiteral("Kein Tarif vorhanden");
+}
+
+TTarifSeite::TTarifSeite(QWidget* parent)
+    : TSeite(parent)
 {
-    auto* seite = Benannt(new QWidget, "TabTarife");
-    auto* layout = new QHBoxLayout(seite);
+    setObjectName(QStringLiteral("TabTarife"));
+    auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
-    TarifList = Benannt(new QListWidget(seite), "TarifList");
+    TarifList = Benannt(new QListWidget(this), "TarifList");
     TarifList->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(TarifList, 1);
 
     auto* knoepfe = new QVBoxLayout;
     knoepfe->setSpacing(2);
-    SelectTarif = Benannt(new QPushButton(QStringLiteral("Tarif wählen"), seite), "SelectTarif");
-    NewTarif = Benannt(new QPushButton(QStringLiteral("Neuer Tarif"), seite), "NewTarif");
-    EditTarif = Benannt(new QPushButton(QStringLiteral("Tarif bearbeiten"), seite), "EditTarif");
-    DeleteTarif = Benannt(new QPushButton(QStringLiteral("Tarif löschen"), seite), "DeleteTarif");
-    DeleteAllTarifs = Benannt(new QPushButton(QStringLiteral("Alle löschen"), seite), "DeleteAllTarifs");
-    SchliessenBtn1 = SchliessenKnopf(seite, "SchliessenBtn1");
+    SelectTarif = Benannt(new QPushButton(QStringLiteral("Tarif wählen"), this), "SelectTarif");
+    NewTarif = Benannt(new QPushButton(QStringLiteral("Neuer Tarif"), this), "NewTarif");
+    EditTarif = Benannt(new QPushButton(QStringLiteral("Tarif bearbeiten"), this), "EditTarif");
+    DeleteTarif = Benannt(new QPushButton(QStringLiteral("Tarif löschen"), this), "DeleteTarif");
+    DeleteAllTarifs = Benannt(new QPushButton(QStringLiteral("Alle löschen"), this), "DeleteAllTarifs");
+    SchliessenBtn1 = SchliessenKnopf("SchliessenBtn1");
     for (QPushButton* k : { SelectTarif, NewTarif, EditTarif, DeleteTarif, DeleteAllTarifs })
         knoepfe->addWidget(k);
     knoepfe->addStretch(1);
@@ -47,11 +50,12 @@ QWidget* TForm2::BaueTarifSeite()
     connect(DeleteTarif, &QPushButton::clicked, this, [this] { DeleteTarifClick(DeleteTarif); });
     connect(DeleteAllTarifs, &QPushButton::clicked, this, [this] { DeleteAllTarifsClick(DeleteAllTarifs); });
     connect(SchliessenBtn1, &QPushButton::clicked, this, [this] { SchliessenBtn1Click(SchliessenBtn1); });
-    return seite;
+    TabNewTarif = BaueEingabe();
 }
 
-QWidget* TForm2::BaueNeuerTarifSeite()
+QWidget* TTarifSeite::BaueEingabe()
 {
+    // The window's tabs take it.
     auto* seite = Benannt(new QWidget, "TabNewTarif");
     auto* layout = new QVBoxLayout(seite);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -83,6 +87,7 @@ QWidget* TForm2::BaueNeuerTarifSeite()
         else {
             felder->addWidget(z.feld, zeile, 1, 1, 2);
         }
+        // A click into a field selects its text (eventFilter).
         z.feld->installEventFilter(this);
         ++zeile;
     }
@@ -105,43 +110,63 @@ QWidget* TForm2::BaueNeuerTarifSeite()
     return seite;
 }
 
-void TForm2::VerbergeNeuerTarifSeite()
+bool TTarifSeite::eventFilter(QObject* objekt, QEvent* event)
 {
-    FSeitenwechselImProgramm = true;
-    PageControl1->setTabVisible(PageControl1->indexOf(TabTarife), true);
-    PageControl1->setCurrentWidget(TabTarife);
-    PageControl1->setTabVisible(PageControl1->indexOf(TabNewTarif), false);
-    FSeitenwechselImProgramm = false;
+    if (event->type() == QEvent::MouseButtonRelease)
+        for (QLineEdit* feld : { EName, EPreis, EEinwahl, EGrundpreis })
+            if (objekt == feld)
+                feld->selectAll();
+    return TSeite::eventFilter(objekt, event);
+}
+
+void TTarifSeite::OeffneEingabe(bool neu)
+{
+    FNeu = neu;
+    FBearbeiteterTarif = 0;
+    emit EingabeGeoeffnet(neu ? QStringLiteral("Neuer Tarif") : QStringLiteral("Tarif bearbeiten"));
+}
+
+void TTarifSeite::SchliesseEingabe()
+{
+    emit EingabeGeschlossen();
+    EingabeVergessen();
+}
+
+void TTarifSeite::EingabeVergessen()
+{
     FBearbeiteterTarif = 0;
 }
 
-void TForm2::SchliessenBtn1Click(QObject*)
+void TTarifSeite::SchliessenBtn1Click(QObject*)
 {
     if (TarifDesAktBenutzers() == 0)
         Meldung(QStringLiteral(
             "Es ist kein Tarif aktiviert! Bitte wählen Sie einen mit dem Button \"Tarif wählen\""));
-    close();
+    emit SchliessenVerlangt();
 }
 
-void TForm2::FuelleTarifListe()
+QListWidgetItem* TTarifSeite::ZeileVon(int slot) const
+{
+    for (int i = 0; i < TarifList->count(); ++i)
+        if (TarifList->item(i)->data(Qt::UserRole).toInt() == slot)
+            return TarifList->item(i);
+    return nullptr;
+}
+
+void TTarifSeite::FuelleTarifListe()
 {
     TarifList->clear();
-    TarifList->addItems(TarifNamen());
+    for (int k = 1; k <= MaxTarife; ++k)
+        if (!Tarife[k].Name.Leer())
+            NeueZeile(TarifList, Tarife[k].Name.Text(), k);
     const int gewaehlt = TarifDesAktBenutzers();
-    if (gewaehlt >= 1 && gewaehlt <= MaxTarife && !Tarife[gewaehlt].Name.Leer()) {
-        int zeile = 0;
-        for (int k = 1; k < gewaehlt; ++k)
-            if (!Tarife[k].Name.Leer())
-                ++zeile;
-        TarifList->setCurrentRow(zeile);
-    }
+    if (QListWidgetItem* zeile = gewaehlt >= 1 && gewaehlt <= MaxTarife ? ZeileVon(gewaehlt) : nullptr)
+        TarifList->setCurrentItem(zeile);
 }
 
-void TForm2::NewTarifClick(QObject*)
+void TTarifSeite::NewTarifClick(QObject*)
 {
-    PageControl1->setTabText(PageControl1->indexOf(TabNewTarif), NeuerTarifTitel);
-    ZeigeSeite(TabNewTarif, false);
-    FBearbeiteterTarif = 0;
+    OeffneEingabe(true);
     EName->clear();
     EEinwahl->setText(QStringLiteral("0"));
     EGrundpreis->setText(QStringLiteral("0"));
@@ -149,24 +174,19 @@ void TForm2::NewTarifClick(QObject*)
     EName->setFocus();
 }
 
-void TForm2::EditTarifClick(QObject*)
+void TTarifSeite::EditTarifClick(QObject*)
 {
     if (TarifList->count() == 0) {
         Meldung(KeinTarifVorhanden);
         return;
     }
-    PageControl1->setTabText(PageControl1->indexOf(TabNewTarif), TarifBearbeitenTitel);
-    ZeigeSeite(TabNewTarif, false);
-    const int zeile = AusgewaehlteZeile(TarifList);
-    if (zeile < 0) {
-        FBearbeiteterTarif = 0;
+    OeffneEingabe(false);
+    const int slot = GewaehlteNummer(TarifList);
+    if (slot < 0) {
         KeineZeileGewaehlt();
         return;
     }
-    const int slot = TarifNachName(TarifList->item(zeile)->text());
     FBearbeiteterTarif = slot;
-    if (slot == 0)
-        return;
     const TTarif& t = Tarife[slot];
     EName->setText(t.Name.Text());
     EPreis->setText(FloatToStr(t.Preis));
@@ -174,30 +194,21 @@ void TForm2::EditTarifClick(QObject*)
     EGrundpreis->setText(FloatToStr(t.Grundpreis));
 }
 
-void TForm2::OKBtnClick(QObject*)
+void TTarifSeite::OKBtnClick(QObject*)
 {
     const TTarifEingabe eingabe { EName->text(), EPreis->text(), EEinwahl->text(), EGrundpreis->text() };
-    const bool neu = PageControl1->tabText(PageControl1->indexOf(TabNewTarif)) == NeuerTarifTitel;
-    QString alterName;
-    if (!neu) {
-        if (FBearbeiteterTarif == 0) {
-            KeineZeileGewaehlt();
-            return;
-        }
-        alterName = Tarife[FBearbeiteterTarif].Name.Text();
+    if (!FNeu && FBearbeiteterTarif == 0) {
+        KeineZeileGewaehlt();
+        return;
     }
-    const TTarifErgebnis ergebnis = neu ? NeuerTarif(eingabe) : TarifAendern(FBearbeiteterTarif, eingabe);
+    const TTarifErgebnis ergebnis = FNeu ? NeuerTarif(eingabe) : TarifAendern(FBearbeiteterTarif, eingabe);
 
     switch (ergebnis.art) {
     case TTarifErgebnis::Gespeichert:
-        if (neu) {
-            TarifList->addItem(ergebnis.Name);
-        }
-        else {
-            const QList<QListWidgetItem*> zeilen = TarifList->findItems(alterName, Qt::MatchExactly);
-            if (!zeilen.isEmpty())
-                zeilen.first()->setText(ergebnis.Name);
-        }
+        if (FNeu)
+            NeueZeile(TarifList, ergebnis.Name, ergebnis.Slot);
+        else if (QListWidgetItem* zeile = ZeileVon(FBearbeiteterTarif))
+            zeile->setText(ergebnis.Name);
         break;
     case TTarifErgebnis::KeinPlatz:
     case TTarifErgebnis::NichtGefunden:
@@ -216,43 +227,43 @@ void TForm2::OKBtnClick(QObject*)
         return;
     }
     }
-    VerbergeNeuerTarifSeite();
+    SchliesseEingabe();
 }
 
-void TForm2::AbortBtnClick(QObject*)
+void TTarifSeite::AbortBtnClick(QObject*)
 {
-    VerbergeNeuerTarifSeite();
+    SchliesseEingabe();
 }
 
-void TForm2::DeleteTarifClick(QObject*)
+void TTarifSeite::DeleteTarifClick(QObject*)
 {
     if (TarifList->count() == 0) {
         Meldung(KeinTarifVorhanden);
     }
     else {
-        const int zeile = AusgewaehlteZeile(TarifList);
-        if (zeile < 0) {
+        const int slot = GewaehlteNummer(TarifList);
+        if (slot < 0) {
             KeineZeileGewaehlt();
             return;
         }
-        TarifLoeschen(TarifNachName(TarifList->item(zeile)->text()));
+        TarifLoeschen(slot);
     }
     FuelleTarifListe();
 }
 
-void TForm2::DeleteAllTarifsClick(QObject*)
+void TTarifSeite::DeleteAllTarifsClick(QObject*)
 {
     const int erste = MessageDlg(
         QStringLiteral(
             "Wollen Sie alle Tarife löschen? Dieser Schritt kann nicht rückgängig gemacht werden!"),
         mtConfirmation, mbYes | mbNo);
-    FormActivate(this);
+    emit Gemeldet();
     if (erste != mrYes)
         return;
     const int zweite
         = MessageDlg(QStringLiteral("ACHTUNG! Sollen alle Tarifangaben unwiederruflich gelöscht werden?"),
             mtWarning, mbYes | mbNo);
-    FormActivate(this);
+    emit Gemeldet();
     if (zweite != mrYes)
         return;
     TarifList->clear();
@@ -260,36 +271,16 @@ void TForm2::DeleteAllTarifsClick(QObject*)
     Meldung(QStringLiteral("Es wurden alle Tarife gelöscht"));
 }
 
-void TForm2::SelectTarifClick(QObject*)
+void TTarifSeite::SelectTarifClick(QObject*)
 {
     if (TarifList->count() == 0) {
         Meldung(KeinTarifVorhanden);
         return;
     }
-    const int zeile = AusgewaehlteZeile(TarifList);
-    if (zeile < 0) {
+    const int slot = GewaehlteNummer(TarifList);
+    if (slot < 0) {
         KeineZeileGewaehlt();
         return;
     }
-    TarifWaehlen(TarifNachName(TarifList->item(zeile)->text()));
-}
-
-void TForm2::ENameClick(QObject*)
-{
-    EName->selectAll();
-}
-
-void TForm2::EPreisClick(QObject*)
-{
-    EPreis->selectAll();
-}
-
-void TForm2::EEinwahlClick(QObject*)
-{
-    EEinwahl->selectAll();
-}
-
-void TForm2::EGrundpreisClick(QObject*)
-{
-    EGrundpreis->selectAll();
+    TarifWaehlen(slot);
 }

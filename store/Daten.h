@@ -52,13 +52,19 @@ struct TBenutzerFeld {
     const TBenutzer& operator[](int u) const { return Eintrag[u - 1]; }
 };
 
+// The values the record stores for the program options.
+constexpr uint8_t FensterStilNormal = 0;
+constexpr uint8_t FensterStilImVordergrund = 3;
+constexpr uint8_t MinimiertStartenAus = 0;
+constexpr uint8_t MinimiertStartenAn = 1;
+
 struct TDaten {
     uint8_t BenutzerAnzahl;
     uint8_t StartBenutzer;
     uint8_t Fuellbytes1[2];
     TBenutzerFeld Benutzer;
-    uint8_t FensterStil; // 0 normal, 3 always on top
-    uint8_t MinimiertStarten;
+    uint8_t FensterStil; // FensterStilNormal or FensterStilImVordergrund
+    uint8_t MinimiertStarten; // MinimiertStartenAus or MinimiertStartenAn
     uint8_t Fuellbytes2[2];
 };
 

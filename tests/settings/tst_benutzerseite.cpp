@@ -3,7 +3,10 @@
 #include "app/Haupt.h"
 #include "app/Programm.h"
 #include "core/Budget.h"
+#include "settings/BenutzerSeite.h"
+#include "settings/ProgrammSeite.h"
 #include "settings/Settings.h"
+#include "settings/TarifSeite.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
@@ -53,16 +56,16 @@ class TestBenutzerseite : public QObject {
     QStringList Zeilen() const
     {
         QStringList z;
-        for (int i = 0; i < fenster->BenutzerList->count(); ++i)
-            z << fenster->BenutzerList->item(i)->text();
+        for (int i = 0; i < fenster->TabBenutzer->BenutzerList->count(); ++i)
+            z << fenster->TabBenutzer->BenutzerList->item(i)->text();
         return z;
     }
 
     void Waehle(const QString& name)
     {
-        const auto treffer = fenster->BenutzerList->findItems(name, Qt::MatchExactly);
+        const auto treffer = fenster->TabBenutzer->BenutzerList->findItems(name, Qt::MatchExactly);
         QVERIFY(!treffer.isEmpty());
-        fenster->BenutzerList->setCurrentItem(treffer.first());
+        fenster->TabBenutzer->BenutzerList->setCurrentItem(treffer.first());
     }
 
     QStringList Labels() const
@@ -99,19 +102,19 @@ private slots:
         Benutzer(2, QStringLiteral("Zwei"));
         TForm2& f = Oeffne();
         QCOMPARE(Zeilen(), (QStringList { "Standardbenutzer", "Zwei" }));
-        QCOMPARE(f.BenutzerList->selectedItems().size(), 0);
-        QVERIFY(!f.BenutzerwechselnBtn->isVisible());
-        QVERIFY(!f.Label7->isVisible());
-        QVERIFY(!f.EPasswort->isVisible());
-        QCOMPARE(f.EPasswort->echoMode(), QLineEdit::Password);
-        QVERIFY(f.NeuerBenutzerBtn->isVisible());
-        QVERIFY(f.BenutzerloeschenBtn->isVisible());
+        QCOMPARE(f.TabBenutzer->BenutzerList->selectedItems().size(), 0);
+        QVERIFY(!f.TabBenutzer->BenutzerwechselnBtn->isVisible());
+        QVERIFY(!f.TabBenutzer->Label7->isVisible());
+        QVERIFY(!f.TabBenutzer->EPasswort->isVisible());
+        QCOMPARE(f.TabBenutzer->EPasswort->echoMode(), QLineEdit::Password);
+        QVERIFY(f.TabBenutzer->NeuerBenutzerBtn->isVisible());
+        QVERIFY(f.TabBenutzer->BenutzerloeschenBtn->isVisible());
     }
 
     void neuerBenutzerMitVorgaben()
     {
         TForm2& f = Oeffne();
-        f.NeuerBenutzerBtn->click(); // "Abbrechen" to all three prompts
+        f.TabBenutzer->NeuerBenutzerBtn->click(); // "Abbrechen" to all three prompts
 
         const auto& p = dialoge().Protokoll;
         QCOMPARE(int(p.size()), 3);
@@ -135,8 +138,8 @@ private slots:
 
         // The new user is offered as start user.
         f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(1));
-        QVERIFY(f.RadioButton2->isVisible());
-        QCOMPARE(f.RadioButton2->text(), QStringLiteral("Benutzer 2"));
+        QVERIFY(f.TabProgramm->RadioButton2->isVisible());
+        QCOMPARE(f.TabProgramm->RadioButton2->text(), QStringLiteral("Benutzer 2"));
     }
 
     void neuerBenutzerAbgelehnt_data()
@@ -173,7 +176,7 @@ private slots:
         QFETCH(int, eingaben);
         TForm2& f = Oeffne();
         dialoge().Eingaben = { name, erstes, zweites };
-        f.NeuerBenutzerBtn->click();
+        f.TabBenutzer->NeuerBenutzerBtn->click();
         QCOMPARE(dialoge().Meldungen(), QStringList { meldung });
         int gefragt = 0;
         for (const auto& aufruf : dialoge().Protokoll)
@@ -191,7 +194,7 @@ private slots:
             Benutzer(u, QStringLiteral("B%1").arg(u));
         TForm2& f = Oeffne();
         Daten.Benutzer[4].Name.Setze(QStringLiteral("Umbenannt"));
-        f.NeuerBenutzerBtn->click();
+        f.TabBenutzer->NeuerBenutzerBtn->click();
         QVERIFY(dialoge().Protokoll.empty());
         QCOMPARE(Daten.BenutzerAnzahl, 4);
         QCOMPARE(Zeilen(), (QStringList { "Standardbenutzer", "B2", "B3", "Umbenannt" }));
@@ -206,18 +209,18 @@ private slots:
         Daten.StartBenutzer = 4;
         TForm2& f = Oeffne();
         Waehle(QStringLiteral("B"));
-        f.BenutzerloeschenBtn->click();
+        f.TabBenutzer->BenutzerloeschenBtn->click();
         QVERIFY(dialoge().Meldungen().isEmpty());
         QCOMPARE(Zeilen(), (QStringList { "Standardbenutzer", "C", "D" }));
         QCOMPARE(AktBenutzer, 2);
         QCOMPARE(Daten.StartBenutzer, 3);
         QCOMPARE(Daten.Benutzer[2].Kennwort.Text(), QStringLiteral("pwC"));
         QCOMPARE(Daten.Benutzer[3].TarifNr, 14);
-        QVERIFY(f.BenutzerwechselnBtn->isVisible());
+        QVERIFY(f.TabBenutzer->BenutzerwechselnBtn->isVisible());
 
         // The current user stays.
         Waehle(QStringLiteral("C"));
-        f.BenutzerloeschenBtn->click();
+        f.TabBenutzer->BenutzerloeschenBtn->click();
         QCOMPARE(
             dialoge().Meldungen(), QStringList { "Der angemeldete Benutzer kann nicht gelöscht werden." });
         QCOMPARE(Zeilen(), (QStringList { "Standardbenutzer", "C", "D" }));
@@ -227,11 +230,11 @@ private slots:
     {
         TForm2& f = Oeffne();
         Waehle(QStringLiteral("Standardbenutzer"));
-        f.BenutzerloeschenBtn->click();
+        f.TabBenutzer->BenutzerloeschenBtn->click();
         QCOMPARE(dialoge().Meldungen(), QStringList { "Es muß mind. ein Benutzer existieren!" });
         QCOMPARE(Daten.BenutzerAnzahl, 1);
         QCOMPARE(Zeilen(), QStringList { "Standardbenutzer" });
-        QVERIFY(!f.BenutzerwechselnBtn->isVisible());
+        QVERIFY(!f.TabBenutzer->BenutzerwechselnBtn->isVisible());
     }
 
     void keineZeileAusgewaehlt()
@@ -239,9 +242,9 @@ private slots:
         Benutzer(2, QStringLiteral("Zwei"));
         TForm2& f = Oeffne();
         SetzeLabelsAufAlt();
-        f.BenutzerloeschenBtnClick(&f);
-        f.BenutzerwechselnBtnClick(&f);
-        f.BenutzerListClick(&f);
+        f.TabBenutzer->BenutzerloeschenBtnClick(&f);
+        f.TabBenutzer->BenutzerwechselnBtnClick(&f);
+        f.TabBenutzer->BenutzerListClick(&f);
         const QString meldung = QStringLiteral("Der Index der Liste überschreitet das Maximum (-1)");
         QCOMPARE(dialoge().Meldungen(), (QStringList { meldung, meldung, meldung }));
         QCOMPARE(Daten.BenutzerAnzahl, 2);
@@ -256,20 +259,20 @@ private slots:
         TForm2& f = Oeffne();
         f.activateWindow();
         Waehle(QStringLiteral("Mit"));
-        QVERIFY(f.Label7->isVisible());
-        QVERIFY(f.EPasswort->isVisible());
-        QVERIFY(f.BenutzerwechselnBtn->isVisible());
-        QCOMPARE(f.focusWidget(), f.EPasswort);
+        QVERIFY(f.TabBenutzer->Label7->isVisible());
+        QVERIFY(f.TabBenutzer->EPasswort->isVisible());
+        QVERIFY(f.TabBenutzer->BenutzerwechselnBtn->isVisible());
+        QCOMPARE(f.focusWidget(), f.TabBenutzer->EPasswort);
 
-        f.EPasswort->setText(QStringLiteral("tippe"));
+        f.TabBenutzer->EPasswort->setText(QStringLiteral("tippe"));
         Waehle(QStringLiteral("Ohne"));
-        QVERIFY(!f.Label7->isVisible());
-        QVERIFY(!f.EPasswort->isVisible());
-        QCOMPARE(f.EPasswort->text(), QString());
-        QVERIFY(f.BenutzerwechselnBtn->isVisible());
+        QVERIFY(!f.TabBenutzer->Label7->isVisible());
+        QVERIFY(!f.TabBenutzer->EPasswort->isVisible());
+        QCOMPARE(f.TabBenutzer->EPasswort->text(), QString());
+        QVERIFY(f.TabBenutzer->BenutzerwechselnBtn->isVisible());
 
         Waehle(QStringLiteral("Standardbenutzer"));
-        QVERIFY(!f.BenutzerwechselnBtn->isVisible());
+        QVERIFY(!f.TabBenutzer->BenutzerwechselnBtn->isVisible());
     }
 
     void wechselnMitKennwort()
@@ -280,25 +283,25 @@ private slots:
         TForm2& f = Oeffne();
         Waehle(QStringLiteral("Zwei"));
 
-        f.EPasswort->setText(QStringLiteral("geheim"));
+        f.TabBenutzer->EPasswort->setText(QStringLiteral("geheim"));
         SetzeLabelsAufAlt();
-        f.BenutzerwechselnBtn->click();
+        f.TabBenutzer->BenutzerwechselnBtn->click();
         QCOMPARE(dialoge().Meldungen(), QStringList { "Falsches Kennwort" });
         QCOMPARE(AktBenutzer, 1);
-        QCOMPARE(f.EPasswort->text(), QString());
-        QCOMPARE(f.focusWidget(), f.EPasswort);
-        QVERIFY(f.EPasswort->isVisible());
+        QCOMPARE(f.TabBenutzer->EPasswort->text(), QString());
+        QCOMPARE(f.focusWidget(), f.TabBenutzer->EPasswort);
+        QVERIFY(f.TabBenutzer->EPasswort->isVisible());
         // The labels are written all the same, for the user who stays.
         QCOMPARE(Labels(), (QStringList { "Standardbenutzer", "Diesen Monat: 0 DM", "00:00:00", "0,00 DM" }));
 
-        f.EPasswort->setText(QStringLiteral("Geheim"));
-        f.BenutzerwechselnBtn->click();
+        f.TabBenutzer->EPasswort->setText(QStringLiteral("Geheim"));
+        f.TabBenutzer->BenutzerwechselnBtn->click();
         QCOMPARE(dialoge().Meldungen().size(), 1);
         QCOMPARE(AktBenutzer, 2);
         QCOMPARE(AktTarif.Name.Text(), QStringLiteral("Fünf"));
-        QVERIFY(!f.Label7->isVisible());
-        QVERIFY(!f.EPasswort->isVisible());
-        QVERIFY(!f.BenutzerwechselnBtn->isVisible());
+        QVERIFY(!f.TabBenutzer->Label7->isVisible());
+        QVERIFY(!f.TabBenutzer->EPasswort->isVisible());
+        QVERIFY(!f.TabBenutzer->BenutzerwechselnBtn->isVisible());
         QCOMPARE(f.windowTitle(), QStringLiteral("Einstellungen - Zwei"));
         QCOMPARE(Labels(), (QStringList { "Zwei", "Diesen Monat: 9,9 DM", "00:00:00", "0,00 DM" }));
         QCOMPARE(f.PageControl1->currentWidget(), f.TabBenutzer);
@@ -313,17 +316,17 @@ private slots:
         f.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         Waehle(QStringLiteral("Zwei"));
-        QCOMPARE(f.focusWidget(), f.EPasswort);
+        QCOMPARE(f.focusWidget(), f.TabBenutzer->EPasswort);
 
-        QTest::keyClicks(f.EPasswort, QStringLiteral("falsch"));
-        QTest::keyClick(f.EPasswort, Qt::Key_Return);
+        QTest::keyClicks(f.TabBenutzer->EPasswort, QStringLiteral("falsch"));
+        QTest::keyClick(f.TabBenutzer->EPasswort, Qt::Key_Return);
         QCOMPARE(dialoge().Meldungen(), QStringList { "Falsches Kennwort" });
         QCOMPARE(AktBenutzer, 1);
 
-        QTest::keyClicks(f.EPasswort, QStringLiteral("Geheim"));
-        QTest::keyClick(f.EPasswort, Qt::Key_Enter);
+        QTest::keyClicks(f.TabBenutzer->EPasswort, QStringLiteral("Geheim"));
+        QTest::keyClick(f.TabBenutzer->EPasswort, Qt::Key_Enter);
         QCOMPARE(AktBenutzer, 2);
-        QVERIFY(!f.EPasswort->isVisible());
+        QVERIFY(!f.TabBenutzer->EPasswort->isVisible());
         QTest::qWait(20);
         QVERIFY(f.isVisible());
         QCOMPARE(dialoge().Meldungen().size(), 1);
@@ -335,7 +338,7 @@ private slots:
         Daten.Benutzer[2].TarifNr = 1;
         TForm2& f = Oeffne();
         Waehle(QString(50, QLatin1Char('x')));
-        f.BenutzerwechselnBtn->click();
+        f.TabBenutzer->BenutzerwechselnBtn->click();
         QCOMPARE(f.windowTitle().size(), 66);
         QCOMPARE(f.windowTitle(), QStringLiteral("Einstellungen - ") + QString(50, QLatin1Char('x')));
     }
@@ -346,10 +349,11 @@ private slots:
         Benutzer(3, QStringLiteral("Ohne"), QString(), 1);
         TForm2& f = Oeffne();
         auto doppelt = [&](const QString& name) {
-            const QListWidgetItem* zeile = f.BenutzerList->findItems(name, Qt::MatchExactly).first();
-            const QPoint mitte = f.BenutzerList->visualItemRect(zeile).center();
-            QTest::mouseClick(f.BenutzerList->viewport(), Qt::LeftButton, {}, mitte);
-            QTest::mouseDClick(f.BenutzerList->viewport(), Qt::LeftButton, {}, mitte);
+            const QListWidgetItem* zeile
+                = f.TabBenutzer->BenutzerList->findItems(name, Qt::MatchExactly).first();
+            const QPoint mitte = f.TabBenutzer->BenutzerList->visualItemRect(zeile).center();
+            QTest::mouseClick(f.TabBenutzer->BenutzerList->viewport(), Qt::LeftButton, {}, mitte);
+            QTest::mouseDClick(f.TabBenutzer->BenutzerList->viewport(), Qt::LeftButton, {}, mitte);
         };
         doppelt(QStringLiteral("Mit"));
         QCOMPARE(dialoge().Meldungen(), QStringList { "Falsches Kennwort" });
@@ -367,7 +371,7 @@ private slots:
         SetzeAktTarif(1);
         TForm2& f = Oeffne();
         Waehle(QStringLiteral("Zwei"));
-        f.BenutzerwechselnBtn->click();
+        f.TabBenutzer->BenutzerwechselnBtn->click();
         QCOMPARE(AktBenutzer, 2);
         QVERIFY(AktTarif.Name.Leer());
         QCOMPARE(dialoge().Meldungen(), QStringList { "Es ist kein Tarif gewählt, bitte tun Sie dies nun." });
@@ -375,7 +379,7 @@ private slots:
         QCOMPARE(f.PageControl1->currentWidget(), f.TabTarife);
         QVERIFY(f.PageControl1->isTabVisible(0));
         QVERIFY(!f.PageControl1->isTabVisible(3));
-        QCOMPARE(f.TarifList->selectedItems().size(), 0);
+        QCOMPARE(f.TabTarife->TarifList->selectedItems().size(), 0);
     }
 
     void wechselnZuSichSelbst()
@@ -387,7 +391,7 @@ private slots:
         Tarife[1].Preis = 7; // edited, not chosen again
         Waehle(QStringLiteral("Standardbenutzer"));
         SetzeLabelsAufAlt();
-        f.BenutzerListDblClick(f.BenutzerList);
+        f.TabBenutzer->BenutzerListDblClick(f.TabBenutzer->BenutzerList);
         QVERIFY(dialoge().Meldungen().isEmpty());
         QCOMPARE(AktTarif.Preis, 1.0);
         QCOMPARE(Labels(), (QStringList { "Standardbenutzer", "Diesen Monat: 0 DM", "00:00:00", "0,00 DM" }));
@@ -408,28 +412,28 @@ private slots:
 
         TForm2& f = Oeffne();
         // No line selected: the current user's, who has none yet.
-        QCOMPARE(f.EBudget->text(), QString());
-        QCOMPARE(f.EWarnstufen->text(), QStringLiteral("80, 100"));
+        QCOMPARE(f.TabBenutzer->EBudget->text(), QString());
+        QCOMPARE(f.TabBenutzer->EWarnstufen->text(), QStringLiteral("80, 100"));
 
         Waehle(QStringLiteral("Bernd"));
-        f.EBudget->setText(QStringLiteral("-3"));
-        f.BudgetBtn->click();
+        f.TabBenutzer->EBudget->setText(QStringLiteral("-3"));
+        f.TabBenutzer->BudgetBtn->click();
         QCOMPARE(dialoge().Meldungen().size(), 1);
         QVERIFY(!Budgets().Budget(2).Gesetzt());
-        f.EBudget->setText(QStringLiteral("49,5"));
-        f.EWarnstufen->setText(QStringLiteral("100 50"));
-        f.BudgetBtn->click();
+        f.TabBenutzer->EBudget->setText(QStringLiteral("49,5"));
+        f.TabBenutzer->EWarnstufen->setText(QStringLiteral("100 50"));
+        f.TabBenutzer->BudgetBtn->click();
         QCOMPARE(dialoge().Meldungen().size(), 1);
         QCOMPARE(Budgets().Budget(2).Betrag, 49.5);
         QCOMPARE(Budgets().Budget(2).Warnstufen, (QList<int> { 50, 100 }));
-        QCOMPARE(f.EBudget->text(), QStringLiteral("49,50"));
+        QCOMPARE(f.TabBenutzer->EBudget->text(), QStringLiteral("49,50"));
         QVERIFY(!Budgets().Budget(1).Gesetzt());
         Waehle(QStringLiteral("Standardbenutzer"));
-        QCOMPARE(f.EBudget->text(), QString());
+        QCOMPARE(f.TabBenutzer->EBudget->text(), QString());
 
         // The budget lives beside the data files, which stay as they were, also
         // after the window's save.
-        f.SchliessenBtn2->click();
+        f.TabBenutzer->SchliessenBtn2->click();
         QVERIFY(QFile::exists(umgebung->Pfad(BudgetDateiName)));
         QCOMPARE(inhalt("Daten.kwd"), daten);
         QCOMPARE(inhalt("Tarife.kwt"), tarife);
@@ -439,8 +443,8 @@ private slots:
     {
         TForm2& f = Oeffne();
         dialoge().Eingaben = { QStringLiteral("Gast"), QStringLiteral("pw"), QStringLiteral("pw") };
-        f.NeuerBenutzerBtn->click();
-        f.SchliessenBtn2->click();
+        f.TabBenutzer->NeuerBenutzerBtn->click();
+        f.TabBenutzer->SchliessenBtn2->click();
         QVERIFY(!f.isVisible());
         std::memset(&Daten, 0, sizeof Daten);
         QCOMPARE(LadeDaten().art, TLadeErgebnis::Geladen);

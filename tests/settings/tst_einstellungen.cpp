@@ -3,7 +3,10 @@
 #include "app/Haupt.h"
 #include "app/Programm.h"
 #include "core/TarifVerwaltung.h"
+#include "settings/BenutzerSeite.h"
+#include "settings/ProgrammSeite.h"
 #include "settings/Settings.h"
+#include "settings/TarifSeite.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
@@ -81,12 +84,12 @@ class TestEinstellungen : public QObject {
     void NeuerTarifEingeben(const QString& name, const QString& preis,
         const QString& einwahl = QStringLiteral("0"), const QString& grund = QStringLiteral("0"))
     {
-        fenster->NewTarif->click();
-        fenster->EName->setText(name);
-        fenster->EPreis->setText(preis);
-        fenster->EEinwahl->setText(einwahl);
-        fenster->EGrundpreis->setText(grund);
-        fenster->OKBtn->click();
+        fenster->TabTarife->NewTarif->click();
+        fenster->TabTarife->EName->setText(name);
+        fenster->TabTarife->EPreis->setText(preis);
+        fenster->TabTarife->EEinwahl->setText(einwahl);
+        fenster->TabTarife->EGrundpreis->setText(grund);
+        fenster->TabTarife->OKBtn->click();
     }
 
 private slots:
@@ -129,7 +132,7 @@ private slots:
                 "NeuerBenutzerBtn", "BenutzerloeschenBtn", "SchliessenBtn2", "CheckBox1", "MiniStartBox",
                 "RadioButton1", "RadioButton2", "RadioButton3", "RadioButton4", "SchliessenBtn3" })
             QVERIFY2(f.findChild<QWidget*>(QString::fromLatin1(name)), name);
-        QCOMPARE(f.SchliessenBtn3->text(), QStringLiteral("&Schließen"));
+        QCOMPARE(f.TabProgramm->SchliessenBtn3->text(), QStringLiteral("&Schließen"));
 
         // The first opening shows the tariffs, with their tab alone.
         QCOMPARE(f.TreeView1->currentItem(), f.TreeView1->topLevelItem(0));
@@ -143,7 +146,7 @@ private slots:
         TUmgebungsvariable muster("KOSTENWOLF_INTERFACES", QByteArray("wwan*, ppp*"));
         TForm2& f = Oeffne();
         f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(1));
-        QCOMPARE(f.VerbindungsquelleLabel->text(),
+        QCOMPARE(f.TabProgramm->VerbindungsquelleLabel->text(),
             QStringLiteral("Verbindungsquelle: Simulation /tmp/kw-verbindung"));
 
         // Without a simulation and without NetworkManager (no system bus under test);
@@ -151,9 +154,9 @@ private slots:
         simulation.Setze(std::nullopt);
         f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(0));
         f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(1));
-        QCOMPARE(f.VerbindungsquelleLabel->text(),
+        QCOMPARE(f.TabProgramm->VerbindungsquelleLabel->text(),
             QStringLiteral("Verbindungsquelle: Netzwerkschnittstellen wwan*, ppp*"));
-        QVERIFY(f.VerbindungsquelleLabel->isVisible());
+        QVERIFY(f.TabProgramm->VerbindungsquelleLabel->isVisible());
     }
 
     void baumUndSeiten()
@@ -168,11 +171,11 @@ private slots:
 
         // An entry in progress is dropped by the tree.
         f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(0));
-        f.NewTarif->click();
+        f.TabTarife->NewTarif->click();
         QCOMPARE(SichtbareTabs(), (QList<bool> { true, true, false, false, false }));
         QCOMPARE(f.PageControl1->currentWidget(), f.TabNewTarif);
         QCOMPARE(f.PageControl1->tabText(1), QStringLiteral("Neuer Tarif"));
-        f.EName->setText(QStringLiteral("Halb"));
+        f.TabTarife->EName->setText(QStringLiteral("Halb"));
         f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(2));
         QCOMPARE(SichtbareTabs(), (QList<bool> { false, false, false, true, false }));
         QVERIFY(TarifNamen().isEmpty());
@@ -189,30 +192,30 @@ private slots:
         Belege(1, QStringLiteral("Eins"));
         Belege(3, QStringLiteral("Drei"));
         TForm2& f = Oeffne();
-        QCOMPARE(Zeilen(f.TarifList), (QStringList { "Eins", "Drei" }));
+        QCOMPARE(Zeilen(f.TabTarife->TarifList), (QStringList { "Eins", "Drei" }));
 
-        f.NewTarif->click();
-        QCOMPARE(f.EName->text(), QString());
-        QCOMPARE(f.EPreis->text(), QStringLiteral("0"));
-        QCOMPARE(f.EEinwahl->text(), QStringLiteral("0"));
-        QCOMPARE(f.EGrundpreis->text(), QStringLiteral("0"));
-        f.EName->setText(QStringLiteral("Zwei"));
-        f.EPreis->setText(QStringLiteral("2,5"));
-        f.EEinwahl->setText(QStringLiteral("6"));
-        f.EGrundpreis->setText(QStringLiteral("9,9"));
-        f.OKBtn->click();
+        f.TabTarife->NewTarif->click();
+        QCOMPARE(f.TabTarife->EName->text(), QString());
+        QCOMPARE(f.TabTarife->EPreis->text(), QStringLiteral("0"));
+        QCOMPARE(f.TabTarife->EEinwahl->text(), QStringLiteral("0"));
+        QCOMPARE(f.TabTarife->EGrundpreis->text(), QStringLiteral("0"));
+        f.TabTarife->EName->setText(QStringLiteral("Zwei"));
+        f.TabTarife->EPreis->setText(QStringLiteral("2,5"));
+        f.TabTarife->EEinwahl->setText(QStringLiteral("6"));
+        f.TabTarife->EGrundpreis->setText(QStringLiteral("9,9"));
+        f.TabTarife->OKBtn->click();
 
         QCOMPARE(Tarife[2].Name.Text(), QStringLiteral("Zwei"));
         QCOMPARE(Tarife[2].Preis, 2.5);
         QCOMPARE(Tarife[2].Einwahl, 6.0);
         QCOMPARE(Tarife[2].Grundpreis, 9.9);
-        QCOMPARE(Zeilen(f.TarifList), (QStringList { "Eins", "Drei", "Zwei" }));
+        QCOMPARE(Zeilen(f.TabTarife->TarifList), (QStringList { "Eins", "Drei", "Zwei" }));
         QCOMPARE(SichtbareTabs(), (QList<bool> { true, false, false, false, false }));
         QCOMPARE(f.PageControl1->currentWidget(), f.TabTarife);
         QVERIFY(dialoge().Meldungen().isEmpty());
 
         f.FormActivate(&f);
-        QCOMPARE(Zeilen(f.TarifList), (QStringList { "Eins", "Zwei", "Drei" }));
+        QCOMPARE(Zeilen(f.TabTarife->TarifList), (QStringList { "Eins", "Zwei", "Drei" }));
     }
 
     void langerName()
@@ -220,7 +223,7 @@ private slots:
         TForm2& f = Oeffne();
         NeuerTarifEingeben(QString(60, QLatin1Char('n')), QStringLiteral("1"));
         QCOMPARE(Tarife[1].Name.Text(), QString(50, QLatin1Char('n')));
-        QCOMPARE(Zeilen(f.TarifList), QStringList { QString(50, QLatin1Char('n')) });
+        QCOMPARE(Zeilen(f.TabTarife->TarifList), QStringList { QString(50, QLatin1Char('n')) });
     }
 
     void waehlenNachNameNichtNachPosition()
@@ -228,13 +231,13 @@ private slots:
         Belege(2, QStringLiteral("Zwei"), 2);
         Belege(3, QStringLiteral("Drei"), 3.3, 5, 7);
         TForm2& f = Oeffne();
-        QCOMPARE(f.TarifList->selectedItems().size(), 0);
-        Waehle(f.TarifList, QStringLiteral("Drei"));
-        f.SelectTarif->click();
+        QCOMPARE(f.TabTarife->TarifList->selectedItems().size(), 0);
+        Waehle(f.TabTarife->TarifList, QStringLiteral("Drei"));
+        f.TabTarife->SelectTarif->click();
         QCOMPARE(Daten.Benutzer[1].TarifNr, 3);
         QCOMPARE(AktTarif.Name.Text(), QStringLiteral("Drei"));
         QCOMPARE(AktTarif.Preis, 3.3);
-        QCOMPARE(Ausgewaehlt(f.TarifList), QStringLiteral("Drei"));
+        QCOMPARE(Ausgewaehlt(f.TabTarife->TarifList), QStringLiteral("Drei"));
         QVERIFY(dialoge().Meldungen().isEmpty());
 
         // The slot number, not the line, survives a restart.
@@ -250,6 +253,21 @@ private slots:
         QCOMPARE(AktTarif.Grundpreis, 7.0);
     }
 
+    // Two slots may bear one name (a file written elsewhere): each line acts on its own.
+    void gleichnamigeTarifeNachZeile()
+    {
+        Belege(1, QStringLiteral("Doppelt"), 1);
+        Belege(3, QStringLiteral("Doppelt"), 3);
+        TForm2& f = Oeffne();
+        f.TabTarife->TarifList->setCurrentRow(1);
+        f.TabTarife->SelectTarif->click();
+        QCOMPARE(Daten.Benutzer[1].TarifNr, 3);
+        f.TabTarife->TarifList->setCurrentRow(1);
+        f.TabTarife->DeleteTarif->click();
+        QVERIFY(Tarife[3].Name.Leer());
+        QCOMPARE(Tarife[1].Name.Text(), QStringLiteral("Doppelt"));
+    }
+
     void bearbeitenUndUmbenennen()
     {
         Belege(1, QStringLiteral("Eins"));
@@ -257,27 +275,27 @@ private slots:
         Daten.Benutzer[1].TarifNr = 2;
         SetzeAktTarif(2);
         TForm2& f = Oeffne();
-        QCOMPARE(Ausgewaehlt(f.TarifList), QStringLiteral("Zwei"));
+        QCOMPARE(Ausgewaehlt(f.TabTarife->TarifList), QStringLiteral("Zwei"));
 
-        f.EditTarif->click();
+        f.TabTarife->EditTarif->click();
         QCOMPARE(f.PageControl1->tabText(1), QStringLiteral("Tarif bearbeiten"));
         QCOMPARE(f.PageControl1->currentWidget(), f.TabNewTarif);
-        QCOMPARE(f.EName->text(), QStringLiteral("Zwei"));
-        QCOMPARE(f.EPreis->text(), QStringLiteral("4,8"));
-        QCOMPARE(f.EEinwahl->text(), QStringLiteral("6"));
-        QCOMPARE(f.EGrundpreis->text(), QStringLiteral("9,9"));
+        QCOMPARE(f.TabTarife->EName->text(), QStringLiteral("Zwei"));
+        QCOMPARE(f.TabTarife->EPreis->text(), QStringLiteral("4,8"));
+        QCOMPARE(f.TabTarife->EEinwahl->text(), QStringLiteral("6"));
+        QCOMPARE(f.TabTarife->EGrundpreis->text(), QStringLiteral("9,9"));
 
-        f.EName->setText(QStringLiteral("Zwei billig"));
-        f.EPreis->setText(QStringLiteral("1,5"));
-        f.OKBtn->click();
+        f.TabTarife->EName->setText(QStringLiteral("Zwei billig"));
+        f.TabTarife->EPreis->setText(QStringLiteral("1,5"));
+        f.TabTarife->OKBtn->click();
         QCOMPARE(Tarife[2].Name.Text(), QStringLiteral("Zwei billig"));
         QCOMPARE(Tarife[2].Preis, 1.5);
-        QCOMPARE(Zeilen(f.TarifList), (QStringList { "Eins", "Zwei billig" }));
-        QCOMPARE(Ausgewaehlt(f.TarifList), QStringLiteral("Zwei billig"));
+        QCOMPARE(Zeilen(f.TabTarife->TarifList), (QStringList { "Eins", "Zwei billig" }));
+        QCOMPARE(Ausgewaehlt(f.TabTarife->TarifList), QStringLiteral("Zwei billig"));
         QCOMPARE(Daten.Benutzer[1].TarifNr, 2);
         // Pricing keeps the old copy until the tariff is chosen again.
         QCOMPARE(AktTarif.Preis, 4.8);
-        f.SelectTarif->click();
+        f.TabTarife->SelectTarif->click();
         QCOMPARE(AktTarif.Preis, 1.5);
         QCOMPARE(AktTarif.Name.Text(), QStringLiteral("Zwei billig"));
     }
@@ -319,40 +337,40 @@ private slots:
         f.activateWindow();
 
         if (neu) {
-            f.NewTarif->click();
-            f.EName->setText(QStringLiteral("Drei"));
+            f.TabTarife->NewTarif->click();
+            f.TabTarife->EName->setText(QStringLiteral("Drei"));
         }
         else {
-            Waehle(f.TarifList, QStringLiteral("Zwei"));
-            f.EditTarif->click();
-            f.EName->setText(QStringLiteral("Zwei neu"));
+            Waehle(f.TabTarife->TarifList, QStringLiteral("Zwei"));
+            f.TabTarife->EditTarif->click();
+            f.TabTarife->EName->setText(QStringLiteral("Zwei neu"));
         }
-        f.EPreis->setText(preis);
-        f.EGrundpreis->setText(grund);
-        f.OKBtn->click();
+        f.TabTarife->EPreis->setText(preis);
+        f.TabTarife->EGrundpreis->setText(grund);
+        f.TabTarife->OKBtn->click();
 
         QCOMPARE(dialoge().Meldungen(), QStringList { meldung });
         QCOMPARE(std::memcmp(&vorher, &Tarife, sizeof Tarife), 0);
         QCOMPARE(f.PageControl1->currentWidget(), f.TabNewTarif);
-        QCOMPARE(Zeilen(f.TarifList), (QStringList { "Eins", "Zwei" }));
+        QCOMPARE(Zeilen(f.TabTarife->TarifList), (QStringList { "Eins", "Zwei" }));
         QCOMPARE(f.focusWidget(), f.findChild<QWidget*>(feld));
 
         // The message box has put the list's selection back on the user's tariff;
         // the corrected entry still goes where it was meant to.
-        QCOMPARE(Ausgewaehlt(f.TarifList), QStringLiteral("Eins"));
-        f.EPreis->setText(QStringLiteral("3"));
-        f.EGrundpreis->setText(QStringLiteral("0"));
-        f.OKBtn->click();
+        QCOMPARE(Ausgewaehlt(f.TabTarife->TarifList), QStringLiteral("Eins"));
+        f.TabTarife->EPreis->setText(QStringLiteral("3"));
+        f.TabTarife->EGrundpreis->setText(QStringLiteral("0"));
+        f.TabTarife->OKBtn->click();
         if (neu) {
             QCOMPARE(Tarife[3].Name.Text(), QStringLiteral("Drei"));
-            QCOMPARE(Zeilen(f.TarifList), (QStringList { "Eins", "Zwei", "Drei" }));
+            QCOMPARE(Zeilen(f.TabTarife->TarifList), (QStringList { "Eins", "Zwei", "Drei" }));
         }
         else {
             QCOMPARE(Tarife[2].Name.Text(), QStringLiteral("Zwei neu"));
             QCOMPARE(Tarife[2].Preis, 3.0);
             QCOMPARE(Tarife[1].Name.Text(), QStringLiteral("Eins"));
             QCOMPARE(Tarife[1].Preis, 1.0);
-            QCOMPARE(Zeilen(f.TarifList), (QStringList { "Eins", "Zwei neu" }));
+            QCOMPARE(Zeilen(f.TabTarife->TarifList), (QStringList { "Eins", "Zwei neu" }));
         }
     }
 
@@ -366,9 +384,9 @@ private slots:
             (QStringList { "Bitte geben Sie einen Namen für den Tarif ein.",
                 "Ein Tarif mit diesem Namen existiert bereits." }));
         QCOMPARE(TarifNamen(), QStringList { "Eins" });
-        QCOMPARE(Zeilen(f.TarifList), QStringList { "Eins" });
-        QCOMPARE(f.focusWidget(), f.EName);
-        f.AbortBtn->click();
+        QCOMPARE(Zeilen(f.TabTarife->TarifList), QStringList { "Eins" });
+        QCOMPARE(f.focusWidget(), f.TabTarife->EName);
+        f.TabTarife->AbortBtn->click();
         QCOMPARE(SichtbareTabs(), (QList<bool> { true, false, false, false, false }));
     }
 
@@ -383,7 +401,7 @@ private slots:
         QCOMPARE(dialoge().Meldungen(),
             QStringList { "Es gibt schon 99 Tarife! Sie können keinen weiteren hinzufügen!" });
         QCOMPARE(std::memcmp(&vorher, &Tarife, sizeof Tarife), 0);
-        QCOMPARE(f.TarifList->count(), 99);
+        QCOMPARE(f.TabTarife->TarifList->count(), 99);
         QCOMPARE(f.PageControl1->currentWidget(), f.TabTarife);
     }
 
@@ -408,7 +426,7 @@ private slots:
         SetzeAktTarif(1);
         TForm2& f = Oeffne();
         dialoge().Knopfantworten.assign(antworten.begin(), antworten.end());
-        f.DeleteAllTarifs->click();
+        f.TabTarife->DeleteAllTarifs->click();
 
         const auto& p = dialoge().Protokoll;
         QCOMPARE(int(p.size()), fragen + (geloescht ? 1 : 0));
@@ -425,11 +443,11 @@ private slots:
         if (geloescht) {
             QCOMPARE(p[2].text, QStringLiteral("Es wurden alle Tarife gelöscht"));
             QVERIFY(TarifNamen().isEmpty());
-            QCOMPARE(f.TarifList->count(), 0);
+            QCOMPARE(f.TabTarife->TarifList->count(), 0);
         }
         else {
             QCOMPARE(TarifNamen(), (QStringList { "Eins", "Zwei" }));
-            QCOMPARE(Zeilen(f.TarifList), (QStringList { "Eins", "Zwei" }));
+            QCOMPARE(Zeilen(f.TabTarife->TarifList), (QStringList { "Eins", "Zwei" }));
         }
         // Nobody's choice and no copy is touched.
         QCOMPARE(Daten.Benutzer[1].TarifNr, 1);
@@ -443,11 +461,11 @@ private slots:
         Daten.Benutzer[1].TarifNr = 2;
         SetzeAktTarif(2);
         TForm2& f = Oeffne();
-        Waehle(f.TarifList, QStringLiteral("Zwei"));
-        f.DeleteTarif->click();
+        Waehle(f.TabTarife->TarifList, QStringLiteral("Zwei"));
+        f.TabTarife->DeleteTarif->click();
         QVERIFY(dialoge().Meldungen().isEmpty());
-        QCOMPARE(Zeilen(f.TarifList), QStringList { "Eins" });
-        QCOMPARE(f.TarifList->selectedItems().size(), 0); // the user's tariff is gone
+        QCOMPARE(Zeilen(f.TabTarife->TarifList), QStringList { "Eins" });
+        QCOMPARE(f.TabTarife->TarifList->selectedItems().size(), 0); // the user's tariff is gone
         QVERIFY(Tarife[2].Name.Leer());
         QCOMPARE(Daten.Benutzer[1].TarifNr, 2);
         QCOMPARE(AktTarif.Preis, 2.2);
@@ -456,7 +474,8 @@ private slots:
     void leereListe()
     {
         TForm2& f = Oeffne();
-        for (QPushButton* knopf : { f.EditTarif, f.DeleteTarif, f.SelectTarif })
+        for (QPushButton* knopf :
+            { f.TabTarife->EditTarif, f.TabTarife->DeleteTarif, f.TabTarife->SelectTarif })
             knopf->click();
         QCOMPARE(dialoge().Meldungen(),
             (QStringList { "Kein Tarif vorhanden", "Kein Tarif vorhanden", "Kein Tarif vorhanden" }));
@@ -468,19 +487,19 @@ private slots:
     {
         Belege(1, QStringLiteral("Eins"));
         TForm2& f = Oeffne();
-        QCOMPARE(f.TarifList->selectedItems().size(), 0);
+        QCOMPARE(f.TabTarife->TarifList->selectedItems().size(), 0);
         const QString meldung = QStringLiteral("Der Index der Liste überschreitet das Maximum (-1)");
-        f.SelectTarif->click();
-        f.DeleteTarif->click();
+        f.TabTarife->SelectTarif->click();
+        f.TabTarife->DeleteTarif->click();
         QCOMPARE(dialoge().Meldungen(), (QStringList { meldung, meldung }));
         QCOMPARE(Daten.Benutzer[1].TarifNr, 0);
         QCOMPARE(TarifNamen(), QStringList { "Eins" });
 
         // Edit has brought its page up before it finds no line; OK then changes nothing.
-        f.EditTarif->click();
+        f.TabTarife->EditTarif->click();
         QCOMPARE(f.PageControl1->currentWidget(), f.TabNewTarif);
-        f.EName->setText(QStringLiteral("Anders"));
-        f.OKBtn->click();
+        f.TabTarife->EName->setText(QStringLiteral("Anders"));
+        f.TabTarife->OKBtn->click();
         QCOMPARE(dialoge().Meldungen().size(), 4);
         QCOMPARE(TarifNamen(), QStringList { "Eins" });
     }
@@ -491,21 +510,21 @@ private slots:
         Belege(2, QStringLiteral("Zwei"));
         Daten.Benutzer[1].TarifNr = 2;
         TForm2& f = Oeffne();
-        Waehle(f.TarifList, QStringLiteral("Eins"));
+        Waehle(f.TabTarife->TarifList, QStringLiteral("Eins"));
         // A tariff added behind the list's back shows up after the next message.
         Belege(3, QStringLiteral("Drei"));
-        f.DeleteAllTarifs->click(); // "Nein"
-        QCOMPARE(Zeilen(f.TarifList), (QStringList { "Eins", "Zwei", "Drei" }));
-        QCOMPARE(Ausgewaehlt(f.TarifList), QStringLiteral("Zwei"));
+        f.TabTarife->DeleteAllTarifs->click(); // "Nein"
+        QCOMPARE(Zeilen(f.TabTarife->TarifList), (QStringList { "Eins", "Zwei", "Drei" }));
+        QCOMPARE(Ausgewaehlt(f.TabTarife->TarifList), QStringLiteral("Zwei"));
     }
 
     void feldKlickMarkiertAlles()
     {
         TForm2& f = Oeffne();
-        f.NewTarif->click();
-        f.EPreis->setText(QStringLiteral("12,5"));
-        QTest::mouseClick(f.EPreis, Qt::LeftButton);
-        QCOMPARE(f.EPreis->selectedText(), QStringLiteral("12,5"));
+        f.TabTarife->NewTarif->click();
+        f.TabTarife->EPreis->setText(QStringLiteral("12,5"));
+        QTest::mouseClick(f.TabTarife->EPreis, Qt::LeftButton);
+        QCOMPARE(f.TabTarife->EPreis->selectedText(), QStringLiteral("12,5"));
     }
 
     void programmSeite()
@@ -516,29 +535,30 @@ private slots:
         Daten.MinimiertStarten = 1;
         TForm2& f = Oeffne();
         f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(1));
-        QCOMPARE(f.RadioButton1->text(), QStringLiteral("Standardbenutzer"));
-        QCOMPARE(f.RadioButton2->text(), QStringLiteral("Tom && Jerry"));
-        QVERIFY(f.RadioButton1->isVisible());
-        QVERIFY(f.RadioButton2->isVisible());
-        QVERIFY(!f.RadioButton3->isVisible());
-        QVERIFY(!f.RadioButton4->isVisible());
-        for (QRadioButton* r : { f.RadioButton1, f.RadioButton2, f.RadioButton3, f.RadioButton4 })
+        QCOMPARE(f.TabProgramm->RadioButton1->text(), QStringLiteral("Standardbenutzer"));
+        QCOMPARE(f.TabProgramm->RadioButton2->text(), QStringLiteral("Tom && Jerry"));
+        QVERIFY(f.TabProgramm->RadioButton1->isVisible());
+        QVERIFY(f.TabProgramm->RadioButton2->isVisible());
+        QVERIFY(!f.TabProgramm->RadioButton3->isVisible());
+        QVERIFY(!f.TabProgramm->RadioButton4->isVisible());
+        for (QRadioButton* r : { f.TabProgramm->RadioButton1, f.TabProgramm->RadioButton2,
+                 f.TabProgramm->RadioButton3, f.TabProgramm->RadioButton4 })
             QVERIFY(!r->isChecked());
-        QVERIFY(f.MiniStartBox->isChecked());
-        QVERIFY(!f.CheckBox1->isChecked());
+        QVERIFY(f.TabProgramm->MiniStartBox->isChecked());
+        QVERIFY(!f.TabProgramm->CheckBox1->isChecked());
         QCOMPARE(Daten.StartBenutzer, 0); // showing wrote nothing
 
-        f.RadioButton2->click();
+        f.TabProgramm->RadioButton2->click();
         QCOMPARE(Daten.StartBenutzer, 2);
-        f.MiniStartBox->click();
+        f.TabProgramm->MiniStartBox->click();
         QCOMPARE(Daten.MinimiertStarten, 0);
 
         // A start user above the count is checked but hidden.
         Daten.StartBenutzer = 3;
-        f.StartBenutzerAnzeigen();
-        QVERIFY(f.RadioButton3->isChecked());
-        QVERIFY(!f.RadioButton3->isVisible());
-        QVERIFY(!f.RadioButton2->isChecked());
+        f.TabProgramm->StartBenutzerAnzeigen();
+        QVERIFY(f.TabProgramm->RadioButton3->isChecked());
+        QVERIFY(!f.TabProgramm->RadioButton3->isVisible());
+        QVERIFY(!f.TabProgramm->RadioButton2->isChecked());
     }
 
     void beimAnmeldenStarten()
@@ -548,30 +568,30 @@ private slots:
         const QString eintrag = konfiguration.filePath(QStringLiteral("autostart/kostenwolf.desktop"));
         TForm2& f = Oeffne();
         f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(1));
-        QVERIFY(f.AutostartBox->isVisible());
-        QVERIFY(!f.AutostartBox->isChecked());
+        QVERIFY(f.TabProgramm->AutostartBox->isVisible());
+        QVERIFY(!f.TabProgramm->AutostartBox->isChecked());
 
-        f.AutostartBox->click();
+        f.TabProgramm->AutostartBox->click();
         QVERIFY(QFile::exists(eintrag));
-        QVERIFY(f.AutostartBox->isChecked());
+        QVERIFY(f.TabProgramm->AutostartBox->isChecked());
 
         // Removed elsewhere while the window was closed: the box says so when it opens.
         f.close();
         QVERIFY(QFile::remove(eintrag));
         f.show();
-        QVERIFY(!f.AutostartBox->isChecked());
-        f.AutostartBox->click();
-        f.AutostartBox->click();
+        QVERIFY(!f.TabProgramm->AutostartBox->isChecked());
+        f.TabProgramm->AutostartBox->click();
+        f.TabProgramm->AutostartBox->click();
         QVERIFY(!QFile::exists(eintrag));
-        QVERIFY(!f.AutostartBox->isChecked());
+        QVERIFY(!f.TabProgramm->AutostartBox->isChecked());
 
         // A folder that cannot be written: told, and the box stays off.
         QFile hindernis(konfiguration.filePath(QStringLiteral("datei")));
         QVERIFY(hindernis.open(QIODevice::WriteOnly));
         hindernis.close();
         xdg.Setze(QFile::encodeName(hindernis.fileName()));
-        f.AutostartBox->click();
-        QVERIFY(!f.AutostartBox->isChecked());
+        f.TabProgramm->AutostartBox->click();
+        QVERIFY(!f.TabProgramm->AutostartBox->isChecked());
         QCOMPARE(dialoge().Meldungen().size(), 1);
         QVERIFY(dialoge().Meldungen().first().startsWith(
             QStringLiteral("Der Eintrag für den Start beim Anmelden konnte nicht angelegt werden")));
@@ -586,13 +606,13 @@ private slots:
         TForm2& f = Oeffne();
         VerbindeEinstellungen(haupt, f);
         f.TreeView1->setCurrentItem(f.TreeView1->topLevelItem(1));
-        QVERIFY(f.CheckBox1->isChecked());
+        QVERIFY(f.TabProgramm->CheckBox1->isChecked());
 
-        f.CheckBox1->click();
+        f.TabProgramm->CheckBox1->click();
         QCOMPARE(Daten.FensterStil, 0);
         QVERIFY(!haupt.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(haupt.isVisible());
-        f.CheckBox1->click();
+        f.TabProgramm->CheckBox1->click();
         QCOMPARE(Daten.FensterStil, 3);
         QVERIFY(haupt.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(haupt.isVisible());
@@ -640,7 +660,7 @@ private slots:
         Belege(1, QStringLiteral("Eins"));
         Daten.Benutzer[1].TarifNr = 1;
         TForm2& f = Oeffne();
-        f.SchliessenBtn1->click();
+        f.TabTarife->SchliessenBtn1->click();
         QVERIFY(!f.isVisible());
         QVERIFY(dialoge().Meldungen().isEmpty());
     }
