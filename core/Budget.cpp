@@ -1,8 +1,9 @@
 #include "core/Budget.h"
 
+#include "platform/posix/Dateien.h"
 #include "runtime/Format.h"
-#include "store/Dateien.h"
 #include "store/Daten.h"
+#include "store/Datenverzeichnis.h"
 
 #include <QFileInfo>
 #include <QLocale>

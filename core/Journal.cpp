@@ -1,6 +1,7 @@
 #include "core/Journal.h"
 
 #include "store/Daten.h"
+#include "store/Datenverzeichnis.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "core/Messung.h"
+#include "platform/posix/Dateien.h"
 #include "runtime/Datum.h"
-#include "store/Dateien.h"
 #include "store/Tarife.h"
 
 #include <QByteArray>

@@ -8,9 +8,9 @@
 // from the monotonic clock, dates from the wall clock; both are injected.
 #pragma once
 
+#include "platform/posix/Dateien.h"
 #include "runtime/Datum.h"
 #include "store/Abrechnung.h"
-#include "store/Dateien.h"
 #include "store/Tarife.h"
 
 #include <QString>

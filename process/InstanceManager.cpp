@@ -5,7 +5,8 @@
 #include "platform/InstanzSperre.h"
 #include "platform/Laufzeitverzeichnis.h"
 #include "platform/Startfehler.h"
-#include "store/Dateien.h"
+#include "platform/posix/Dateien.h"
+#include "store/Datenverzeichnis.h"
 
 #include <QCoreApplication>
 #include <QDir>

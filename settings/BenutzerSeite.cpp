@@ -4,7 +4,7 @@
 #include "core/Budget.h"
 #include "core/TarifVerwaltung.h"
 #include "core/Zahleingabe.h"
-#include "platform/Benannt.h"
+#include "gui/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "store/Abrechnung.h"

@@ -1,6 +1,6 @@
 #include "settings/Seite.h"
 
-#include "platform/Benannt.h"
+#include "gui/Benannt.h"
 #include "runtime/Dialoge.h"
 
 #include <QListWidget>

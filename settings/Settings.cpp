@@ -4,14 +4,15 @@
 
 #include "core/BenutzerVerwaltung.h"
 #include "core/TarifVerwaltung.h"
-#include "platform/Benannt.h"
-#include "platform/Gestaltung.h"
+#include "gui/Benannt.h"
+#include "gui/Gestaltung.h"
+#include "gui/Skalierung.h"
 #include "platform/ProgrammIcon.h"
-#include "platform/Skalierung.h"
+#include "platform/posix/Dateien.h"
+#include "runtime/Dialoge.h"
 #include "settings/BenutzerSeite.h"
 #include "settings/ProgrammSeite.h"
 #include "settings/TarifSeite.h"
-#include "store/Dateien.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 
@@ -182,7 +183,8 @@ void TForm2::FormActivate(QObject*)
 
 void TForm2::FormClose(QObject*)
 {
-    MeldeSpeicherFehler(SpeichereDaten());
+    if (const QString fehler = SpeicherFehlerText(SpeichereDaten()); !fehler.isEmpty())
+        ShowMessage(fehler);
 }
 
 void TForm2::ZeigeSeite(QWidget* seite, bool alleinig)

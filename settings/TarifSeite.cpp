@@ -1,7 +1,7 @@
 #include "settings/TarifSeite.h"
 
 #include "core/TarifVerwaltung.h"
-#include "platform/Benannt.h"
+#include "gui/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "store/Tarife.h"

@@ -1,5 +1,6 @@
 #include "store/Daten.h"
 
+#include "store/Datenverzeichnis.h"
 #include "store/Tarife.h"
 
 TDaten Daten {};

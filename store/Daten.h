@@ -2,9 +2,9 @@
 // The structs are the file image byte for byte.
 #pragma once
 
+#include "platform/posix/Dateien.h"
 #include "runtime/Datum.h"
 #include "runtime/ShortString.h"
-#include "store/Dateien.h"
 
 #include <cstddef>
 #include <cstdint>

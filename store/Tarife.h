@@ -2,8 +2,8 @@
 // AktTarif, the copy of the current user's tariff that pricing reads.
 #pragma once
 
+#include "platform/posix/Dateien.h"
 #include "runtime/ShortString.h"
-#include "store/Dateien.h"
 
 #include <cstddef>
 #include <cstdint>

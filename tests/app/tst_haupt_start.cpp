@@ -1,13 +1,13 @@
 // Start-up, login, month roll-over, window options, minimize to the tray and the close
 // sequence of the main window.
 #include "app/Haupt.h"
-#include "app/Signale.h"
+#include "app/Info.h"
 #include "components/InternetDetect.h"
 #include "components/TrayIcon.h"
 #include "core/Journal.h"
 #include "platform/Anwendung.h"
 #include "platform/ShellNotify.h"
-#include "process/Info.h"
+#include "platform/Signale.h"
 #include "report/Konto.h"
 #include "runtime/Shell.h"
 #include "settings/Settings.h"

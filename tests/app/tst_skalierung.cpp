@@ -1,10 +1,10 @@
 // No text of the four windows is cut: with the desktop's standard font, with a desktop
 // font of 12 points, and (a second CTest run of this program) with QT_SCALE_FACTOR=2.
 #include "app/Haupt.h"
+#include "app/Info.h"
+#include "gui/Skalierung.h"
 #include "platform/Anwendung.h"
 #include "platform/ShellNotify.h"
-#include "platform/Skalierung.h"
-#include "process/Info.h"
 #include "report/Konto.h"
 #include "settings/Settings.h"
 #include "store/Daten.h"

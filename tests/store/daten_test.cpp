@@ -1,4 +1,5 @@
 #include "store/Daten.h"
+#include "store/Datenverzeichnis.h"
 #include "store/Tarife.h"
 #include "support/Dateiinhalt.h"
 

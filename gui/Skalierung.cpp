@@ -1,4 +1,4 @@
-#include "platform/Skalierung.h"
+#include "gui/Skalierung.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,13 +1,15 @@
-// Where the two data files live and how they are read and written.
+// Files on a POSIX system: records read and replaced crash-safe, small files, removal
+// and setting aside, each step checked and its failure told in German.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
 
-// The data directory: $KOSTENWOLF_DATA_DIR if set; else the directory of the
-// executable when it is writable; else $XDG_DATA_HOME/kostenwolf (created).
-QString DatenVerzeichnis();
+// The directory of the running executable; empty when it cannot be told.
+QString ProgrammVerzeichnis();
+// Whether this process may write into the directory.
+bool IstBeschreibbar(const QString& verzeichnis);
 
 struct TLadeErgebnis {
     enum Art {
@@ -52,8 +54,6 @@ int RaeumeTemporaereAuf(const QString& pfad);
 
 // The text shown after a failed save, empty when there is nothing to tell.
 QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis);
-// Shows that text, if any, in a message box.
-void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis);
 // The start-up text for a file that could not be read.
 QString LadeFehlerText(const QString& pfad);
 

@@ -1,8 +1,8 @@
-#include "process/Info.h"
+#include "app/Info.h"
 
-#include "platform/Gestaltung.h"
+#include "gui/Gestaltung.h"
+#include "gui/Skalierung.h"
 #include "platform/ProgrammIcon.h"
-#include "platform/Skalierung.h"
 #include "runtime/Shell.h"
 
 #include <QApplication>

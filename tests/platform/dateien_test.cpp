@@ -1,4 +1,4 @@
-#include "store/Dateien.h"
+#include "platform/posix/Dateien.h"
 
 #include <QDir>
 #include <QFile>

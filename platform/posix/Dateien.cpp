@@ -1,6 +1,4 @@
-#include "store/Dateien.h"
-
-#include "runtime/Dialoge.h"
+#include "platform/posix/Dateien.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -98,15 +96,6 @@ void SyncVerzeichnis(const QString& verzeichnis)
     }
 }
 
-QString ProgrammVerzeichnis()
-{
-    char puffer[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", puffer, sizeof puffer - 1);
-    if (n <= 0)
-        return {};
-    return QFileInfo(QFile::decodeName(QByteArray(puffer, int(n)))).absolutePath();
-}
-
 // The file a save has to replace: the path itself, or the end of its chain of symbolic
 // links, so that a link stays a link and its target is what gets written. Relative
 // targets count from the link's own directory. Empty with errno set on a loop.
@@ -167,40 +156,18 @@ int RaeumeVerzeichnisAuf(const QString& verzeichnis, const QString& dateiname)
 
 } // namespace
 
-namespace {
-
-QString SucheDatenVerzeichnis(const QByteArray& vorgabe, const QByteArray& xdg)
+QString ProgrammVerzeichnis()
 {
-    if (!vorgabe.isEmpty()) {
-        QDir().mkpath(QFile::decodeName(vorgabe));
-        return QFile::decodeName(vorgabe);
-    }
-    const QString programm = ProgrammVerzeichnis();
-    if (!programm.isEmpty() && ::access(QFile::encodeName(programm).constData(), W_OK) == 0)
-        return programm;
-    QString basis = QFile::decodeName(xdg);
-    if (basis.isEmpty())
-        basis = QDir::homePath() + QStringLiteral("/.local/share");
-    const QString verzeichnis = basis + QStringLiteral("/kostenwolf");
-    QDir().mkpath(verzeichnis);
-    return verzeichnis;
+    char puffer[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", puffer, sizeof puffer - 1);
+    if (n <= 0)
+        return {};
+    return QFileInfo(QFile::decodeName(QByteArray(puffer, int(n)))).absolutePath();
 }
 
-} // namespace
-
-QString DatenVerzeichnis()
+bool IstBeschreibbar(const QString& verzeichnis)
 {
-    // Looked up once for each setting of the two variables, not on every load and save.
-    static QByteArray letzteVorgabe, letztesXdg;
-    static QString verzeichnis;
-    const QByteArray vorgabe = qgetenv("KOSTENWOLF_DATA_DIR");
-    const QByteArray xdg = qgetenv("XDG_DATA_HOME");
-    if (verzeichnis.isEmpty() || vorgabe != letzteVorgabe || xdg != letztesXdg) {
-        verzeichnis = SucheDatenVerzeichnis(vorgabe, xdg);
-        letzteVorgabe = vorgabe;
-        letztesXdg = xdg;
-    }
-    return verzeichnis;
+    return ::access(QFile::encodeName(verzeichnis).constData(), W_OK) == 0;
 }
 
 namespace {
@@ -374,13 +341,6 @@ QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis)
     return QStringLiteral("Die Daten konnten nicht gespeichert werden: ")
         + QDir::toNativeSeparators(ergebnis.Pfad) + QStringLiteral(" (") + ergebnis.Grund
         + QStringLiteral(")");
-}
-
-void MeldeSpeicherFehler(const TSpeicherErgebnis& ergebnis)
-{
-    const QString text = SpeicherFehlerText(ergebnis);
-    if (!text.isEmpty())
-        ShowMessage(text);
 }
 
 QString LadeFehlerText(const QString& pfad)

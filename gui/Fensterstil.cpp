@@ -1,4 +1,4 @@
-#include "platform/Fensterstil.h"
+#include "gui/Fensterstil.h"
 
 #include <QWidget>
 

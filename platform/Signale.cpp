@@ -1,4 +1,4 @@
-#include "app/Signale.h"
+#include "platform/Signale.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,4 +1,4 @@
-#include "platform/Gestaltung.h"
+#include "gui/Gestaltung.h"
 
 #include <QLabel>
 #include <QPalette>

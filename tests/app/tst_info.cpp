@@ -1,4 +1,4 @@
-#include "process/Info.h"
+#include "app/Info.h"
 #include "runtime/Shell.h"
 #include "support/Testumgebung.h"
 

@@ -1,0 +1,42 @@
+#include "store/Datenverzeichnis.h"
+
+#include "platform/posix/Dateien.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+QString SucheDatenVerzeichnis(const QByteArray& vorgabe, const QByteArray& xdg)
+{
+    if (!vorgabe.isEmpty()) {
+        QDir().mkpath(QFile::decodeName(vorgabe));
+        return QFile::decodeName(vorgabe);
+    }
+    const QString programm = ProgrammVerzeichnis();
+    if (!programm.isEmpty() && IstBeschreibbar(programm))
+        return programm;
+    QString basis = QFile::decodeName(xdg);
+    if (basis.isEmpty())
+        basis = QDir::homePath() + QStringLiteral("/.local/share");
+    const QString verzeichnis = basis + QStringLiteral("/kostenwolf");
+    QDir().mkpath(verzeichnis);
+    return verzeichnis;
+}
+
+} // namespace
+
+QString DatenVerzeichnis()
+{
+    // Looked up once for each setting of the two variables, not on every load and save.
+    static QByteArray letzteVorgabe, letztesXdg;
+    static QString verzeichnis;
+    const QByteArray vorgabe = qgetenv("KOSTENWOLF_DATA_DIR");
+    const QByteArray xdg = qgetenv("XDG_DATA_HOME");
+    if (verzeichnis.isEmpty() || vorgabe != letzteVorgabe || xdg != letztesXdg) {
+        verzeichnis = SucheDatenVerzeichnis(vorgabe, xdg);
+        letzteVorgabe = vorgabe;
+        letztesXdg = xdg;
+    }
+    return verzeichnis;
+}
