@@ -1,8 +1,8 @@
 #include "settings/ProgrammSeite.h"
 
 #include "components/Ras.h"
+#include "gui/Benannt.h"
 #include "platform/Autostart.h"
-#include "platform/Benannt.h"
 #include "store/Daten.h"
 
 #include <QCheckBox>
@@ -44,8 +44,9 @@ TProgrammSeite::TProgrammSeite(QWidget* parent)
     VerbindungsquelleLabel->setWordWrap(true);
     VerbindungsquelleLabel->setToolTip(
         QStringLiteral("Woher Kostenwolf erfährt, dass eine Verbindung besteht"));
+    // Filled as the page is shown: asking for the source at start-up would connect to
+    // the system bus before the main window is up.
     layout->addWidget(VerbindungsquelleLabel);
-    VerbindungsquelleAnzeigen();
     SchliessenBtn3 = SchliessenKnopf("SchliessenBtn3");
     auto* unten = new QHBoxLayout;
     unten->addStretch(1);
