@@ -85,10 +85,20 @@ public:
     std::optional<std::uint64_t> Monatsvolumen(int benutzer, int monatsIndex) const;
     // The bytes of the entry logged with this date, length and cost, if any are known.
     std::optional<TBytestand> Bytes(int benutzer, TDateTime datum, TDateTime dauer, double kosten) const;
-    void Leere() { FEintraege.clear(); }
+    void Leere()
+    {
+        FEintraege.clear();
+        FMeldetBytes.reset();
+    }
+
+    // Whether the source of the connection metered last told its bytes; none before
+    // the first. The tariff editor says so where volume prices would count nothing.
+    void SetzeMeldetBytes(bool ja) { FMeldetBytes = ja; }
+    std::optional<bool> MeldetBytes() const { return FMeldetBytes; }
 
 private:
     std::vector<TEintrag> FEintraege;
+    std::optional<bool> FMeldetBytes;
 };
 
 // The program's one book.

@@ -103,6 +103,7 @@ void TMessung::Tickt(TMessErgebnis& ergebnis)
 double TMessung::Volumen(TMessErgebnis& ergebnis)
 {
     const std::optional<TBytestand> bytes = FZaehler.Summe();
+    Volumenbuch().SetzeMeldetBytes(bytes.has_value());
     ergebnis.VolumenText = VolumenText(bytes);
     const TVolumenpreis tarif = FVolumentarif ? FVolumentarif() : TVolumenpreis();
     if (!tarif.Gesetzt()) {

@@ -214,7 +214,7 @@ TEST(NamensraumZaehler, BytesOfALinkAndOfItsSuccessor)
         ::close(s);
         pollfd warten { tun, POLLIN, 0 };
         char puffer[2048];
-        while (::poll(&warten, 1, 1000) > 0 && ::read(tun, puffer, sizeof puffer) > 0) { }
+        while (::poll(&warten, 1, 200) > 0 && ::read(tun, puffer, sizeof puffer) > 0) { }
         lies();
         ::close(tun); // pppd redials: a new link of the same name counts from zero
         tun = oeffne();

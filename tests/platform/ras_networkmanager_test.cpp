@@ -225,7 +225,7 @@ TEST_F(NetworkManagerQuelle, BytesFromTheDeviceStatisticsOrElseItsInterface)
     EXPECT_EQ(RasVerbindungsBytes(mobil), (TBytestand { 5'000'000'000, 700 }));
 
     // Without statistics: the kernel's counters of the device's interface.
-    const std::uint32_t ohne = steht("Ohne Statistik", Nm.Geraet("modem1", "lo", Nm::Modem, 0), "10.64.0.6");
+    const std::uint32_t ohne = steht("OhneStatistik", Nm.Geraet("modem1", "lo", Nm::Modem, 0), "10.64.0.6");
     ASSERT_NE(ohne, 0u) << Nm.Fehler().toStdString();
     EXPECT_TRUE(quelle.Bytes(ohne));
     EXPECT_FALSE(quelle.Bytes(12345)) << "no such connection";
