@@ -2,6 +2,8 @@
 
 #include "runtime/Format.h"
 
+#include <QRegularExpression>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -91,6 +93,49 @@ QString InklusivText(std::uint64_t verbraucht, std::uint64_t inklusiv)
 QString MonatsvolumenText(std::uint64_t bytes)
 {
     return QStringLiteral("Datenvolumen im Monat: ") + VolumenText(bytes, 2);
+}
+
+std::optional<QString> LiesVolumen(const QString& text, bool positiv, std::uint64_t& bytes)
+{
+    static const QRegularExpression muster(
+        QStringLiteral(R"(^\s*(\d+)(?:[.,](\d+))?\s*(bytes?|kb|mb|gb)?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = muster.match(text);
+    const auto fehler = [&] { return QStringLiteral("ungültiges Volumen '%1'").arg(text.trimmed()); };
+    if (!m.hasMatch())
+        return fehler();
+    const QString einheit = m.captured(3).toLower();
+    const int stellen = einheit == QLatin1String("gb") ? 9
+        : einheit == QLatin1String("mb")               ? 6
+        : einheit == QLatin1String("kb")               ? 3
+                                                       : 0;
+    // Whole bytes only, counted in digits so that no rounding creeps in.
+    QString nachkomma = m.captured(2);
+    while (nachkomma.endsWith(QLatin1Char('0')))
+        nachkomma.chop(1);
+    if (nachkomma.size() > stellen)
+        return fehler();
+    const QString ziffern = m.captured(1) + nachkomma + QString(stellen - nachkomma.size(), QLatin1Char('0'));
+    bool ok = false;
+    const qulonglong wert = ziffern.toULongLong(&ok);
+    if (!ok || (positiv && wert == 0))
+        return fehler();
+    bytes = wert;
+    return std::nullopt;
+}
+
+QString VolumenEingabeText(std::uint64_t bytes)
+{
+    const bool mb = bytes >= MB;
+    const std::uint64_t einheit = mb ? MB : KB;
+    QString text = QString::number(bytes / einheit);
+    if (const std::uint64_t rest = bytes % einheit) {
+        QString nachkomma = QString::number(rest).rightJustified(mb ? 6 : 3, QLatin1Char('0'));
+        while (nachkomma.endsWith(QLatin1Char('0')))
+            nachkomma.chop(1);
+        text += FormatSettings.DecimalSeparator + nachkomma;
+    }
+    return text + (mb ? QStringLiteral(" MB") : QStringLiteral(" kB"));
 }
 
 std::uint64_t VolumenBloecke(const TVolumenpreis& tarif, std::uint64_t vorher, std::uint64_t volumen)

@@ -48,6 +48,13 @@ QString InklusivText(std::uint64_t verbraucht, std::uint64_t inklusiv);
 // "Datenvolumen im Monat: 1,23 GB".
 QString MonatsvolumenText(std::uint64_t bytes);
 
+// A volume as typed: bytes ("1500000"), or kB, MB or GB with a decimal comma or point
+// ("1,5 MB", "500 kB"). The reason when it cannot be read ("ungültiges Volumen 'x'");
+// 'positiv' refuses 0.
+std::optional<QString> LiesVolumen(const QString& text, bool positiv, std::uint64_t& bytes);
+// The same exactly, in MB from 1 MB on, in kB below: "1,5 MB", "500 kB", "0,001 kB".
+QString VolumenEingabeText(std::uint64_t bytes);
+
 // The volume part of a tariff: PreisPf for every started Block bytes beyond the month's
 // included volume. Block 0 = the tariff has no volume price.
 struct TVolumenpreis {

@@ -59,11 +59,13 @@ bool SinnvollerPreis(double wert)
     return std::isfinite(wert) && std::fabs(wert) <= HoechsterPreis;
 }
 
-// The state without its elapsed time: what makes a checkpoint due at once when it changes.
+// The state without what grows as the connection runs: what makes a checkpoint due at
+// once when it changes.
 QByteArray OhneDauer(const TJournal& stand)
 {
     TJournal j = stand;
     j.DauerMs = 0;
+    j.Bytes.reset();
     return KodiereJournal(j);
 }
 

@@ -84,6 +84,25 @@ TEST(Datenvolumen, TextsAndTheMonthsBook)
     EXPECT_EQ(InklusivText(1'230'000'000, 5 * GB), "Inklusivvolumen: 1,2 von 5,0 GB");
     EXPECT_EQ(MonatsvolumenText(1'234'000'000), "Datenvolumen im Monat: 1,23 GB");
 
+    struct Eingabe {
+        const char* text;
+        std::optional<std::uint64_t> bytes;
+    };
+    for (const Eingabe& e : std::vector<Eingabe> { { "1500000", 1'500'000 }, { "1,5 MB", 1'500'000 },
+             { "1.5mb", 1'500'000 }, { "500 kB", 500'000 }, { "5 GB", 5 * GB }, { "0,001 kB", 1 },
+             { "2,50 MB", 2'500'000 }, { "0,0001 kB", std::nullopt }, { "0", std::nullopt },
+             { "-1 MB", std::nullopt }, { "1 TB", std::nullopt }, { "99999999999 GB", std::nullopt } }) {
+        std::uint64_t bytes = 0;
+        const auto fehler = LiesVolumen(QString::fromUtf8(e.text), true, bytes);
+        EXPECT_EQ(fehler ? std::nullopt : std::optional(bytes), e.bytes) << e.text;
+        if (!e.bytes)
+            continue;
+        EXPECT_EQ(LiesVolumen(VolumenEingabeText(*e.bytes), true, bytes), std::nullopt) << e.text;
+        EXPECT_EQ(bytes, *e.bytes) << "read back from " << VolumenEingabeText(*e.bytes).toStdString();
+    }
+    EXPECT_EQ(VolumenEingabeText(1'500'000), "1,5 MB");
+    EXPECT_EQ(VolumenEingabeText(500'001), "500,001 kB");
+
     TVolumenbuch buch;
     EXPECT_FALSE(buch.Monatsvolumen(1, 100));
     buch.Trage({ 1, 100, 150, 0.01, 1.5, TBytestand { 300, 100 } });
