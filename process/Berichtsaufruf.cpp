@@ -6,6 +6,7 @@
 #include "store/Daten.h"
 #include "store/Startablauf.h"
 #include "store/Tarife.h"
+#include "store/Waehrungseinstellung.h"
 
 #include <QDir>
 #include <QFile>
@@ -235,6 +236,8 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
     if (daten.art != TLadeErgebnis::Geladen)
         return unlesbar(DatenPfad(), daten.Grund);
     BegrenzeDaten(Daten);
+    // The amounts are named in the currency the files hold.
+    Waehrung = LiesWaehrung(EinstellungsPfad()).Waehrung;
     // Without a tariff table every user simply has no base fee, as on a first start.
     std::memset(&Tarife, 0, sizeof Tarife);
     if (QFile::exists(TarifePfad())) {

@@ -31,7 +31,14 @@ QString Hilfetext()
                           "      --kennwort-stdin     das Kennwort von der Standardeingabe lesen statt es\n"
                           "                           am Terminal zu erfragen\n"
                           "  Rückgabewerte: 0 erledigt, 2 falsche Angaben, 3 falsches Kennwort,\n"
-                          "                 4 Daten nicht lesbar, 5 kein solcher Benutzer\n");
+                          "                 4 Daten nicht lesbar, 5 kein solcher Benutzer\n"
+                          "\n"
+                          "Alle Beträge einmalig von DM in Euro umrechnen (1 € = 1,95583 DM):\n"
+                          "  kostenwolf --auf-euro-umstellen [--ja]\n"
+                          "      --ja                 ohne Rückfrage umstellen\n"
+                          "  Die bisherigen Dateien bleiben mit der Endung .dm erhalten.\n"
+                          "  Rückgabewerte: 0 erledigt oder schon in Euro, 1 fehlgeschlagen,\n"
+                          "                 2 falsche Angaben, 6 Kostenwolf läuft noch\n");
 }
 
 } // namespace
