@@ -1,4 +1,5 @@
 // "kostenwolf --auf-euro-umstellen": what it answers and with which exit code.
+#include "core/EuroUmstellung.h"
 #include "process/Euroaufruf.h"
 #include "store/Waehrungseinstellung.h"
 #include "support/Dateiinhalt.h"
