@@ -227,32 +227,19 @@ TEuroErgebnis Fehler(const QString& grund)
             .arg(grund) };
 }
 
-// The account record in Euro: the record's bytes converted, a longer file's tail kept.
-QByteArray DatenInEuro(const QByteArray& alt)
+// A record file in Euro: the record's bytes converted (a short file's missing bytes
+// read as zero, as loading reads them), a longer file's tail kept.
+template <typename TSatz> QByteArray SatzInEuro(const QByteArray& alt, void (*rechneUm)(TSatz&))
 {
     if (alt.isEmpty())
         return alt;
-    auto daten = std::make_unique<TDaten>();
-    std::memset(daten.get(), 0, sizeof(TDaten));
-    std::memcpy(daten.get(), alt.constData(), std::min(size_t(alt.size()), sizeof(TDaten)));
-    RechneDatenInEuroUm(*daten);
-    QByteArray neu(reinterpret_cast<const char*>(daten.get()), qsizetype(sizeof(TDaten)));
-    if (alt.size() > qsizetype(sizeof(TDaten)))
-        neu += alt.mid(qsizetype(sizeof(TDaten)));
-    return neu;
-}
-
-QByteArray TarifeInEuro(const QByteArray& alt)
-{
-    if (alt.isEmpty())
-        return alt;
-    auto tarife = std::make_unique<TTarifTabelle>();
-    std::memset(tarife.get(), 0, sizeof(TTarifTabelle));
-    std::memcpy(tarife.get(), alt.constData(), std::min(size_t(alt.size()), sizeof(TTarifTabelle)));
-    RechneTarifeInEuroUm(*tarife);
-    QByteArray neu(reinterpret_cast<const char*>(tarife.get()), qsizetype(sizeof(TTarifTabelle)));
-    if (alt.size() > qsizetype(sizeof(TTarifTabelle)))
-        neu += alt.mid(qsizetype(sizeof(TTarifTabelle)));
+    auto satz = std::make_unique<TSatz>();
+    std::memset(satz.get(), 0, sizeof(TSatz));
+    std::memcpy(satz.get(), alt.constData(), std::min(size_t(alt.size()), sizeof(TSatz)));
+    rechneUm(*satz);
+    QByteArray neu(reinterpret_cast<const char*>(satz.get()), qsizetype(sizeof(TSatz)));
+    if (alt.size() > qsizetype(sizeof(TSatz)))
+        neu += alt.mid(qsizetype(sizeof(TSatz)));
     return neu;
 }
 
@@ -368,9 +355,9 @@ TEuroErgebnis StelleAufEuroUm(const QString& verzeichnis, const QList<TEuroSchri
         return &dateien.last();
     };
     if (TDatei* d = nimm(DatenName))
-        d->Neu = DatenInEuro(d->Alt);
+        d->Neu = SatzInEuro(d->Alt, RechneDatenInEuroUm);
     if (TDatei* t = nimm(TarifeName))
-        t->Neu = TarifeInEuro(t->Alt);
+        t->Neu = SatzInEuro(t->Alt, RechneTarifeInEuroUm);
     const QDir regeln(Pfad(verzeichnis, RegelOrdnerName));
     for (const QString& regel : regeln.entryList({ QStringLiteral("*.rst") }, QDir::Files | QDir::Hidden)) {
         if (!fehler.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "core/CsvExport.h"
 #include "core/KontoBericht.h"
+#include "process/Programmaufruf.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
 #include "store/Startablauf.h"
@@ -305,9 +306,7 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
 
 void BeantworteBerichtsAufruf(int argc, char** argv)
 {
-    QStringList argumente;
-    for (int i = 1; i < argc; ++i)
-        argumente << QString::fromLocal8Bit(argv[i]);
+    const QStringList argumente = Argumente(argc, argv);
     if (!WillBericht(argumente))
         return;
 

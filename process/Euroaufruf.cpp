@@ -2,6 +2,7 @@
 
 #include "core/EuroUmstellung.h"
 #include "platform/InstanzSperre.h"
+#include "process/Programmaufruf.h"
 #include "store/Dateien.h"
 
 #include <cerrno>
@@ -85,9 +86,7 @@ int FuehreEuroUmstellungAus(
 
 void BeantworteEuroAufruf(int argc, char** argv)
 {
-    QStringList argumente;
-    for (int i = 1; i < argc; ++i)
-        argumente << QString::fromLocal8Bit(argv[i]);
+    const QStringList argumente = Argumente(argc, argv);
     if (!WillEuroUmstellung(argumente))
         return;
     TEuroKanaele kanaele;

@@ -43,6 +43,14 @@ QString Hilfetext()
 
 } // namespace
 
+QStringList Argumente(int argc, char** argv)
+{
+    QStringList argumente;
+    for (int i = 1; i < argc; ++i)
+        argumente << QString::fromLocal8Bit(argv[i]);
+    return argumente;
+}
+
 std::optional<QString> HilfeOderVersion(int argc, const char* const* argv)
 {
     for (int i = 1; i < argc; ++i) {
