@@ -1,6 +1,7 @@
 #include "core/CsvExport.h"
 
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -84,9 +85,9 @@ QByteArray MonatAlsCsv(const TMonat& monat, const TEintragsBytes& bytes)
         [&](const TVerbindung* a, const TVerbindung* b) { return zeitpunkt(a) < zeitpunkt(b); });
 
     const QString zeilenende = QStringLiteral("\r\n");
-    QString text = QStringLiteral("Datum;Uhrzeit;Dauer;Dauer (Sekunden);Kosten (DM);Tarif;Empfangen (Bytes);"
-                                  "Gesendet (Bytes)")
-        + zeilenende;
+    QString text = QStringLiteral("Datum;Uhrzeit;Dauer;Dauer (Sekunden);")
+        + MitWaehrungInKlammern(QStringLiteral("Kosten"))
+        + QStringLiteral(";Tarif;Empfangen (Bytes);Gesendet (Bytes)") + zeilenende;
     for (const TVerbindung* v : eintraege)
         text += Zeile(*v, bytes ? bytes(*v) : std::nullopt) + zeilenende;
     return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();

@@ -59,7 +59,7 @@ TMessErgebnis TMessung::Verbunden()
         if (FByteLeser)
             FZaehler.Lies(FByteLeser());
         ergebnis.ZeitText = QStringLiteral("00:00:00");
-        ergebnis.KostenText = QStringLiteral("0,00 DM");
+        ergebnis.KostenText = NullBetragText();
         ergebnis.VolumenText = VolumenText(FZaehler.Summe());
         if (FFreigegeben) {
             FMisst = true;
