@@ -7,6 +7,7 @@
 #include "gui/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 #include "store/Abrechnung.h"
 #include "store/Daten.h"
 
@@ -49,7 +50,9 @@ TBenutzerSeite::TBenutzerSeite(QWidget* parent)
              NeuerBenutzerBtn, BenutzerloeschenBtn, BenutzerwechselnBtn, Label7, EPasswort })
         rechts->addWidget(w);
     rechts->addSpacing(8);
-    BudgetLabel = Benannt(new QLabel(QStringLiteral("Monatsbudget (DM):"), this), "BudgetLabel");
+    BudgetLabel
+        = Benannt(new QLabel(MitWaehrungInKlammern(QStringLiteral("Monatsbudget")) + QLatin1Char(':'), this),
+            "BudgetLabel");
     EBudget = Benannt(new QLineEdit(this), "EBudget");
     EBudget->setPlaceholderText(QStringLiteral("kein Budget"));
     BudgetLabel->setBuddy(EBudget);
@@ -137,7 +140,8 @@ void TBenutzerSeite::BudgetBtnClick(QObject*)
     if (!betrag || *betrag < 0 || *betrag >= 1e9) {
         EBudget->setFocus();
         Meldung(QStringLiteral(
-            "Bitte geben Sie das Monatsbudget als Betrag in DM ein (leer oder 0 = kein Budget)."));
+            "Bitte geben Sie das Monatsbudget als Betrag in %1 ein (leer oder 0 = kein Budget).")
+                    .arg(WaehrungsName()));
         return;
     }
     // Without a budget the levels do not matter.
@@ -261,4 +265,9 @@ void TBenutzerSeite::BenutzerwechselnBtnClick(QObject*)
         Meldung(QStringLiteral("Es ist kein Tarif gewählt, bitte tun Sie dies nun."));
         emit TarifWaehlenVerlangt();
     }
+}
+
+void TBenutzerSeite::WaehrungAnzeigen()
+{
+    BudgetLabel->setText(MitWaehrungInKlammern(QStringLiteral("Monatsbudget")) + QLatin1Char(':'));
 }

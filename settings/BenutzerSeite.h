@@ -32,6 +32,8 @@ public:
 
     // Fills BenutzerList with users 1..BenutzerAnzahl; no line is selected afterwards.
     void BenutzerListeFuellen();
+    void ZeigeBudget();
+    void WaehrungAnzeigen();
 
     void NeuerBenutzerBtnClick(QObject* Sender);
     void BenutzerloeschenBtnClick(QObject* Sender);
@@ -52,7 +54,6 @@ protected:
 private:
     void BenutzerEntfernen(int u);
     int BudgetBenutzer() const;
-    void ZeigeBudget();
 
     bool FListeWirdGefuellt = false;
 };

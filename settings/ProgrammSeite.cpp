@@ -1,8 +1,11 @@
 #include "settings/ProgrammSeite.h"
 
 #include "components/Ras.h"
+#include "core/EuroUmstellung.h"
 #include "gui/Benannt.h"
 #include "platform/Autostart.h"
+#include "runtime/Dialoge.h"
+#include "runtime/Waehrung.h"
 #include "store/Daten.h"
 
 #include <QCheckBox>
@@ -44,9 +47,19 @@ TProgrammSeite::TProgrammSeite(QWidget* parent)
     VerbindungsquelleLabel->setWordWrap(true);
     VerbindungsquelleLabel->setToolTip(
         QStringLiteral("Woher Kostenwolf erfährt, dass eine Verbindung besteht"));
-    // Filled as the page is shown: asking for the source at start-up would connect to
-    // the system bus before the main window is up.
+    // Asked for each time the page is shown: asking now would connect to the system bus
+    // before the main window is up. Until then a typical answer gives the page its size.
+    VerbindungsquelleLabel->setText(QStringLiteral("Verbindungsquelle: Netzwerkschnittstellen ppp*"));
     layout->addWidget(VerbindungsquelleLabel);
+    auto* waehrung = new QHBoxLayout;
+    WaehrungLabel = Benannt(new QLabel(this), "WaehrungLabel");
+    EuroBtn = Benannt(new QPushButton(QStringLiteral("Auf Euro umstellen…"), this), "EuroBtn");
+    EuroBtn->setToolTip(QStringLiteral("Alle Beträge einmalig zum festen Kurs in Euro umrechnen"));
+    EuroBtn->setAutoDefault(false);
+    waehrung->addWidget(WaehrungLabel);
+    waehrung->addStretch(1);
+    waehrung->addWidget(EuroBtn);
+    layout->addLayout(waehrung);
     SchliessenBtn3 = SchliessenKnopf("SchliessenBtn3");
     auto* unten = new QHBoxLayout;
     unten->addStretch(1);
@@ -58,6 +71,7 @@ TProgrammSeite::TProgrammSeite(QWidget* parent)
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(CheckBox1); });
     connect(MiniStartBox, &QCheckBox::clicked, this, [this] { MiniStartBoxClick(MiniStartBox); });
     connect(AutostartBox, &QCheckBox::clicked, this, [this] { AutostartBoxClick(AutostartBox); });
+    connect(EuroBtn, &QPushButton::clicked, this, [this] { EuroBtnClick(EuroBtn); });
     connect(SchliessenBtn3, &QPushButton::clicked, this, &TSeite::SchliessenVerlangt);
 }
 
@@ -134,4 +148,18 @@ void TProgrammSeite::AutostartBoxClick(QObject*)
 void TProgrammSeite::StartBenutzerClick(int benutzer)
 {
     Daten.StartBenutzer = uint8_t(benutzer);
+}
+
+void TProgrammSeite::WaehrungAnzeigen()
+{
+    WaehrungLabel->setText(QStringLiteral("Währung: ") + WaehrungsZeichen());
+    EuroBtn->setVisible(Waehrung == TWaehrung::DM);
+}
+
+void TProgrammSeite::EuroBtnClick(QObject*)
+{
+    const int antwort = MessageDlg(EuroFrageText, mtConfirmation, mbYes | mbNo);
+    emit Gemeldet();
+    if (antwort == mrYes)
+        emit EuroUmstellungGewuenscht();
 }

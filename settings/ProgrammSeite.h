@@ -25,6 +25,9 @@ public:
     QRadioButton* RadioButton4 = nullptr;
     QPushButton* SchliessenBtn3 = nullptr;
     QLabel* VerbindungsquelleLabel = nullptr;
+    // "Währung: DM" and the one-time move to Euro.
+    QLabel* WaehrungLabel = nullptr;
+    QPushButton* EuroBtn = nullptr;
 
     // Sets every control from the record, the autostart entry and the source in use.
     void Anzeigen();
@@ -36,10 +39,15 @@ public:
     void MiniStartBoxClick(QObject* Sender);
     void AutostartBoxClick(QObject* Sender);
     void StartBenutzerClick(int benutzer);
+    void EuroBtnClick(QObject* Sender);
+    // The currency in force, and the button only while there is something to move.
+    void WaehrungAnzeigen();
 
 signals:
     // The window style option was changed; the main window follows it.
     void FensterStilGeaendert(int stil);
+    // The user confirmed the move to Euro.
+    void EuroUmstellungGewuenscht();
 
 private:
     QRadioButton* StartKnopf(int benutzer) const;

@@ -106,6 +106,19 @@ void TForm2::VerbindeSeiten()
     });
     connect(TabBenutzer, &TBenutzerSeite::TarifWaehlenVerlangt, this, &TForm2::ZeigeTarife);
     connect(TabProgramm, &TProgrammSeite::FensterStilGeaendert, this, &TForm2::FensterStilGeaendert);
+    connect(TabProgramm, &TProgrammSeite::EuroUmstellungGewuenscht, this, [this] {
+        emit EuroUmstellungGewuenscht();
+        WaehrungAnzeigen();
+        TabBenutzer->ZeigeBudget();
+    });
+    WaehrungAnzeigen();
+}
+
+void TForm2::WaehrungAnzeigen()
+{
+    TabProgramm->WaehrungAnzeigen();
+    TabTarife->WaehrungAnzeigen();
+    TabBenutzer->WaehrungAnzeigen();
 }
 
 QWidget* TForm2::BaueUpdateSeite()
@@ -168,6 +181,7 @@ void TForm2::done(int r)
 void TForm2::FormShow(QObject*)
 {
     SetzeTitel();
+    WaehrungAnzeigen();
     TabProgramm->AutostartAnzeigen();
 }
 

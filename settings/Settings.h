@@ -38,6 +38,8 @@ public:
     void FormClose(QObject* Sender);
     void TreeView1Change(QObject* Sender, QTreeWidgetItem* Node);
     void PageControl1Change(QObject* Sender);
+    // The currency in force on every page.
+    void WaehrungAnzeigen();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -51,6 +53,9 @@ signals:
     void FensterStilGeaendert(int stil);
     // Another user is current now; the main window shows the user's name and month.
     void BenutzerGewechselt();
+    // The user confirmed the move to Euro; the main window, which knows whether a
+    // connection is metered, carries it out.
+    void EuroUmstellungGewuenscht();
 
 private:
     void BaueFenster();

@@ -4,6 +4,7 @@
 #include "gui/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 #include "store/Tarife.h"
 
 #include <QGridLayout>
@@ -65,15 +66,16 @@ QWidget* TTarifSeite::BaueEingabe()
     EPreis = Benannt(new QLineEdit(seite), "EPreis");
     EEinwahl = Benannt(new QLineEdit(seite), "EEinwahl");
     EGrundpreis = Benannt(new QLineEdit(seite), "EGrundpreis");
+    // The units' names: WaehrungAnzeigen sets their texts.
     const struct {
         const char* text;
         QLineEdit* feld;
         const char* einheit;
     } zeilen[] = {
         { "Name des Tarifs:", EName, nullptr },
-        { "Preis / Minute:", EPreis, "Pf." },
-        { "Einwahlkosten:", EEinwahl, "Pf." },
-        { "Grundgebühr / Monat:", EGrundpreis, "DM" },
+        { "Preis / Minute:", EPreis, "EinheitPreis" },
+        { "Einwahlkosten:", EEinwahl, "EinheitEinwahl" },
+        { "Grundgebühr / Monat:", EGrundpreis, "EinheitGrundpreis" },
     };
     int zeile = 0;
     for (const auto& z : zeilen) {
@@ -82,7 +84,7 @@ QWidget* TTarifSeite::BaueEingabe()
         felder->addWidget(beschriftung, zeile, 0);
         if (z.einheit) {
             felder->addWidget(z.feld, zeile, 1);
-            felder->addWidget(new QLabel(QString::fromUtf8(z.einheit), seite), zeile, 2);
+            felder->addWidget(Benannt(new QLabel(seite), z.einheit), zeile, 2);
         }
         else {
             felder->addWidget(z.feld, zeile, 1, 1, 2);
@@ -283,4 +285,13 @@ void TTarifSeite::SelectTarifClick(QObject*)
         return;
     }
     TarifWaehlen(slot);
+}
+
+void TTarifSeite::WaehrungAnzeigen()
+{
+    for (const char* name : { "EinheitPreis", "EinheitEinwahl" })
+        if (auto* einheit = TabNewTarif->findChild<QLabel*>(QLatin1String(name)))
+            einheit->setText(KleineEinheit());
+    if (auto* einheit = TabNewTarif->findChild<QLabel*>(QStringLiteral("EinheitGrundpreis")))
+        einheit->setText(WaehrungsZeichen());
 }

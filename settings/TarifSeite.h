@@ -35,6 +35,8 @@ public:
     void FuelleTarifListe();
     // The entry is no longer open (the window went elsewhere).
     void EingabeVergessen();
+    // The units beside the entry's amounts.
+    void WaehrungAnzeigen();
 
     void NewTarifClick(QObject* Sender);
     void EditTarifClick(QObject* Sender);
