@@ -15,7 +15,8 @@ namespace {
 
 constexpr char Kennung[4] = { 'K', 'W', 'J', 0x1A };
 constexpr size_t OffsetVersion = 4, OffsetBenutzer = 6, OffsetTarifNr = 7, OffsetTarif = 8, OffsetBeginn = 84,
-                 OffsetDauer = 92, OffsetPruefsumme = 100;
+                 OffsetDauer = 92, OffsetDatum = 100, OffsetKosten = 108, OffsetPruefsumme = 116;
+constexpr size_t OffsetPruefsummeV1 = 100;
 static_assert(OffsetTarif + sizeof(TTarif) == OffsetBeginn);
 static_assert(OffsetPruefsumme + 4 == JournalGroesse);
 
@@ -100,15 +101,20 @@ QByteArray KodiereJournal(const TJournal& journal)
     Lege(bytes, OffsetTarif, journal.Tarif);
     Lege(bytes, OffsetBeginn, journal.Beginn);
     Lege(bytes, OffsetDauer, journal.DauerMs);
+    Lege(bytes, OffsetDatum, journal.Datum);
+    Lege(bytes, OffsetKosten, journal.Kosten);
     Lege(bytes, OffsetPruefsumme, Crc32(bytes.constData(), OffsetPruefsumme));
     return bytes;
 }
 
 std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
 {
-    if (size_t(bytes.size()) != JournalGroesse || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0
-        || Hole<uint16_t>(bytes, OffsetVersion) != JournalVersion
-        || Hole<uint32_t>(bytes, OffsetPruefsumme) != Crc32(bytes.constData(), OffsetPruefsumme))
+    if (bytes.size() < 6 || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0)
+        return std::nullopt;
+    const uint16_t version = Hole<uint16_t>(bytes, OffsetVersion);
+    const size_t pruefsumme = version == 1 ? OffsetPruefsummeV1 : OffsetPruefsumme;
+    if ((version != 1 && version != JournalVersion) || size_t(bytes.size()) != pruefsumme + 4
+        || Hole<uint32_t>(bytes, pruefsumme) != Crc32(bytes.constData(), pruefsumme))
         return std::nullopt;
 
     TJournal j;
@@ -117,6 +123,10 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
     j.Tarif = Hole<TTarif>(bytes, OffsetTarif);
     j.Beginn = Hole<double>(bytes, OffsetBeginn);
     j.DauerMs = Hole<int64_t>(bytes, OffsetDauer);
+    if (version == JournalVersion) {
+        j.Datum = Hole<double>(bytes, OffsetDatum);
+        j.Kosten = Hole<double>(bytes, OffsetKosten);
+    }
     if (j.Benutzer < 1 || j.Benutzer > MaxBenutzer || j.TarifNr > MaxTarife || j.Tarif.Name.Laenge > 50)
         return std::nullopt;
     if (!SinnvollerPreis(j.Tarif.Preis) || !SinnvollerPreis(j.Tarif.Grundpreis)
@@ -125,6 +135,9 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
     if (!(j.Beginn >= FruehesterBeginn && j.Beginn < SpaetesterBeginn))
         return std::nullopt;
     if (j.DauerMs < 0 || j.DauerMs > HoechsteDauerMs)
+        return std::nullopt;
+    if (j.Protokolliert()
+        && (!(j.Datum >= FruehesterBeginn && j.Datum < SpaetesterBeginn) || !SinnvollerPreis(j.Kosten)))
         return std::nullopt;
     return j;
 }
@@ -214,8 +227,24 @@ TSpeicherErgebnis TVerbindungsjournal::Sichere(const TJournal& stand)
         verzeichnisGesichert = true;
         letzter = OhneDauer(stand);
         letzteMs = stand.DauerMs;
+        gesichert = stand;
     }
     return ergebnis;
+}
+
+void TVerbindungsjournal::Protokolliert(const TBeendeteVerbindung& verbindung)
+{
+    if (!aktiv)
+        return;
+    TJournal j = gesichert;
+    j.Benutzer = verbindung.Benutzer;
+    j.Tarif = verbindung.Tarif;
+    j.Beginn = verbindung.Beginn;
+    j.DauerMs = verbindung.DauerMs;
+    j.Datum = verbindung.Datum;
+    j.Kosten = verbindung.Kosten;
+    // Not written: the checkpoint stays, and a start after a crash logs from it.
+    Sichere(j);
 }
 
 void TVerbindungsjournal::Beende(bool gespeichert)

@@ -15,13 +15,6 @@ TDateTime AlsTage(int64_t ms)
     return double(ms) / double(MSecsPerDay);
 }
 
-int MonatsIndex(TDateTime wann)
-{
-    int jahr, monat, tag;
-    DecodeDate(wann, jahr, monat, tag);
-    return jahr * 12 + monat - 1;
-}
-
 QString KostetText(double kosten)
 {
     return QStringLiteral("Die Verbindung kostete: ") + BetragText(kosten);
@@ -29,10 +22,11 @@ QString KostetText(double kosten)
 
 } // namespace
 
-TMessung::TMessung(TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern)
+TMessung::TMessung(TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern, TMonotoneUhr wach)
     : FWanduhr(std::move(wanduhr))
     , FMonoton(std::move(monoton))
     , FSpeichern(std::move(speichern))
+    , FWach(std::move(wach))
 {
 }
 
@@ -55,8 +49,15 @@ TMessErgebnis TMessung::Verbunden()
 {
     TMessErgebnis ergebnis;
     if (!FMisst && !FOffenGehalten) {
+        // A connection of a new month goes into a slot already turned: the idle check
+        // may not have come round since midnight.
+        if (FFreigegeben)
+            WechsleMonatFallsNoetig(ergebnis);
         FBeginn = FWanduhr();
         FBeginnMs = FMonoton();
+        FSchlafMs = FBeginnMs - FWach();
+        FWachNachSchlaf.reset();
+        FLetzteWand = FBeginn;
         FDauerMs = 0;
         FKosten = 0;
         ergebnis.ZeitText = QStringLiteral("00:00:00");
@@ -86,11 +87,31 @@ TMessErgebnis TMessung::Tick()
     return ergebnis;
 }
 
+bool TMessung::Geschlafen(int64_t jetztMs, int64_t wachMs) const
+{
+    return FWachNachSchlaf || jetztMs - wachMs - FSchlafMs > SchlafSchwelleMs;
+}
+
 void TMessung::Tickt(TMessErgebnis& ergebnis)
 {
-    FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
-    const TDateTime dauer = AlsTage(FDauerMs);
-    FKosten = Verbindungspreis(dauer, AktTarif);
+    const int64_t jetztMs = FMonoton();
+    const int64_t wachMs = FWach();
+    if (jetztMs - wachMs - FSchlafMs > SchlafSchwelleMs) {
+        // The machine slept since the last tick. Whether the link lasted through it, only
+        // the detector's next poll tells; until then nothing more is billed.
+        FSchlafMs = jetztMs - wachMs;
+        FWachNachSchlaf = wachMs;
+        return;
+    }
+    FSchlafMs = jetztMs - wachMs;
+    if (FWachNachSchlaf && wachMs - *FWachNachSchlaf < BestaetigungNachSchlafMs)
+        return;
+    // Still up after the sleep: the provider billed all of it.
+    FWachNachSchlaf.reset();
+    FDauerMs = std::max<int64_t>(0, jetztMs - FBeginnMs);
+    FLetzteWand = FWanduhr();
+    const TDateTime dauer = GanzeSekunden(FDauerMs);
+    FKosten = PreisNachLaufzeit(FDauerMs, AktTarif);
     ergebnis.ZeitText = DauerToStr(dauer);
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
@@ -108,12 +129,20 @@ TMessErgebnis TMessung::Getrennt()
     if (!FMisst)
         return ergebnis;
     FMisst = false;
-    FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
+    const int64_t jetztMs = FMonoton();
+    TDateTime datum = FLetzteWand;
+    // Found down at the first poll after a sleep, it ended when the machine went to
+    // sleep: at the last tick before, with that tick's time and cost.
+    if (!Geschlafen(jetztMs, FWach())) {
+        FDauerMs = std::max<int64_t>(0, jetztMs - FBeginnMs);
+        datum = FWanduhr();
+    }
+    FWachNachSchlaf.reset();
     // The cost stays the last tick's: a started second is not charged at the end.
     ergebnis.ZeitText = DauerToStr(AlsTage(FDauerMs));
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Meldungen << KostetText(FKosten);
-    Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten);
+    Protokolliere(ergebnis, FBeginn, datum, FDauerMs, FKosten);
     Abschliessen(ergebnis, true);
     return ergebnis;
 }
@@ -130,7 +159,7 @@ TMessErgebnis TMessung::Freigeben()
     FGehalten.clear();
     for (const TGehalten& g : gehalten) {
         const int64_t dauerMs = std::max<int64_t>(0, g.EndeMs - g.BeginnMs);
-        const double kosten = Verbindungspreis(AlsTage(dauerMs), AktTarif);
+        const double kosten = PreisNachLaufzeit(dauerMs, AktTarif);
         ergebnis.ZeitText = DauerToStr(AlsTage(dauerMs));
         ergebnis.KostenText = BetragText(kosten);
         ergebnis.Meldungen << KostetText(kosten);
@@ -179,15 +208,23 @@ TMessErgebnis TMessung::Schliessen()
 void TMessung::Protokolliere(
     TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs, double kosten)
 {
+    // Begun in a month the log has not turned to yet: turned first, or the turn that
+    // follows would empty the slot it went into.
+    WechsleMonatBis(MonatsIndex(beginn), ergebnis);
     TBeendeteVerbindung v;
     v.Benutzer = AktBenutzer;
+    v.Tarif = AktTarif;
     v.Beginn = beginn;
+    v.Datum = datum;
+    v.DauerMs = dauerMs;
     v.Dauer = AlsTage(dauerMs);
     v.Kosten = kosten;
     v.Ergebnis = ProtokolliereVerbindungImBeginnmonat(
         AktBenutzer, AktTarif, beginn, v.Dauer, kosten, FMonatIndex % 12 + 1, datum);
     if (v.Ergebnis == TProtokollErgebnis::MonatVoll)
         ergebnis.Meldungen << MonatVollText;
+    if (BeiProtokoll)
+        BeiProtokoll(v);
     ergebnis.Protokolliert.push_back(v);
 }
 
@@ -206,7 +243,11 @@ void TMessung::Abschliessen(TMessErgebnis& ergebnis, bool speichern)
 
 bool TMessung::WechsleMonatFallsNoetig(TMessErgebnis& ergebnis)
 {
-    const int index = MonatsIndex(FWanduhr());
+    return WechsleMonatBis(MonatsIndex(FWanduhr()), ergebnis);
+}
+
+bool TMessung::WechsleMonatBis(int index, TMessErgebnis& ergebnis)
+{
     if (index <= FMonatIndex)
         return false;
     FMonatIndex = index;

@@ -62,18 +62,19 @@ QWidget* TForm2::BaueNeuerTarifSeite()
     EEinwahl = Benannt(new QLineEdit(seite), "EEinwahl");
     EGrundpreis = Benannt(new QLineEdit(seite), "EGrundpreis");
     const struct {
-        const char* text;
+        TTarifErgebnis::Feld text;
         QLineEdit* feld;
         const char* einheit;
     } zeilen[] = {
-        { "Name des Tarifs:", EName, nullptr },
-        { "Preis / Minute:", EPreis, "Pf." },
-        { "Einwahlkosten:", EEinwahl, "Pf." },
-        { "Grundgebühr / Monat:", EGrundpreis, "DM" },
+        { TTarifErgebnis::FeldName, EName, nullptr },
+        { TTarifErgebnis::FeldPreis, EPreis, "Pf." },
+        { TTarifErgebnis::FeldEinwahl, EEinwahl, "Pf." },
+        { TTarifErgebnis::FeldGrundpreis, EGrundpreis, "DM" },
     };
     int zeile = 0;
     for (const auto& z : zeilen) {
-        auto* beschriftung = new QLabel(QString::fromUtf8(z.text), seite);
+        // The same names as the messages about the fields.
+        auto* beschriftung = new QLabel(TarifFeldName(z.text) + QLatin1Char(':'), seite);
         beschriftung->setBuddy(z.feld);
         felder->addWidget(beschriftung, zeile, 0);
         if (z.einheit) {
@@ -206,7 +207,8 @@ void TForm2::OKBtnClick(QObject*)
         break;
     case TTarifErgebnis::NameLeer:
     case TTarifErgebnis::NameVergeben:
-    case TTarifErgebnis::KeineZahl: {
+    case TTarifErgebnis::KeineZahl:
+    case TTarifErgebnis::Negativ: {
         // The entry stays open to be put right.
         QLineEdit* felder[] = { EName, EPreis, EEinwahl, EGrundpreis };
         QLineEdit* feld = felder[ergebnis.feld];
@@ -271,7 +273,9 @@ void TForm2::SelectTarifClick(QObject*)
         KeineZeileGewaehlt();
         return;
     }
-    TarifWaehlen(TarifNachName(TarifList->item(zeile)->text()));
+    // Chosen, the tariff must be on disk: the report from the command line reads it.
+    if (TarifWaehlen(TarifNachName(TarifList->item(zeile)->text())))
+        MeldeSpeicherFehler(SichereTarife());
 }
 
 void TForm2::ENameClick(QObject*)

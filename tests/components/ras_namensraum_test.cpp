@@ -1,8 +1,11 @@
 // The interface source against a real kernel: a tun device named like a pppd link in
 // a network namespace of its own, so the machine's interfaces are never touched.
 #include "components/InternetDetect.h"
+#include "platform/RasNetworkManager.h"
 #include "platform/RasSchnittstellen.h"
+#include "support/NetworkManagerAttrappe.h"
 #include "support/Umgebungsvariable.h"
+#include "support/Warten.h"
 
 #include <QTest>
 #include <arpa/inet.h>
@@ -150,6 +153,36 @@ TEST_F(Namensraum, DetectorFollowsAPppLink)
     EXPECT_EQ(arten,
         (QStringList { "connect:192.0.2.1", "disconnect", "connect:192.0.2.1", "disconnect",
             "connect:192.0.2.1", "disconnect" }));
+}
+
+// A modem dialled by hand with pppd while NetworkManager runs: it does not manage the
+// link, which counts through the interface patterns; once NetworkManager counts the
+// link itself, it is still one connection.
+TEST_F(Namensraum, UnmanagedPppLinkCountsBesideNetworkManagerOnce)
+{
+    TNetworkManagerAttrappe nm;
+    ASSERT_TRUE(nm.Fehler().isEmpty()) << nm.Fehler().toStdString();
+    ASSERT_TRUE(nm.Starte()) << nm.Fehler().toStdString();
+    TRasNetworkManager quelle(nm.Bus());
+    ASSERT_TRUE(WarteBis([&] { return quelle.Bereit(); }));
+    TRasSchnittstellen schnittstellen("");
+    TRasVorrang vorrang(quelle, schnittstellen);
+
+    Schalte(true);
+    GibAdresse("192.0.2.1", "255.255.255.0");
+    ASSERT_TRUE(Warte([&] {
+        const auto liste = vorrang.Verbindungen();
+        return liste.size() == 1 && liste[0].Adresse == "192.0.2.1";
+    }));
+
+    const QString aktiv = nm.Aktiv(
+        "Mobilfunk", "gsm", nm.Geraet("modem0", QString::fromLatin1(Name), Nm::Modem, 0), Nm::WirdAufgebaut);
+    nm.Zustand(aktiv, Nm::Steht, "192.0.2.1");
+    ASSERT_TRUE(
+        WarteBis([&] { return quelle.Verbindungen().size() == 1 && quelle.Verbindungen()[0].Adresse; }));
+    const auto liste = vorrang.Verbindungen();
+    ASSERT_EQ(liste.size(), 1u);
+    EXPECT_EQ(liste[0].Eintrag, "Mobilfunk");
 }
 
 } // namespace

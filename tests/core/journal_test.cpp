@@ -32,8 +32,8 @@ TJournal Beispiel()
 // A record with a matching checksum, so that only the value checks can refuse it.
 QByteArray MitPruefsumme(QByteArray bytes)
 {
-    const uint32_t crc = Crc32(bytes.constData(), 100);
-    std::memcpy(bytes.data() + 100, &crc, 4);
+    const uint32_t crc = Crc32(bytes.constData(), JournalGroesse - 4);
+    std::memcpy(bytes.data() + JournalGroesse - 4, &crc, 4);
     return bytes;
 }
 
@@ -99,7 +99,7 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
     QByteArray fremdeKennung = gut;
     fremdeKennung[0] = 'X';
     QByteArray andereVersion = gut;
-    andereVersion[4] = 2;
+    andereVersion[4] = 3;
     QByteArray umgekippt = gut;
     umgekippt[90] = char(umgekippt[90] ^ 0x01);
     QByteArray nameZuLang = gut;
@@ -232,7 +232,8 @@ TEST_F(Journal, FollowsTheMeteringUntilTheLogIsSaved)
             e.Ok = speichernGelingt;
             e.Grund = QStringLiteral("Kein Speicherplatz mehr auf dem Gerät");
             return e;
-        });
+        },
+        [&] { return mono; });
     TVerbindungsjournal journal(pfad);
     messung.Freigeben();
 

@@ -15,13 +15,21 @@ namespace {
 
 constexpr TDateTime Sekunde = 1.0 / 86'400;
 
-// Wall clock and monotonic clock of one test: time passes on both, setting the clock
-// moves only the wall clock.
+// Wall clock and the two monotonic clocks of one test: time passes on all, setting the
+// clock moves only the wall clock, and the awake clock stands while the machine sleeps.
 struct TUhren {
     TDateTime Wand = 0;
     int64_t Mono = 1'000'000;
+    int64_t Wach = 5'000;
 
-    void Vergeht(int sekunden)
+    void VergehtMs(int64_t ms)
+    {
+        Wand += double(ms) / MSecsPerDay;
+        Mono += ms;
+        Wach += ms;
+    }
+    void Vergeht(int sekunden) { VergehtMs(sekunden * 1000); }
+    void Schlaeft(int sekunden)
     {
         Wand += sekunden * Sekunde;
         Mono += sekunden * 1000;
@@ -60,7 +68,8 @@ protected:
                 ++speicherungen;
                 monatBeimSpeichern = Daten.Benutzer[1].MonatNr;
                 return TSpeicherErgebnis {};
-            });
+            },
+            [this] { return uhr.Wach; });
     }
 
     const TMonat& Monat(int m, int u = 1) const { return Daten.Benutzer[u].Monate[m]; }
@@ -244,6 +253,88 @@ TEST_F(Messung, MonatswechselOhneVerbindungBeimErstenTickUndNieZurueck)
     EXPECT_EQ(Monat(11).Verbindungen[0].Tarif.Text(), "Nov");
 }
 
+// Midnight passed with nothing metered, and the idle check has not come round yet when
+// a connection begins at 00:00:04 on the 1st (or the machine resumes then): the month
+// turns first, so the connection is not wiped from last year's slot by the turn after.
+TEST_F(Messung, VerbindungInDenErstenSekundenDesMonatsBleibtErhalten)
+{
+    Daten.Benutzer[1].MonatNr = 10;
+    Beginne(EncodeDate(2026, 11, 30) + EncodeTime(23, 59, 50, 0));
+    Daten.Benutzer[1].Monate[12].Verbindungen[0].Tarif.Setze(QStringLiteral("Alt"));
+    messung->Freigeben();
+
+    uhr.Wand = EncodeDate(2026, 12, 1) + EncodeTime(0, 0, 4, 0);
+    EXPECT_TRUE(messung->Verbunden().MonatGewechselt);
+    EXPECT_EQ(Daten.Benutzer[1].MonatNr, 12);
+    uhr.Vergeht(30);
+    messung->Tick();
+    messung->Getrennt();
+    EXPECT_EQ(monatBeimSpeichern, 12);
+    ASSERT_EQ(AnzahlVerbindungen(Monat(12)), 1);
+    EXPECT_EQ(Monat(12).Verbindungen[0].Tarif.Text(), "Tag");
+}
+
+// The machine sleeps for an hour during a connection. Found down at the first poll
+// after the resume, before or after the first tick, it ended when the machine went to
+// sleep; still up once the detector has looked, the whole hour is billed.
+TEST_F(Messung, NachDemSchlafBisZumEinschlafenOderDieGanzeZeit)
+{
+    messung->Freigeben();
+    enum { TickDannGetrennt, GleichGetrennt, NochVerbunden };
+    for (int fall : { TickDannGetrennt, GleichGetrennt, NochVerbunden }) {
+        SCOPED_TRACE(fall);
+        messung->Verbunden();
+        for (int i = 0; i < 3; ++i) {
+            uhr.Vergeht(1);
+            messung->Tick();
+        }
+        const TDateTime eingeschlafen = uhr.Wand;
+        uhr.Schlaeft(3600);
+        if (fall != GleichGetrennt) {
+            EXPECT_FALSE(messung->Tick().ZeitText) << "billed before the detector looked";
+        }
+        uhr.Vergeht(1);
+        if (fall == NochVerbunden) {
+            uhr.Vergeht(1);
+            const TMessErgebnis tick = messung->Tick();
+            EXPECT_EQ(tick.ZeitText, "01:00:05");
+            EXPECT_EQ(tick.KostenText, "3,66 DM"); // 61 minutes
+        }
+        const TMessErgebnis ende = messung->Getrennt();
+        ASSERT_EQ(ende.Protokolliert.size(), 1u);
+        const TBeendeteVerbindung& v = ende.Protokolliert[0];
+        if (fall == NochVerbunden) {
+            EXPECT_EQ(v.DauerMs, 3'605'000);
+            EXPECT_DOUBLE_EQ(v.Kosten, 3.66);
+        }
+        else {
+            EXPECT_EQ(v.DauerMs, 3000);
+            EXPECT_EQ(v.Datum, eingeschlafen);
+            EXPECT_DOUBLE_EQ(v.Kosten, 0.06);
+        }
+    }
+}
+
+// The only tick of a two-second connection comes a millisecond early: it prices the
+// started minute as one on the dot does. Ended before any tick, a connection costs what
+// the shared rule (also the recovery's) gives for 0 s: nothing.
+TEST_F(Messung, FruehKommenderTickKostetDasselbe)
+{
+    AktTarif.Einwahl = 6;
+    messung->Freigeben();
+    for (int tickMs : { 999, 1000, 1001 }) {
+        messung->Verbunden();
+        uhr.VergehtMs(tickMs);
+        EXPECT_EQ(messung->Tick().KostenText, "0,12 DM") << tickMs;
+        uhr.VergehtMs(2000 - tickMs);
+        EXPECT_DOUBLE_EQ(messung->Getrennt().Protokolliert.at(0).Kosten, 0.12) << tickMs;
+    }
+    messung->Verbunden();
+    uhr.VergehtMs(400);
+    EXPECT_EQ(messung->Getrennt().Protokolliert.at(0).Kosten, 0);
+    EXPECT_EQ(PreisNachLaufzeit(0, AktTarif), 0);
+}
+
 // The wall clock moved by an hour while the connection ran: billed by its real length.
 TEST_F(Messung, UhrVorUndZurueckGestelltZaehltNicht)
 {
@@ -299,6 +390,7 @@ protected:
         uhr.Wand = EncodeDate(lokal.tm_year + 1900, lokal.tm_mon + 1, lokal.tm_mday)
             + EncodeTime(lokal.tm_hour, lokal.tm_min, lokal.tm_sec, 0);
         uhr.Mono = utcSekunden * 1000;
+        uhr.Wach = uhr.Mono; // awake all along
     }
 };
 

@@ -1,4 +1,5 @@
 #include "core/Journal.h"
+#include "core/Messung.h"
 #include "core/Wiederherstellung.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
@@ -128,14 +129,100 @@ TEST_F(Wiederherstellung, DamagedJournalsAreSetAsideWithoutOverwritingEarlierOne
     EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[12]), 0);
 }
 
-TEST_F(Wiederherstellung, AJournalOfAUserNoLongerThereIsSetAside)
+// Never logged into a slot that is not its month's: set aside instead.
+TEST_F(Wiederherstellung, AJournalThatBelongsNowhereIsSetAside)
 {
-    Daten.BenutzerAnzahl = 1;
-    Lege(Bernds(12, 1));
-    const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
-    EXPECT_TRUE(w.Meldungen.value(0).contains(QStringLiteral("gehört zu keinem vorhandenen Benutzer")));
-    EXPECT_TRUE(QFile::exists(dir.filePath(JournalBeiseiteName)));
-    EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[12]), 0);
+    const struct {
+        int benutzer;
+        TDateTime beginn;
+        const char* warum;
+    } faelle[] = {
+        { 3, Bernds(12, 1).Beginn, "gehört zu keinem vorhandenen Benutzer" },
+        // December's slot holds this December now.
+        { 2, EncodeDate(2025, 12, 20), "das Protokoll dieses Monats wird nicht mehr geführt" },
+        { 2, EncodeDate(9999, 12, 31), "in der Zukunft" },
+    };
+    for (const auto& f : faelle) {
+        TJournal j = Bernds(12, 1);
+        j.Benutzer = f.benutzer;
+        j.Beginn = f.beginn;
+        Lege(j);
+        const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
+        EXPECT_TRUE(w.Meldungen.value(0).contains(QString::fromUtf8(f.warum)))
+            << w.Meldungen.value(0).toStdString();
+        EXPECT_FALSE(QFile::exists(pfad));
+        for (int m = 1; m <= 12; ++m)
+            EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[m]), 0);
+    }
+}
+
+// Wherever the program dies from the disconnect to the removal of the journal, or a
+// save fails, and wherever the start that finds the journal dies in turn: the next
+// start leaves the connection logged exactly once.
+TEST_F(Wiederherstellung, EveryConnectionIsLoggedExactlyOnceWhereverTheProgramDies)
+{
+    struct Tod { };
+    enum { VorDemJournal, VorDemSpeichern, NachDemSpeichern, SpeichernScheitert, Ueberlebt };
+    const auto anfang = std::make_unique<TDaten>(Daten);
+    for (int schritt = VorDemJournal; schritt <= Ueberlebt; ++schritt)
+        for (bool erholungStirbt : { false, true }) {
+            SCOPED_TRACE(testing::Message() << schritt << " " << erholungStirbt);
+            Daten = *anfang;
+            ASSERT_TRUE(SpeichereDaten().Ok);
+            TDateTime wand = Now();
+            int64_t mono = 0;
+            TVerbindungsjournal journal(pfad);
+            TMessung messung([&] { return wand; }, [&] { return mono; },
+                [&] {
+                    if (schritt == VorDemSpeichern)
+                        throw Tod {};
+                    if (schritt == SpeichernScheitert)
+                        return TSpeicherErgebnis { false, false, DatenPfad(), QStringLiteral("voll") };
+                    const TSpeicherErgebnis e = SpeichereDaten();
+                    if (schritt == NachDemSpeichern)
+                        throw Tod {};
+                    return e;
+                },
+                [&] { return mono; });
+            messung.BeiProtokoll = [&](const TBeendeteVerbindung& v) {
+                if (schritt == VorDemJournal)
+                    throw Tod {};
+                journal.Protokolliert(v);
+            };
+            messung.Freigeben();
+            journal.Verfolge(messung.Verbunden());
+            for (int i = 0; i < 5; ++i) {
+                mono += 1000;
+                wand += 1.0 / 86'400;
+                journal.Verfolge(messung.Tick());
+            }
+            try {
+                journal.Verfolge(messung.Getrennt());
+            }
+            catch (const Tod&) {
+            }
+
+            // The next start, with the record as it is on disk; perhaps a second one.
+            LadeDaten();
+            try {
+                StelleVerbindungWiederHer(pfad, [&] {
+                    const TSpeicherErgebnis e = SpeichereDaten();
+                    if (erholungStirbt)
+                        throw Tod {};
+                    return e;
+                });
+            }
+            catch (const Tod&) {
+            }
+            LadeDaten();
+            StelleVerbindungWiederHer(pfad);
+            EXPECT_FALSE(QFile::exists(pfad));
+            const std::unique_ptr<TDaten> d = Gespeichert();
+            ASSERT_TRUE(d);
+            EXPECT_EQ(AnzahlVerbindungen(d->Benutzer[1].Monate[12]), 1);
+            EXPECT_EQ(
+                d->Benutzer[1].Monate[12].SummeKosten, d->Benutzer[1].Monate[12].Verbindungen[0].Kosten);
+        }
 }
 
 TEST_F(Wiederherstellung, AnUnreadableJournalIsLeftAloneAndLocked)
