@@ -155,34 +155,28 @@ TEST_F(Namensraum, DetectorFollowsAPppLink)
             "connect:192.0.2.1", "disconnect" }));
 }
 
-// A modem dialled by hand with pppd while NetworkManager runs: it does not manage the
-// link, which counts through the interface patterns; once NetworkManager counts the
-// link itself, it is still one connection.
+// A modem dialled by hand with pppd while NetworkManager runs: the link it does not
+// manage counts through the patterns; once NetworkManager counts it, it is still one.
 TEST_F(Namensraum, UnmanagedPppLinkCountsBesideNetworkManagerOnce)
 {
     TNetworkManagerAttrappe nm;
-    ASSERT_TRUE(nm.Fehler().isEmpty()) << nm.Fehler().toStdString();
-    ASSERT_TRUE(nm.Starte()) << nm.Fehler().toStdString();
+    ASSERT_TRUE(nm.Fehler().isEmpty() && nm.Starte()) << nm.Fehler().toStdString();
     TRasNetworkManager quelle(nm.Bus());
-    ASSERT_TRUE(WarteBis([&] { return quelle.Bereit(); }));
     TRasSchnittstellen schnittstellen("");
     TRasVorrang vorrang(quelle, schnittstellen);
-
+    ASSERT_TRUE(WarteBis([&] { return quelle.Bereit(); }));
     Schalte(true);
     GibAdresse("192.0.2.1", "255.255.255.0");
-    ASSERT_TRUE(Warte([&] {
-        const auto liste = vorrang.Verbindungen();
-        return liste.size() == 1 && liste[0].Adresse == "192.0.2.1";
-    }));
+    ASSERT_TRUE(
+        Warte([&] { return vorrang.Verbindungen().size() == 1 && vorrang.Verbindungen()[0].Adresse; }));
 
     const QString aktiv = nm.Aktiv(
         "Mobilfunk", "gsm", nm.Geraet("modem0", QString::fromLatin1(Name), Nm::Modem, 0), Nm::WirdAufgebaut);
     nm.Zustand(aktiv, Nm::Steht, "192.0.2.1");
     ASSERT_TRUE(
         WarteBis([&] { return quelle.Verbindungen().size() == 1 && quelle.Verbindungen()[0].Adresse; }));
-    const auto liste = vorrang.Verbindungen();
-    ASSERT_EQ(liste.size(), 1u);
-    EXPECT_EQ(liste[0].Eintrag, "Mobilfunk");
+    ASSERT_EQ(vorrang.Verbindungen().size(), 1u);
+    EXPECT_EQ(vorrang.Verbindungen()[0].Eintrag, "Mobilfunk");
 }
 
 } // namespace
