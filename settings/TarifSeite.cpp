@@ -61,15 +61,16 @@ QWidget* TForm2::BaueNeuerTarifSeite()
     EPreis = Benannt(new QLineEdit(seite), "EPreis");
     EEinwahl = Benannt(new QLineEdit(seite), "EEinwahl");
     EGrundpreis = Benannt(new QLineEdit(seite), "EGrundpreis");
+    // The units' names: WaehrungAnzeigen sets their texts.
     const struct {
         TTarifErgebnis::Feld text;
         QLineEdit* feld;
         const char* einheit;
     } zeilen[] = {
         { TTarifErgebnis::FeldName, EName, nullptr },
-        { TTarifErgebnis::FeldPreis, EPreis, "Pf." },
-        { TTarifErgebnis::FeldEinwahl, EEinwahl, "Pf." },
-        { TTarifErgebnis::FeldGrundpreis, EGrundpreis, "DM" },
+        { TTarifErgebnis::FeldPreis, EPreis, "EinheitPreis" },
+        { TTarifErgebnis::FeldEinwahl, EEinwahl, "EinheitEinwahl" },
+        { TTarifErgebnis::FeldGrundpreis, EGrundpreis, "EinheitGrundpreis" },
     };
     int zeile = 0;
     for (const auto& z : zeilen) {
@@ -79,7 +80,7 @@ QWidget* TForm2::BaueNeuerTarifSeite()
         felder->addWidget(beschriftung, zeile, 0);
         if (z.einheit) {
             felder->addWidget(z.feld, zeile, 1);
-            felder->addWidget(new QLabel(QString::fromUtf8(z.einheit), seite), zeile, 2);
+            felder->addWidget(Benannt(new QLabel(seite), z.einheit), zeile, 2);
         }
         else {
             felder->addWidget(z.feld, zeile, 1, 1, 2);
