@@ -1,5 +1,6 @@
 #include "core/Messung.h"
 
+#include "core/Verlaufseintrag.h"
 #include "store/Daten.h"
 #include "store/Startablauf.h"
 
@@ -182,7 +183,9 @@ void TMessung::Protokolliere(
     TBeendeteVerbindung v;
     v.Benutzer = AktBenutzer;
     v.Beginn = beginn;
+    v.Ende = datum;
     v.Dauer = AlsTage(dauerMs);
+    v.Tarif = AktTarif;
     v.Kosten = kosten;
     v.Ergebnis = ProtokolliereVerbindungImBeginnmonat(
         AktBenutzer, AktTarif, beginn, v.Dauer, kosten, FMonatIndex % 12 + 1, datum);
@@ -202,6 +205,7 @@ void TMessung::Abschliessen(TMessErgebnis& ergebnis, bool speichern)
         if (!fehler.isEmpty())
             ergebnis.Meldungen << fehler;
     }
+    SchreibeInVerlauf(ergebnis.Protokolliert);
 }
 
 bool TMessung::WechsleMonatFallsNoetig(TMessErgebnis& ergebnis)

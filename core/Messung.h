@@ -33,8 +33,10 @@ struct TLaufendeVerbindung {
 // A finished connection and where it went.
 struct TBeendeteVerbindung {
     int Benutzer = 0;
-    TDateTime Beginn = 0; // wall-clock start; the entry's Datum is when it was logged
+    TDateTime Beginn = 0; // wall-clock start
+    TDateTime Ende = 0; // the entry's Datum: when it was logged
     TDateTime Dauer = 0; // days
+    TTarif Tarif {}; // what priced it
     double Kosten = 0;
     TProtokollErgebnis Ergebnis = TProtokollErgebnis::Eingetragen;
 };

@@ -1,6 +1,7 @@
 #include "core/Wiederherstellung.h"
 
 #include "core/Journal.h"
+#include "core/Verlaufseintrag.h"
 #include "store/Daten.h"
 
 #include <QDir>
@@ -103,6 +104,10 @@ TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
                 + Name(pfad) + QStringLiteral(" bleibt bis zum nächsten Start erhalten.");
         return ergebnis;
     }
+    TVerlaufsEintrag eintrag
+        = VerlaufsEintrag(j.Benutzer, j.Tarif, j.Beginn, j.Beginn + dauer, dauer, kosten);
+    eintrag.Wiederhergestellt = true;
+    SchreibeInVerlauf(eintrag);
     EntferneJournal(pfad);
     ergebnis.Meldungen << WiederhergestelltText(j.Beginn, dauer, kosten);
     return ergebnis;

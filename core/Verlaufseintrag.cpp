@@ -1,0 +1,46 @@
+#include "core/Verlaufseintrag.h"
+
+#include "store/Abrechnung.h"
+#include "store/Daten.h"
+
+TVerlaufsEintrag VerlaufsEintrag(
+    int benutzer, const TTarif& tarif, TDateTime beginn, TDateTime ende, TDateTime dauer, double kosten)
+{
+    // Built through the entry the month slot holds, so both carry the same numbers.
+    TVerbindung v {};
+    if (tarif.Name.Leer())
+        v.Tarif.Setze(KeinTarifName);
+    else
+        v.Tarif = tarif.Name;
+    v.Datum = ende;
+    v.Dauer = dauer;
+    v.Kosten = kosten;
+    const QString name = GueltigerBenutzer(benutzer) ? Daten.Benutzer[benutzer].Name.Text() : QString();
+    TVerlaufsEintrag eintrag = EintragAusDaten(name, v);
+    eintrag.Beginn = beginn;
+    eintrag.Quelle = QuelleMessung;
+    return eintrag;
+}
+
+bool SchreibeInVerlauf(const TVerlaufsEintrag& eintrag)
+{
+    TVerlauf& verlauf = Verlauf();
+    return verlauf.Offen() && verlauf.Schreibe(eintrag);
+}
+
+void SchreibeInVerlauf(const std::vector<TBeendeteVerbindung>& verbindungen)
+{
+    for (const TBeendeteVerbindung& v : verbindungen)
+        if (v.Ergebnis == TProtokollErgebnis::Eingetragen)
+            SchreibeInVerlauf(VerlaufsEintrag(v.Benutzer, v.Tarif, v.Beginn, v.Ende, v.Dauer, v.Kosten));
+}
+
+QString OeffneVerlaufBeimStart()
+{
+    return Verlauf().Oeffne().Meldung;
+}
+
+void UebernimmDatenInVerlauf()
+{
+    Verlauf().UebernimmAusDaten(Daten);
+}
