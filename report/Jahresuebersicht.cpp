@@ -10,9 +10,9 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
-#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -54,8 +54,26 @@ QChart* Balkendiagramm(
     auto* reihe = new QBarSeries;
     reihe->append(satz);
     chart->addSeries(reihe);
-    auto* x = new QBarCategoryAxis;
-    x->append(kategorien);
+    // Twelve month names fit side by side; of the days every fifth is named.
+    QAbstractAxis* x = nullptr;
+    if (kategorien.size() <= 12) {
+        auto* monate = new QBarCategoryAxis;
+        monate->append(kategorien);
+        QFont klein = monate->labelsFont();
+        klein.setPointSizeF(8);
+        monate->setLabelsFont(klein);
+        x = monate;
+    }
+    else {
+        auto* tage = new QCategoryAxis;
+        tage->setRange(-0.5, kategorien.size() - 0.5);
+        tage->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        for (int i = 0; i < kategorien.size(); ++i)
+            if (i == 0 || (i + 1) % 5 == 0)
+                tage->append(kategorien[i], i);
+        tage->setGridLineVisible(false);
+        x = tage;
+    }
     auto* y = new QValueAxis;
     y->setLabelFormat(QStringLiteral("%.2f"));
     const double hoechster
@@ -192,7 +210,7 @@ void TJahresuebersicht::ZeigeJahr(int jahr)
 
     QChart* alt = MonateAnsicht->chart();
     QChart* chart = Balkendiagramm(
-        QStringLiteral("Kosten %1 im Jahr %2").arg(FBenutzer).arg(jahr), monate, kosten, FBudget);
+        QStringLiteral("Kosten von %1 im Jahr %2").arg(FBenutzer).arg(jahr), monate, kosten, FBudget);
     const auto* reihe = static_cast<QBarSeries*>(chart->series().first());
     connect(reihe->barSets().first(), &QBarSet::clicked, this, [this](int index) { ZeigeMonat(index + 1); });
     MonateAnsicht->setChart(chart);
@@ -278,9 +296,9 @@ void ZeigeTarifvergleich(const TTarifvergleich& vergleich, QWidget* parent)
         tabelle->setItem(i, 2, Zelle(Betrag(z.Ersparnis)));
     }
     layout->addWidget(tabelle);
-    auto* knopf = new QDialogButtonBox(QDialogButtonBox::Close, &fenster);
-    QObject::connect(knopf, &QDialogButtonBox::rejected, &fenster, &QDialog::reject);
-    layout->addWidget(knopf);
+    auto* knopf = Benannt(new QPushButton(QStringLiteral("Schließen"), &fenster), "SchliessenKnopf");
+    QObject::connect(knopf, &QPushButton::clicked, &fenster, &QDialog::accept);
+    layout->addWidget(knopf, 0, Qt::AlignRight);
     fenster.resize(520, 360);
     fenster.exec();
 }

@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
 #include <algorithm>
 #include <atomic>
@@ -149,9 +150,19 @@ bool TVerlauf::Verbinde(bool nurLesend)
     FAbfragen = std::make_unique<TAbfragen>();
     FAbfragen->Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FName);
     FAbfragen->Db.setDatabaseName(FPfad);
-    FAbfragen->Db.setConnectOptions(nurLesend
-            ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000")
-            : QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    QString optionen = QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000");
+    if (nurLesend) {
+        optionen += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        // Even a reader makes the -wal and -shm files where they are missing. They are
+        // missing only while no Kostenwolf has the log open and everything is in the
+        // file itself; then the file is read as it stands and nothing is made.
+        if (!QFileInfo::exists(FPfad + QStringLiteral("-wal"))) {
+            optionen += QStringLiteral(";QSQLITE_OPEN_URI");
+            FAbfragen->Db.setDatabaseName(
+                QUrl::fromLocalFile(FPfad).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1"));
+        }
+    }
+    FAbfragen->Db.setConnectOptions(optionen);
     if (!FAbfragen->Db.open()) {
         Schliesse();
         return false;

@@ -185,6 +185,12 @@ TEST_F(Verlauf, NurLesendLegtNichtsAnUndSiehtDasGeschriebene)
         = EintragAusDaten(QStringLiteral("Anna"), daten->Benutzer[1].Monate[3].Verbindungen[0]);
     neu.Ende += 1;
     EXPECT_FALSE(leser.Schreibe(neu));
+    // With no writer left, a reader makes no files beside the log.
+    leser.Schliesse();
+    verlauf.Schliesse();
+    ASSERT_TRUE(leser.OeffneNurLesend());
+    EXPECT_EQ(leser.Monatswerte(QStringLiteral("Anna"), 2026)[2].Anzahl, 1);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { QStringLiteral("Verlauf.sqlite") });
 }
 
 } // namespace
