@@ -234,14 +234,16 @@ void TForm1::FormCreate(QObject*)
     WechsleMonat(monat);
 
     // The log of every connection: open before the recovery, so that a recovered
-    // connection goes in as such; then whatever "Daten.kwd" holds and it lacks.
+    // connection goes in as such; then whatever "Daten.kwd" holds and it lacks, which
+    // no write of this run can double.
     const QString verlaufMeldung = OeffneVerlaufBeimStart();
     // A connection that a crash or a power cut cut short is logged before anything is
     // metered anew, so that its journal is not taken for the new one's.
     const TWiederherstellung wiederhergestellt = StelleVerbindungWiederHer(JournalPfad());
     if (wiederhergestellt.JournalBleibt)
         FJournal.Sperre();
-    UebernimmDatenInVerlauf();
+    // Once the window is up: a first start of this version takes over the whole account.
+    QTimer::singleShot(0, this, [] { UebernimmDatenInVerlauf(); });
     if (!verlaufMeldung.isEmpty())
         ShowMessage(verlaufMeldung);
     for (const QString& meldung : wiederhergestellt.Meldungen)

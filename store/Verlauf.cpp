@@ -511,9 +511,13 @@ QString VerlaufPfad()
 
 TVerlauf& Verlauf()
 {
-    static std::unique_ptr<TVerlauf> verlauf;
+    // Never destroyed at exit: Qt SQL's own list of connections is gone by then. The
+    // close sequence closes it.
+    static TVerlauf* verlauf = nullptr;
     const QString pfad = VerlaufPfad();
-    if (!verlauf || verlauf->Pfad() != pfad)
-        verlauf = std::make_unique<TVerlauf>(pfad);
+    if (!verlauf || verlauf->Pfad() != pfad) {
+        delete verlauf;
+        verlauf = new TVerlauf(pfad);
+    }
     return *verlauf;
 }
