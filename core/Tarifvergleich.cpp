@@ -33,9 +33,9 @@ QString Datum(TDateTime wann)
 
 } // namespace
 
-double FlacherPreis(int, const TTarif& tarif, TDateTime, double sekunden)
+double FlacherPreis(int, const TTarif& tarif, const TVerlaufsEintrag& verbindung)
 {
-    return Verbindungspreis(sekunden / 86'400.0, tarif);
+    return Verbindungspreis(verbindung.Sekunden / 86'400.0, tarif);
 }
 
 TZeitraum LetzteMonate(TDateTime heute, int monate)
@@ -69,7 +69,7 @@ TTarifvergleich VergleicheTarife(const QString& benutzer, const std::vector<TVer
             continue;
         long double summe = static_cast<long double>(tarif.Grundpreis) * zeitraum.Monate;
         for (const TVerlaufsEintrag& v : verbindungen)
-            summe += preis(n, tarif, v.Beginn, v.Sekunden);
+            summe += preis(n, tarif, v);
         TVergleichsZeile zeile;
         zeile.TarifNr = n;
         zeile.Tarif = tarif.Name.Text();

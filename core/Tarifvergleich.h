@@ -13,14 +13,14 @@
 #include <functional>
 #include <vector>
 
-// Prices one past connection of 'sekunden' length that began at 'beginn' under the
-// tariff in slot 'tarifNr'.
+// Prices one past connection (its start, length and bytes) under the tariff in slot
+// 'tarifNr'.
 using TPreisregel
-    = std::function<double(int tarifNr, const TTarif& tarif, TDateTime beginn, double sekunden)>;
+    = std::function<double(int tarifNr, const TTarif& tarif, const TVerlaufsEintrag& verbindung)>;
 
 // The rule of store/Abrechnung: started minutes at the price per minute, plus the
 // dial-in charge.
-double FlacherPreis(int tarifNr, const TTarif& tarif, TDateTime beginn, double sekunden);
+double FlacherPreis(int tarifNr, const TTarif& tarif, const TVerlaufsEintrag& verbindung);
 
 // The last 'monate' calendar months up to and including the month of 'heute'.
 struct TZeitraum {

@@ -401,26 +401,38 @@ std::optional<int> TVerlauf::UebernimmAusDaten(const TDaten& daten)
     return neu;
 }
 
-std::array<TMonatsWerte, 12> TVerlauf::Monatswerte(const QString& benutzer, int jahr) const
+std::vector<TMonatsWerte> TVerlauf::Gruppiert(
+    const QString& benutzer, const QString& von, const QString& bis, int stelle, size_t anzahl) const
 {
-    std::array<TMonatsWerte, 12> werte {};
+    std::vector<TMonatsWerte> werte(anzahl);
     if (!Offen())
         return werte;
     QSqlQuery q(FAbfragen->Db);
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral(
-        "SELECT CAST(substr(beginn, 6, 2) AS INTEGER), count(*), total(sekunden), total(kosten) "
-        "FROM verbindungen WHERE benutzer = ? AND beginn >= ? AND beginn < ? GROUP BY 1"));
+    q.prepare(
+        QStringLiteral("SELECT CAST(substr(beginn, %1, 2) AS INTEGER), count(*), total(sekunden), "
+                       "total(kosten) FROM verbindungen WHERE benutzer = ? AND beginn >= ? AND beginn < ? "
+                       "GROUP BY 1")
+            .arg(stelle));
     q.addBindValue(benutzer);
-    q.addBindValue(JahresAnfang(jahr));
-    q.addBindValue(JahresAnfang(jahr + 1));
+    q.addBindValue(von);
+    q.addBindValue(bis);
     if (!q.exec())
         return werte;
     while (q.next()) {
-        const int monat = q.value(0).toInt();
-        if (monat >= 1 && monat <= 12)
-            werte[size_t(monat - 1)] = { q.value(1).toInt(), q.value(2).toDouble(), q.value(3).toDouble() };
+        const int nummer = q.value(0).toInt();
+        if (nummer >= 1 && size_t(nummer) <= anzahl)
+            werte[size_t(nummer - 1)] = { q.value(1).toInt(), q.value(2).toDouble(), q.value(3).toDouble() };
     }
+    return werte;
+}
+
+std::array<TMonatsWerte, 12> TVerlauf::Monatswerte(const QString& benutzer, int jahr) const
+{
+    const std::vector<TMonatsWerte> monate
+        = Gruppiert(benutzer, JahresAnfang(jahr), JahresAnfang(jahr + 1), 6, 12);
+    std::array<TMonatsWerte, 12> werte {};
+    std::copy(monate.begin(), monate.end(), werte.begin());
     return werte;
 }
 
@@ -429,25 +441,8 @@ std::vector<TMonatsWerte> TVerlauf::Tageswerte(const QString& benutzer, int jahr
     const QDate erster(jahr, monat, 1);
     if (!erster.isValid())
         return {};
-    std::vector<TMonatsWerte> werte(size_t(erster.daysInMonth()));
-    if (!Offen())
-        return werte;
-    QSqlQuery q(FAbfragen->Db);
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral(
-        "SELECT CAST(substr(beginn, 9, 2) AS INTEGER), count(*), total(sekunden), total(kosten) "
-        "FROM verbindungen WHERE benutzer = ? AND beginn >= ? AND beginn < ? GROUP BY 1"));
-    q.addBindValue(benutzer);
-    q.addBindValue(erster.toString(QStringLiteral("yyyy-MM-dd")));
-    q.addBindValue(erster.addMonths(1).toString(QStringLiteral("yyyy-MM-dd")));
-    if (!q.exec())
-        return werte;
-    while (q.next()) {
-        const int tag = q.value(0).toInt();
-        if (tag >= 1 && size_t(tag) <= werte.size())
-            werte[size_t(tag - 1)] = { q.value(1).toInt(), q.value(2).toDouble(), q.value(3).toDouble() };
-    }
-    return werte;
+    return Gruppiert(benutzer, erster.toString(QStringLiteral("yyyy-MM-dd")),
+        erster.addMonths(1).toString(QStringLiteral("yyyy-MM-dd")), 9, size_t(erster.daysInMonth()));
 }
 
 std::vector<TVerlaufsEintrag> TVerlauf::Verbindungen(

@@ -90,6 +90,10 @@ public:
     std::optional<std::pair<int, int>> Jahre(const QString& benutzer) const;
 
 private:
+    // Connections, seconds and costs of [von, bis) by the two digits of beginn at 'stelle'
+    // (6: the month, 9: the day), numbered from 1.
+    std::vector<TMonatsWerte> Gruppiert(
+        const QString& benutzer, const QString& von, const QString& bis, int stelle, size_t anzahl) const;
     bool Verbinde(bool nurLesend);
     bool RichteEin();
     bool Vorhanden(const TVerlaufsEintrag& eintrag) const;

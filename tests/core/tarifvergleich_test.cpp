@@ -94,8 +94,8 @@ TEST_F(Tarifvergleich, PreistJedeVerbindungNeuUndZaehltDieGrundgebuehrJeMonat)
 TEST_F(Tarifvergleich, DiePreisregelBekommtDenEchtenBeginnUndDieLaenge)
 {
     std::vector<std::tuple<int, TDateTime, double>> gefragt;
-    const auto regel = [&](int n, const TTarif&, TDateTime beginn, double sekunden) {
-        gefragt.emplace_back(n, beginn, sekunden);
+    const auto regel = [&](int n, const TTarif&, const TVerlaufsEintrag& v) {
+        gefragt.emplace_back(n, v.Beginn, v.Sekunden);
         return n == 4 ? 0.01 : 100.0;
     };
     const TTarifvergleich v = VergleicheTarife(
