@@ -103,11 +103,11 @@ const QString& GrosserVerlauf()
 {
     static const QString pfad = [] {
         const QString p = NeuerVerlauf(QStringLiteral("gross.sqlite"));
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fuellen"));
-        db.setDatabaseName(p);
-        if (!db.open())
-            std::abort();
         {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fuellen"));
+            db.setDatabaseName(p);
+            if (!db.open())
+                std::abort();
             QSqlQuery q(db);
             db.transaction();
             q.prepare(QStringLiteral(
@@ -130,8 +130,8 @@ const QString& GrosserVerlauf()
                                 std::abort();
                         }
             db.commit();
+            db.close();
         }
-        db.close();
         QSqlDatabase::removeDatabase(QStringLiteral("fuellen"));
         return p;
     }();

@@ -487,13 +487,16 @@ std::optional<std::pair<int, int>> TVerlauf::Jahre(const QString& benutzer) cons
 {
     if (!Offen())
         return std::nullopt;
-    QSqlQuery q(FAbfragen->Db);
-    q.prepare(QStringLiteral("SELECT min(beginn), max(beginn) FROM verbindungen WHERE benutzer = ?"));
-    q.addBindValue(benutzer);
-    if (!q.exec() || !q.next() || q.value(0).isNull())
-        return std::nullopt;
-    const int von = q.value(0).toString().left(4).toInt();
-    const int bis = q.value(1).toString().left(4).toInt();
+    // Two queries: SQLite finds a lone min() or max() in the index, both together only by
+    // reading every row of the user.
+    const auto jahr = [&](const QString& funktion) {
+        QSqlQuery q(FAbfragen->Db);
+        q.prepare(QStringLiteral("SELECT %1(beginn) FROM verbindungen WHERE benutzer = ?").arg(funktion));
+        q.addBindValue(benutzer);
+        return q.exec() && q.next() ? q.value(0).toString().left(4).toInt() : 0;
+    };
+    const int von = jahr(QStringLiteral("min"));
+    const int bis = jahr(QStringLiteral("max"));
     if (von <= 0 || bis < von)
         return std::nullopt;
     return std::make_pair(von, bis);
