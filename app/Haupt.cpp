@@ -4,6 +4,7 @@
 #include "components/TrayIcon.h"
 #include "core/BenutzerVerwaltung.h"
 #include "core/Budget.h"
+#include "core/EuroUmstellung.h"
 #include "core/Verlaufseintrag.h"
 #include "core/Wiederherstellung.h"
 #include "platform/Anwendung.h"
@@ -21,6 +22,7 @@
 #include "store/Daten.h"
 #include "store/Startablauf.h"
 #include "store/Tarife.h"
+#include "store/Waehrungseinstellung.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -69,6 +71,9 @@ TForm1::TForm1(QWidget* parent, TStart start)
     InternetDetect1->setObjectName(QStringLiteral("InternetDetect1"));
     InternetDetect1->OnConnect = [this](QObject* Sender) { InternetDetect1Connect(Sender); };
     InternetDetect1->OnDisconnect = [this](QObject* Sender) { InternetDetect1Disconnect(Sender); };
+    Messung.SetzeByteLeser([detektor = QPointer<TInternetDetect>(InternetDetect1)] {
+        return detektor ? detektor->Bytes() : std::nullopt;
+    });
     BaueMenues();
     BaueFenster();
     PasseAnSchriftAn(this);
@@ -86,7 +91,7 @@ TForm1::TForm1(QWidget* parent, TStart start)
 
     TrayIcon1 = new TTrayIcon(this);
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
-    FHintBasis = QStringLiteral("Kostenwolf - 0,00DM");
+    FHintBasis = StartHinweis();
     TrayIcon1->SetHint(FHintBasis);
     TrayIcon1->PopupMenu = PopupMenu1;
     TrayIcon1->OnDblClick = [this](QObject* Sender) { TrayIcon1DblClick(Sender); };
@@ -151,14 +156,22 @@ void TForm1::BaueFenster()
 
     auto* flaeche = new QWidget(this);
     flaeche->setObjectName(QStringLiteral("Flaeche"));
-    flaeche->setFixedSize(171, 97);
+    // The volume's two lines below the time and the month amount.
+    constexpr int volumen = 16;
+    flaeche->setFixedSize(171, 97 + 2 * volumen);
     setCentralWidget(flaeche);
 
     ZeitLabel = NeuesLabel(flaeche, "ZeitLabel", QStringLiteral("00:00:00"), 5, 5, 75);
-    KostenLabel = NeuesLabel(flaeche, "KostenLabel", QStringLiteral("0,00 DM"), 80, 5, 91);
-    Label1 = NeuesLabel(flaeche, "Label1", QStringLiteral("Diesen Monat: 0,00 DM"), 5, 30, 166);
-    Benutzerlabel = NeuesLabel(flaeche, "Benutzerlabel", QStringLiteral("xxxxxxxxxxxxxxxxx"), 5, 55, 166);
-    URLLabel = NeuesLabel(flaeche, "URLLabel", QStringLiteral("Homepage"), 5, 75, 60);
+    KostenLabel = NeuesLabel(flaeche, "KostenLabel", NullBetragText(), 80, 5, 91);
+    VolumenLabel = NeuesLabel(flaeche, "VolumenLabel", QStringLiteral("–"), 80, 5 + volumen, 91);
+    Label1 = NeuesLabel(
+        flaeche, "Label1", QStringLiteral("Diesen Monat: ") + NullBetragText(), 5, 30 + volumen, 166);
+    InklusivLabel = NeuesLabel(flaeche, "InklusivLabel", QString(), 5, 30 + 2 * volumen, 166);
+    InklusivLabel->setFont(flaeche->font());
+    InklusivLabel->hide();
+    Benutzerlabel
+        = NeuesLabel(flaeche, "Benutzerlabel", QStringLiteral("xxxxxxxxxxxxxxxxx"), 5, 55 + 2 * volumen, 166);
+    URLLabel = NeuesLabel(flaeche, "URLLabel", QStringLiteral("Homepage"), 5, 75 + 2 * volumen, 60);
     QFont unterstrichen = URLLabel->font();
     unterstrichen.setUnderline(true);
     URLLabel->setFont(unterstrichen);
@@ -189,6 +202,16 @@ void TForm1::FormCreate(QObject*)
     // Saves that were killed half-way leave their temporary files behind.
     RaeumeTemporaereAuf(DatenPfad());
     RaeumeTemporaereAuf(TarifePfad());
+    // A move to Euro that a crash cut short is taken back before anything is read.
+    const QString euroMeldung = SetzeAbgebrocheneEuroUmstellungZurueck(DatenVerzeichnis());
+    if (!euroMeldung.isEmpty())
+        ShowMessage(euroMeldung);
+    if (const QString waehrungMeldung = LadeWaehrung(); !waehrungMeldung.isEmpty())
+        ShowMessage(waehrungMeldung);
+    // The window was built before the currency was known.
+    KostenLabel->setText(NullBetragText());
+    FHintBasis = StartHinweis();
+    TrayIcon1->SetHint(FHintBasis);
     const TLadeErgebnis daten = LadeDaten();
     const TLadeErgebnis tarife = LadeTarife();
     // Also on stderr, with the reason: the box names no cause, and it may sit unseen
@@ -504,6 +527,12 @@ void TForm1::ZeigeTexte(const TMessErgebnis& ergebnis)
         KostenLabel->setText(*ergebnis.KostenText);
     if (ergebnis.MonatText)
         Label1->setText(*ergebnis.MonatText);
+    if (ergebnis.VolumenText)
+        VolumenLabel->setText(*ergebnis.VolumenText);
+    if (ergebnis.InklusivText) {
+        InklusivLabel->setText(*ergebnis.InklusivText);
+        InklusivLabel->setVisible(!ergebnis.InklusivText->isEmpty());
+    }
 }
 
 void TForm1::Wende(const TMessErgebnis& ergebnis)
@@ -556,5 +585,23 @@ void TForm1::ZeigeAktBenutzer()
     // the next connection ends.
     Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
     ZeitLabel->setText(QStringLiteral("00:00:00"));
-    KostenLabel->setText(QStringLiteral("0,00 DM"));
+    KostenLabel->setText(NullBetragText());
+    VolumenLabel->setText(QStringLiteral("–"));
+    InklusivLabel->hide();
+}
+
+void TForm1::EuroUmstellen()
+{
+    if (Messung.Misst()) {
+        ShowMessage(
+            QStringLiteral("Bitte zuerst die Verbindung beenden; dann lässt sich auf Euro umstellen."));
+        return;
+    }
+    const TEuroErgebnis ergebnis = StelleGeladenesKontoAufEuroUm();
+    if (ergebnis.art == TEuroErgebnis::Umgestellt) {
+        ZeigeAktBenutzer();
+        FHintBasis = StartHinweis();
+        PruefeBudget();
+    }
+    ShowMessage(ergebnis.Meldung);
 }

@@ -3,6 +3,7 @@
 #include "core/Budget.h"
 #include "core/KontoBericht.h"
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -54,7 +55,7 @@ QString JahrAlsText(const TJahresbericht& bericht)
             .arg(name, -10)
             .arg(w.Anzahl, 6)
             .arg(DauerToStr(w.Sekunden / 86'400.0), 12)
-            .arg(ZweiStellen(AufPfennig(w.Kosten)) + QStringLiteral(" DM"), 13);
+            .arg(MitWaehrung(ZweiStellen(AufPfennig(w.Kosten))), 13);
     };
     text += QStringLiteral("%1 %2 %3 %4\n")
                 .arg(QStringLiteral("Monat"), -10)
@@ -70,7 +71,8 @@ QString JahrAlsText(const TJahresbericht& bericht)
 QByteArray JahrAlsCsv(const TJahresbericht& bericht)
 {
     const QString zeilenende = QStringLiteral("\r\n");
-    QString text = QStringLiteral("Monat;Verbindungen;Dauer (Sekunden);Kosten (DM)") + zeilenende;
+    QString text = QStringLiteral("Monat;Verbindungen;Dauer (Sekunden);")
+        + MitWaehrungInKlammern(QStringLiteral("Kosten")) + zeilenende;
     for (int m = 1; m <= 12; ++m) {
         const TMonatsWerte& w = bericht.Monate[size_t(m - 1)];
         text += QStringLiteral("%1/%2;%3;%4;%5")
@@ -96,6 +98,7 @@ QByteArray JahrAlsJson(const TJahresbericht& bericht)
     objekt.insert(QStringLiteral("benutzer"), bericht.Benutzer);
     objekt.insert(QStringLiteral("jahr"), bericht.Jahr);
     objekt.insert(QStringLiteral("monate"), monate);
+    objekt.insert(QStringLiteral("waehrung"), WaehrungsKennung(Waehrung));
     return QJsonDocument(objekt).toJson(QJsonDocument::Indented);
 }
 
@@ -117,7 +120,7 @@ QByteArray MonatAlsJson(const QString& benutzer, int jahr, int monat, double gru
     }
     const QJsonObject objekt { { QStringLiteral("benutzer"), benutzer }, { QStringLiteral("jahr"), jahr },
         { QStringLiteral("monat"), monat }, { QStringLiteral("grundpreis"), grundpreis },
-        { QStringLiteral("sekunden"), sekunden },
+        { QStringLiteral("waehrung"), WaehrungsKennung(Waehrung) }, { QStringLiteral("sekunden"), sekunden },
         { QStringLiteral("kosten"), AufPfennig(kosten + grundpreis) },
         { QStringLiteral("verbindungen"), liste } };
     return QJsonDocument(objekt).toJson(QJsonDocument::Indented);

@@ -21,7 +21,7 @@ TJahresbericht BaueJahresbericht(const TVerlauf& verlauf, const QString& benutze
 
 // One line per month with connections, time and costs of the connections, and the sum.
 QString JahrAlsText(const TJahresbericht& bericht);
-// "Monat;Verbindungen;Dauer (Sekunden);Kosten (DM)", like the other CSV files.
+// "Monat;Verbindungen;Dauer (Sekunden);Kosten (DM)" (or €), like the other CSV files.
 QByteArray JahrAlsCsv(const TJahresbericht& bericht);
 QByteArray JahrAlsJson(const TJahresbericht& bericht);
 

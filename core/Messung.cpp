@@ -1,6 +1,7 @@
 #include "core/Messung.h"
 
 #include "core/Verlaufseintrag.h"
+#include "runtime/Format.h"
 #include "store/Daten.h"
 #include "store/Startablauf.h"
 
@@ -14,13 +15,6 @@ namespace {
 TDateTime AlsTage(int64_t ms)
 {
     return double(ms) / double(MSecsPerDay);
-}
-
-int MonatsIndex(TDateTime wann)
-{
-    int jahr, monat, tag;
-    DecodeDate(wann, jahr, monat, tag);
-    return jahr * 12 + monat - 1;
 }
 
 QString KostetText(double kosten)
@@ -49,6 +43,7 @@ std::optional<TLaufendeVerbindung> TMessung::Laufend() const
     v.Beginn = FBeginn;
     v.DauerMs = FDauerMs;
     v.Kosten = FKosten;
+    v.Bytes = FZaehler.Summe();
     return v;
 }
 
@@ -60,8 +55,13 @@ TMessErgebnis TMessung::Verbunden()
         FBeginnMs = FMonoton();
         FDauerMs = 0;
         FKosten = 0;
+        // The counters as the connection is found: what they grow by from here is its.
+        FZaehler = TBytezaehler();
+        if (FByteLeser)
+            FZaehler.Lies(FByteLeser());
         ergebnis.ZeitText = QStringLiteral("00:00:00");
-        ergebnis.KostenText = QStringLiteral("0,00 DM");
+        ergebnis.KostenText = NullBetragText();
+        ergebnis.VolumenText = VolumenText(FZaehler.Summe());
         if (FFreigegeben) {
             FMisst = true;
             ergebnis.MessungBegonnen = true;
@@ -91,10 +91,32 @@ void TMessung::Tickt(TMessErgebnis& ergebnis)
 {
     FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
     const TDateTime dauer = AlsTage(FDauerMs);
-    FKosten = Verbindungspreis(dauer, AktTarif);
+    if (FByteLeser)
+        FZaehler.Lies(FByteLeser());
+    FKosten = Verbindungspreis(dauer, AktTarif) + Volumen(ergebnis);
     ergebnis.ZeitText = DauerToStr(dauer);
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
+    if (FZaehler.Summe())
+        *ergebnis.Hint += QStringLiteral(" - ") + *ergebnis.VolumenText;
+}
+
+double TMessung::Volumen(TMessErgebnis& ergebnis)
+{
+    const std::optional<TBytestand> bytes = FZaehler.Summe();
+    Volumenbuch().SetzeMeldetBytes(bytes.has_value());
+    ergebnis.VolumenText = VolumenText(bytes);
+    const TVolumenpreis tarif = FVolumentarif ? FVolumentarif() : TVolumenpreis();
+    if (!tarif.Gesetzt()) {
+        ergebnis.InklusivText = QString();
+        return 0;
+    }
+    // Unknown bytes are priced as none.
+    const std::uint64_t volumen = bytes ? Gesamt(*bytes) : 0;
+    const std::uint64_t vorher
+        = Volumenbuch().Monatsvolumen(AktBenutzer, MonatsIndexVon(FBeginn)).value_or(0);
+    ergebnis.InklusivText = tarif.Inklusiv > 0 ? InklusivText(vorher + volumen, tarif.Inklusiv) : QString();
+    return AufPfennig(VolumenKosten(tarif, vorher, volumen) / 100);
 }
 
 TMessErgebnis TMessung::Getrennt()
@@ -114,7 +136,7 @@ TMessErgebnis TMessung::Getrennt()
     ergebnis.ZeitText = DauerToStr(AlsTage(FDauerMs));
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Meldungen << KostetText(FKosten);
-    Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten);
+    Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten, FZaehler.Summe());
     Abschliessen(ergebnis, true);
     return ergebnis;
 }
@@ -125,7 +147,7 @@ TMessErgebnis TMessung::Freigeben()
     if (FFreigegeben)
         return ergebnis;
     FFreigegeben = true;
-    FMonatIndex = MonatsIndex(FWanduhr());
+    FMonatIndex = MonatsIndexVon(FWanduhr());
 
     const std::vector<TGehalten> gehalten = std::move(FGehalten);
     FGehalten.clear();
@@ -169,7 +191,7 @@ TMessErgebnis TMessung::Schliessen()
     if (FMisst) {
         Tickt(ergebnis);
         FMisst = false;
-        Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten);
+        Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten, FZaehler.Summe());
         ergebnis.MonatText = MonatsText(MonatsSumme(AktBenutzer));
     }
     FOffenGehalten = false;
@@ -177,8 +199,8 @@ TMessErgebnis TMessung::Schliessen()
     return ergebnis;
 }
 
-void TMessung::Protokolliere(
-    TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs, double kosten)
+void TMessung::Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
+    double kosten, const std::optional<TBytestand>& bytes)
 {
     TBeendeteVerbindung v;
     v.Benutzer = AktBenutzer;
@@ -187,8 +209,11 @@ void TMessung::Protokolliere(
     v.Dauer = AlsTage(dauerMs);
     v.Tarif = AktTarif;
     v.Kosten = kosten;
+    v.Bytes = bytes;
     v.Ergebnis = ProtokolliereVerbindungImBeginnmonat(
         AktBenutzer, AktTarif, beginn, v.Dauer, kosten, FMonatIndex % 12 + 1, datum);
+    if (v.Ergebnis == TProtokollErgebnis::Eingetragen)
+        Volumenbuch().Trage({ AktBenutzer, MonatsIndexVon(beginn), datum, v.Dauer, kosten, bytes });
     if (v.Ergebnis == TProtokollErgebnis::MonatVoll)
         ergebnis.Meldungen << MonatVollText;
     ergebnis.Protokolliert.push_back(v);
@@ -210,7 +235,7 @@ void TMessung::Abschliessen(TMessErgebnis& ergebnis, bool speichern)
 
 bool TMessung::WechsleMonatFallsNoetig(TMessErgebnis& ergebnis)
 {
-    const int index = MonatsIndex(FWanduhr());
+    const int index = MonatsIndexVon(FWanduhr());
     if (index <= FMonatIndex)
         return false;
     FMonatIndex = index;

@@ -3,6 +3,7 @@
 #include "core/Budget.h"
 #include "core/CsvExport.h"
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 #include "store/Abrechnung.h"
 
 #include <QJsonArray>
@@ -96,8 +97,8 @@ QString VergleichAlsText(const TTarifvergleich& vergleich)
                        .arg(vergleich.Zeitraum.Monate)
                        .arg(vergleich.Verbindungen);
     text += vergleich.EigenerTarif.isEmpty()
-        ? QStringLiteral("Ersparnis gegenüber den berechneten Kosten von %1 DM\n")
-              .arg(ZweiStellen(vergleich.EigeneKosten))
+        ? QStringLiteral("Ersparnis gegenüber den berechneten Kosten von %1\n")
+              .arg(MitWaehrung(ZweiStellen(vergleich.EigeneKosten)))
         : QStringLiteral("Ersparnis gegenüber dem eigenen Tarif „%1“\n").arg(vergleich.EigenerTarif);
     text += QStringLiteral("\n%1 %2 %3\n")
                 .arg(QStringLiteral("Tarif"), -50)
@@ -106,8 +107,8 @@ QString VergleichAlsText(const TTarifvergleich& vergleich)
     for (const TVergleichsZeile& z : vergleich.Zeilen) {
         text += QStringLiteral("%1 %2 %3%4\n")
                     .arg(z.Tarif, -50)
-                    .arg(ZweiStellen(z.Kosten) + QStringLiteral(" DM"), 13)
-                    .arg(ZweiStellen(z.Ersparnis) + QStringLiteral(" DM"), 13)
+                    .arg(MitWaehrung(ZweiStellen(z.Kosten)), 13)
+                    .arg(MitWaehrung(ZweiStellen(z.Ersparnis)), 13)
                     .arg(z.Eigener ? QStringLiteral("  (eigener Tarif)") : QString());
     }
     if (vergleich.Zeilen.empty())
@@ -118,7 +119,8 @@ QString VergleichAlsText(const TTarifvergleich& vergleich)
 QByteArray VergleichAlsCsv(const TTarifvergleich& vergleich)
 {
     const QString zeilenende = QStringLiteral("\r\n");
-    QString text = QStringLiteral("Tarif;Kosten (DM);Ersparnis (DM)") + zeilenende;
+    QString text = QStringLiteral("Tarif;") + MitWaehrungInKlammern(QStringLiteral("Kosten"))
+        + QLatin1Char(';') + MitWaehrungInKlammern(QStringLiteral("Ersparnis")) + zeilenende;
     for (const TVergleichsZeile& z : vergleich.Zeilen)
         text += CsvFeld(z.Tarif) + QLatin1Char(';') + CsvBetrag(z.Kosten) + QLatin1Char(';')
             + CsvBetrag(z.Ersparnis) + zeilenende;
@@ -139,6 +141,7 @@ QByteArray VergleichAlsJson(const TTarifvergleich& vergleich)
         { QStringLiteral("verbindungen"), vergleich.Verbindungen },
         { QStringLiteral("eigener_tarif"),
             vergleich.EigenerTarif.isEmpty() ? QJsonValue() : QJsonValue(vergleich.EigenerTarif) },
-        { QStringLiteral("eigene_kosten"), vergleich.EigeneKosten }, { QStringLiteral("tarife"), zeilen } };
+        { QStringLiteral("eigene_kosten"), vergleich.EigeneKosten },
+        { QStringLiteral("waehrung"), WaehrungsKennung(Waehrung) }, { QStringLiteral("tarife"), zeilen } };
     return QJsonDocument(objekt).toJson(QJsonDocument::Indented);
 }

@@ -33,7 +33,7 @@ TZeitraum LetzteMonate(TDateTime heute, int monate);
 struct TVergleichsZeile {
     int TarifNr = 0;
     QString Tarif;
-    double Kosten = 0; // DM, whole Pfennig
+    double Kosten = 0; // in the currency in force, to the cent
     double Ersparnis = 0; // against the user's own tariff; negative: dearer
     bool Eigener = false;
 };
@@ -53,7 +53,7 @@ TTarifvergleich VergleicheTarife(const QString& benutzer, const std::vector<TVer
     const TZeitraum& zeitraum, const TTarifTabelle& tarife, int eigenerTarifNr, const TPreisregel& preis);
 
 // The comparison on standard output or in a file: a readable table under the current
-// FormatSettings; CSV with "Tarif;Kosten (DM);Ersparnis (DM)", decimal commas, UTF-8
+// FormatSettings; CSV with "Tarif;Kosten (DM);Ersparnis (DM)" (or €), decimal commas, UTF-8
 // with BOM and CRLF; JSON with raw numbers.
 QString VergleichAlsText(const TTarifvergleich& vergleich);
 QByteArray VergleichAlsCsv(const TTarifvergleich& vergleich);

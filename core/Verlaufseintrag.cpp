@@ -31,8 +31,14 @@ bool SchreibeInVerlauf(const TVerlaufsEintrag& eintrag)
 void SchreibeInVerlauf(const std::vector<TBeendeteVerbindung>& verbindungen)
 {
     for (const TBeendeteVerbindung& v : verbindungen)
-        if (v.Ergebnis == TProtokollErgebnis::Eingetragen)
-            SchreibeInVerlauf(VerlaufsEintrag(v.Benutzer, v.Tarif, v.Beginn, v.Ende, v.Dauer, v.Kosten));
+        if (v.Ergebnis == TProtokollErgebnis::Eingetragen) {
+            TVerlaufsEintrag e = VerlaufsEintrag(v.Benutzer, v.Tarif, v.Beginn, v.Ende, v.Dauer, v.Kosten);
+            if (v.Bytes) {
+                e.RxBytes = qint64(v.Bytes->Empfangen);
+                e.TxBytes = qint64(v.Bytes->Gesendet);
+            }
+            SchreibeInVerlauf(e);
+        }
 }
 
 QString OeffneVerlaufBeimStart()

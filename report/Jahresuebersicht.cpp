@@ -6,6 +6,7 @@
 #include "platform/ProgrammIcon.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -40,7 +41,7 @@ QChartView* NeueAnsicht(QWidget* eltern, const char* name)
     return ansicht;
 }
 
-// A bar chart of costs in DM; the axis reaches a little above the highest bar or line.
+// A bar chart of costs; the axis reaches a little above the highest bar or line.
 QChart* Balkendiagramm(
     const QString& titel, const QStringList& kategorien, const QList<qreal>& werte, double linie = 0)
 {
@@ -48,7 +49,7 @@ QChart* Balkendiagramm(
     chart->setTitle(titel);
     chart->legend()->setVisible(linie > 0);
     chart->legend()->setAlignment(Qt::AlignBottom);
-    auto* satz = new QBarSet(QStringLiteral("Kosten (DM)"));
+    auto* satz = new QBarSet(MitWaehrungInKlammern(QStringLiteral("Kosten")));
     satz->append(werte);
     satz->setColor(Balkenfarbe);
     auto* reihe = new QBarSeries;
@@ -86,7 +87,7 @@ QChart* Balkendiagramm(
     reihe->attachAxis(y);
     if (linie > 0) {
         auto* budget = new QLineSeries;
-        budget->setName(QStringLiteral("Budget %1 DM").arg(ZweiStellen(linie)));
+        budget->setName(QStringLiteral("Budget ") + MitWaehrung(ZweiStellen(linie)));
         budget->append(-0.5, linie);
         budget->append(kategorien.size() - 0.5, linie);
         QPen stift(Budgetfarbe);
@@ -111,7 +112,7 @@ QTableWidgetItem* Zelle(const QString& text, bool rechts = true)
 
 QString Betrag(double kosten)
 {
-    return ZweiStellen(AufPfennig(kosten)) + QStringLiteral(" DM");
+    return MitWaehrung(ZweiStellen(AufPfennig(kosten)));
 }
 
 } // namespace

@@ -21,7 +21,7 @@ class QTableWidget;
 class TJahresuebersicht : public QDialog {
     Q_OBJECT
 public:
-    // 'budget' in DM a month, 0 for none; 'tarifNr' the user's own tariff slot.
+    // 'budget' a month, 0 for none; 'tarifNr' the user's own tariff slot.
     TJahresuebersicht(const TVerlauf& verlauf, const QString& benutzer, double budget, int tarifNr, int jahr,
         QWidget* parent = nullptr);
 

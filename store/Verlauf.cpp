@@ -67,6 +67,19 @@ bool LegeDateiAn(const QString& pfad)
     return true;
 }
 
+// The cost of a row in the currency in force. An account moved to Euro keeps its DM
+// rows as they were logged; they count at the fixed rate, to the cent, as the move
+// converted the entries of "Daten.kwd".
+QString Kosten()
+{
+    if (Waehrung == TWaehrung::DM)
+        return QStringLiteral("kosten");
+    return QStringLiteral("(CASE WHEN waehrung = 'DM' THEN round(kosten / 1.95583, 2) ELSE kosten END)");
+}
+
+// Two costs are the same within this, where one of them was converted.
+constexpr double UmrechnungsToleranz = 0.0051;
+
 QString JahresAnfang(int jahr)
 {
     return QStringLiteral("%1-01-01").arg(jahr, 4, 10, QLatin1Char('0'));
@@ -368,8 +381,10 @@ std::optional<int> TVerlauf::UebernimmAusDaten(const TDaten& daten)
         QHash<QString, std::vector<TVerlaufsEintrag>> bekannt;
         QSqlQuery q(FAbfragen->Db);
         q.setForwardOnly(true);
-        q.prepare(QStringLiteral(
-            "SELECT ende, tarif, sekunden, kosten FROM verbindungen WHERE benutzer = ? AND ende >= ?"));
+        q.prepare(
+            QStringLiteral("SELECT ende, tarif, sekunden, %1, waehrung FROM verbindungen WHERE benutzer = ? "
+                           "AND ende >= ?")
+                .arg(Kosten()));
         q.addBindValue(name);
         q.addBindValue(fruehestes);
         if (!q.exec())
@@ -379,14 +394,16 @@ std::optional<int> TVerlauf::UebernimmAusDaten(const TDaten& daten)
             e.Tarif = q.value(1).toString();
             e.Sekunden = q.value(2).toDouble();
             e.Kosten = q.value(3).toDouble();
+            e.Waehrung = q.value(4).toString();
             bekannt[q.value(0).toString()].push_back(std::move(e));
         }
         for (const TVerlaufsEintrag& e : eintraege) {
             std::vector<TVerlaufsEintrag>& gleichesEnde = bekannt[VerlaufZeitText(e.Ende)];
             const bool vorhanden
                 = std::any_of(gleichesEnde.begin(), gleichesEnde.end(), [&](const TVerlaufsEintrag& x) {
+                      const double toleranz = x.Waehrung == e.Waehrung ? KostenToleranz : UmrechnungsToleranz;
                       return x.Tarif == e.Tarif && std::abs(x.Sekunden - e.Sekunden) <= SekundenToleranz
-                          && std::abs(x.Kosten - e.Kosten) <= KostenToleranz;
+                          && std::abs(x.Kosten - e.Kosten) <= toleranz;
                   });
             if (vorhanden)
                 continue;
@@ -409,11 +426,11 @@ std::vector<TMonatsWerte> TVerlauf::Gruppiert(
         return werte;
     QSqlQuery q(FAbfragen->Db);
     q.setForwardOnly(true);
-    q.prepare(
-        QStringLiteral("SELECT CAST(substr(beginn, %1, 2) AS INTEGER), count(*), total(sekunden), "
-                       "total(kosten) FROM verbindungen WHERE benutzer = ? AND beginn >= ? AND beginn < ? "
-                       "GROUP BY 1")
-            .arg(stelle));
+    q.prepare(QStringLiteral("SELECT CAST(substr(beginn, %1, 2) AS INTEGER), count(*), total(sekunden), "
+                             "total(%2) FROM verbindungen WHERE benutzer = ? AND beginn >= ? AND beginn < ? "
+                             "GROUP BY 1")
+                  .arg(stelle)
+                  .arg(Kosten()));
     q.addBindValue(benutzer);
     q.addBindValue(von);
     q.addBindValue(bis);
@@ -453,9 +470,13 @@ std::vector<TVerlaufsEintrag> TVerlauf::Verbindungen(
         return liste;
     QSqlQuery q(FAbfragen->Db);
     q.setForwardOnly(true);
+    // The cost in the currency in force, in the place of the stored one.
+    QString spalten = Spalten;
+    spalten.replace(QStringLiteral("kosten, waehrung"),
+        Kosten() + QStringLiteral(", '%1'").arg(WaehrungsKennung(Waehrung)));
     q.prepare(QStringLiteral("SELECT %1 FROM verbindungen WHERE benutzer = ? AND beginn >= ? AND beginn < ? "
                              "ORDER BY beginn, id")
-                  .arg(Spalten));
+                  .arg(spalten));
     q.addBindValue(benutzer);
     q.addBindValue(VerlaufZeitText(von));
     q.addBindValue(VerlaufZeitText(bis));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "runtime/Datum.h"
+#include "runtime/Waehrung.h"
 #include "store/Daten.h"
 
 #include <QString>
@@ -25,7 +26,9 @@ struct TVerlaufsEintrag {
     TDateTime Ende = 0;
     double Sekunden = 0;
     double Kosten = 0;
-    QString Waehrung = QStringLiteral("DM");
+    // "DM" or "EUR": what Kosten is in. Rows stay in the currency they were logged in;
+    // what the log returns is in the currency in force.
+    QString Waehrung = WaehrungsKennung(::Waehrung);
     QString Tarif;
     std::optional<qint64> RxBytes; // none = unknown
     std::optional<qint64> TxBytes;

@@ -170,6 +170,23 @@ TEST_F(Verlauf, SummenGehenNachDemBeginnDerVerbindung)
     EXPECT_EQ(liste[1].Ende, Am(2026, 3, 5, 9, 0));
 }
 
+// After the move to Euro "Daten.kwd" holds the costs in Euro, the log its earlier rows
+// in DM: they are the same connections and count at the fixed rate.
+TEST_F(Verlauf, NachDerUmstellungAufEuroBleibtJedeVerbindungEinmal)
+{
+    Trage(1, Am(2026, 3, 14, 10, 20), 600, 0.48);
+    TVerlauf verlauf(Pfad());
+    ASSERT_TRUE(verlauf.Oeffne().Ok);
+    ASSERT_EQ(verlauf.UebernimmAusDaten(*daten), 1);
+    daten->Benutzer[1].Monate[3].Verbindungen[0].Kosten = 0.25;
+    Waehrung = TWaehrung::EUR;
+    const auto umgestellt = verlauf.UebernimmAusDaten(*daten);
+    const double maerz = verlauf.Monatswerte(QStringLiteral("Anna"), 2026)[2].Kosten;
+    Waehrung = TWaehrung::DM;
+    EXPECT_EQ(umgestellt, 0);
+    EXPECT_DOUBLE_EQ(maerz, 0.25);
+}
+
 TEST_F(Verlauf, NurLesendLegtNichtsAnUndSiehtDasGeschriebene)
 {
     TVerlauf leser(Pfad());
