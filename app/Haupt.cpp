@@ -5,12 +5,14 @@
 #include "core/BenutzerVerwaltung.h"
 #include "core/Budget.h"
 #include "core/EuroUmstellung.h"
+#include "core/Verlaufseintrag.h"
 #include "core/Wiederherstellung.h"
 #include "platform/Anwendung.h"
 #include "platform/Gestaltung.h"
 #include "platform/ProgrammIcon.h"
 #include "platform/Skalierung.h"
 #include "process/Info.h"
+#include "report/Jahresuebersicht.h"
 #include "report/Konto.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
@@ -127,6 +129,7 @@ void TForm1::BaueMenues()
         return a;
     };
     Konto1 = eintrag(Kostenwolf1, "Konto1", QStringLiteral("Konto"));
+    Jahresuebersicht1 = eintrag(Kostenwolf1, "Jahresuebersicht1", QStringLiteral("Jahresübersicht"));
     Einstellungen1 = eintrag(Kostenwolf1, "Einstellungen1", QStringLiteral("&Einstellungen"));
     Info1 = eintrag(Kostenwolf1, "Info1", QStringLiteral("&Info"));
     N1 = Kostenwolf1->addSeparator();
@@ -139,6 +142,8 @@ void TForm1::BaueMenues()
     Beenden2 = eintrag(PopupMenu1, "Beenden2", QStringLiteral("Beenden"));
 
     connect(Konto1, &QAction::triggered, this, [this] { Konto1Click(Konto1); });
+    connect(
+        Jahresuebersicht1, &QAction::triggered, this, [this] { Jahresuebersicht1Click(Jahresuebersicht1); });
     connect(Einstellungen1, &QAction::triggered, this, [this] { Einstellungen1Click(Einstellungen1); });
     connect(Info1, &QAction::triggered, this, [this] { Info1Click(Info1); });
     connect(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(Beenden1); });
@@ -256,11 +261,19 @@ void TForm1::FormCreate(QObject*)
             Budgets().NeuerMonat(u);
     WechsleMonat(monat);
 
+    // The log of every connection: open before the recovery, so that a recovered
+    // connection goes in as such; then whatever "Daten.kwd" holds and it lacks, which
+    // no write of this run can double.
+    const QString verlaufMeldung = OeffneVerlaufBeimStart();
     // A connection that a crash or a power cut cut short is logged before anything is
     // metered anew, so that its journal is not taken for the new one's.
     const TWiederherstellung wiederhergestellt = StelleVerbindungWiederHer(JournalPfad());
     if (wiederhergestellt.JournalBleibt)
         FJournal.Sperre();
+    // Once the window is up: a first start of this version takes over the whole account.
+    QTimer::singleShot(0, this, [] { UebernimmDatenInVerlauf(); });
+    if (!verlaufMeldung.isEmpty())
+        ShowMessage(verlaufMeldung);
     for (const QString& meldung : wiederhergestellt.Meldungen)
         ShowMessage(meldung);
 
@@ -331,6 +344,8 @@ void TForm1::FormClose(QObject*)
 
     // The saves come first, whatever is still to be said.
     const TSpeicherErgebnis daten = SpeichereDaten();
+    SchreibeInVerlauf(ergebnis.Protokolliert);
+    Verlauf().Schliesse();
     FJournal.Beende(daten.Ok);
     const TSpeicherErgebnis tarife = SpeichereTarife();
     QStringList meldungen = FMeldungen + ergebnis.Meldungen;
@@ -396,6 +411,17 @@ void TForm1::Konto1Click(QObject*)
 {
     if (Form4)
         Form4->exec();
+}
+
+void TForm1::Jahresuebersicht1Click(QObject*)
+{
+    if (!GueltigerBenutzer(AktBenutzer))
+        return;
+    int jahr, monat, tag;
+    DecodeDate(Now(), jahr, monat, tag);
+    TJahresuebersicht fenster(Verlauf(), AktBenutzerName(), Budgets().Budget(AktBenutzer).Betrag,
+        Daten.Benutzer[AktBenutzer].TarifNr, jahr, this);
+    fenster.exec();
 }
 
 void TForm1::ffnen1Click(QObject*)

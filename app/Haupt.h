@@ -54,6 +54,7 @@ public:
     QAction* ffnen1 = nullptr;
     QAction* Beenden2 = nullptr;
     QAction* Konto1 = nullptr;
+    QAction* Jahresuebersicht1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Benutzerlabel = nullptr;
     QLabel* URLLabel = nullptr;
@@ -67,6 +68,7 @@ public:
     void ffnen1Click(QObject* Sender);
     void TrayIcon1DblClick(QObject* Sender);
     void Konto1Click(QObject* Sender);
+    void Jahresuebersicht1Click(QObject* Sender);
     void InternetDetect1Connect(QObject* Sender);
     void Timer1Timer(QObject* Sender);
     void InternetDetect1Disconnect(QObject* Sender);

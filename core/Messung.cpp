@@ -1,5 +1,6 @@
 #include "core/Messung.h"
 
+#include "core/Verlaufseintrag.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
 #include "store/Startablauf.h"
@@ -270,6 +271,7 @@ void TMessung::Abschliessen(TMessErgebnis& ergebnis, bool speichern)
         if (!fehler.isEmpty())
             ergebnis.Meldungen << fehler;
     }
+    SchreibeInVerlauf(ergebnis.Protokolliert);
 }
 
 bool TMessung::WechsleMonatFallsNoetig(TMessErgebnis& ergebnis)

@@ -2,6 +2,7 @@
 
 #include "core/Datenvolumen.h"
 #include "core/Journal.h"
+#include "core/Verlaufseintrag.h"
 #include "store/Daten.h"
 
 #include <QDir>
@@ -140,6 +141,10 @@ TWiederherstellung StelleVerbindungWiederHer(
                 + Name(pfad) + QStringLiteral(" bleibt bis zum nächsten Start erhalten.");
         return ergebnis;
     }
+    TVerlaufsEintrag eintrag
+        = VerlaufsEintrag(j.Benutzer, j.Tarif, j.Beginn, j.Beginn + dauer, dauer, kosten);
+    eintrag.Wiederhergestellt = true;
+    SchreibeInVerlauf(eintrag);
     EntferneJournal(pfad);
     // Its bytes count towards the month's volume; "Daten.kwd" has no room for them.
     Volumenbuch().Trage({ j.Benutzer, MonatsIndex(j.Beginn), j.Beginn + dauer, dauer, kosten, j.Bytes });

@@ -251,7 +251,8 @@ private slots:
         for (QAction* a : form->Kostenwolf1->actions())
             menue << (a->isSeparator() ? "-" : a->text());
         QCOMPARE(form->Kostenwolf1->title(), "&Kostenwolf");
-        QCOMPARE(menue, (QStringList { "Konto", "&Einstellungen", "&Info", "-", "&Beenden" }));
+        QCOMPARE(
+            menue, (QStringList { "Konto", "Jahresübersicht", "&Einstellungen", "&Info", "-", "&Beenden" }));
         QCOMPARE(form->ffnen1->text(), "Öffnen");
         QCOMPARE(form->Beenden2->text(), "Beenden");
     }
@@ -281,6 +282,16 @@ private slots:
         form->Konto1->trigger();
         QCOMPARE(modal, &konto);
         QVERIFY(!einstellungen.isVisible() && !info.isVisible() && !konto.isVisible());
+        // The year view lives only while it is shown.
+        QString jahresuebersicht;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                jahresuebersicht = w->objectName();
+                w->close();
+            }
+        });
+        form->Jahresuebersicht1->trigger();
+        QCOMPARE(jahresuebersicht, QStringLiteral("Jahresuebersicht"));
     }
 
     void homepage()
