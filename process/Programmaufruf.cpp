@@ -13,25 +13,26 @@ QString Versionstext()
 
 QString Hilfetext()
 {
-    return QStringLiteral("Aufruf: kostenwolf [ARGUMENT]\n"
-                          "Zeigt an, was Einwahlverbindungen kosten.\n"
-                          "\n"
-                          "Kostenwolf läuft nur einmal je Benutzer. Ein weiterer Start übergibt sein\n"
-                          "erstes Argument an das laufende Programm und endet.\n"
-                          "\n"
-                          "  -h, --help     diese Hilfe anzeigen und beenden\n"
-                          "      --version  die Versionsnummer anzeigen und beenden\n"
-                          "\n"
-                          "Monatsbericht ausgeben, ohne Fenster und ohne ein laufendes Programm zu stören:\n"
-                          "  kostenwolf --bericht [MM/JJJJ] [--benutzer NAME] [--format text|csv]\n"
-                          "             [--kennwort-stdin]\n"
-                          "      --bericht [MM/JJJJ]  der Monat (Vorgabe: der laufende)\n"
-                          "      --benutzer NAME      dessen Konto (Vorgabe: der Startbenutzer)\n"
-                          "      --format text|csv    Zeilen wie im Fenster \"Konto\" (Vorgabe) oder CSV\n"
-                          "      --kennwort-stdin     das Kennwort von der Standardeingabe lesen statt es\n"
-                          "                           am Terminal zu erfragen\n"
-                          "  Rückgabewerte: 0 erledigt, 2 falsche Angaben, 3 falsches Kennwort,\n"
-                          "                 4 Daten nicht lesbar, 5 kein solcher Benutzer\n");
+    return QStringLiteral(
+        "Aufruf: kostenwolf [ARGUMENT]\n"
+        "Zeigt an, was Einwahlverbindungen kosten.\n"
+        "\n"
+        "Kostenwolf läuft nur einmal je Benutzer. Ein weiterer Start übergibt sein\n"
+        "erstes Argument an das laufende Programm und endet.\n"
+        "\n"
+        "  -h, --help     diese Hilfe anzeigen und beenden\n"
+        "      --version  die Versionsnummer anzeigen und beenden\n"
+        "\n"
+        "Monatsbericht ausgeben, ohne Fenster und ohne ein laufendes Programm zu stören:\n"
+        "  kostenwolf --bericht [MM/JJJJ] [--benutzer NAME] [--format text|csv]\n"
+        "             [--kennwort-stdin]\n"
+        "      --bericht [MM/JJJJ]  der Monat (Vorgabe: der laufende)\n"
+        "      --benutzer NAME      dessen Konto (Vorgabe: der Startbenutzer)\n"
+        "      --format text|csv    Zeilen wie im Fenster \"Konto\" (Vorgabe) oder CSV\n"
+        "      --kennwort-stdin     das Kennwort von der Standardeingabe lesen statt es\n"
+        "                           am Terminal zu erfragen\n"
+        "  Rückgabewerte: 0 erledigt, 1 Ausgabe gescheitert, 2 falsche Angaben,\n"
+        "                 3 falsches Kennwort, 4 Daten nicht lesbar, 5 kein solcher Benutzer\n");
 }
 
 } // namespace

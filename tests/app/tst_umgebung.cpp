@@ -1,9 +1,13 @@
 // The built program against a hostile or odd environment: data files that are FIFOs,
 // lock files left in any state, kills during start-up, folders taken by another user,
-// odd temporary and runtime folders. Whatever happens, a start either runs, hands over,
-// or says why it does not.
+// odd temporary and runtime folders, a settings file or a bus that is not what it should
+// be, a reader that goes away. Whatever happens, a start either runs, hands over, or says
+// why it does not.
 #include "platform/InstanzClient.h"
 #include "process/InstanceManager.h"
+#include "store/Daten.h"
+#include "store/Tarife.h"
+#include "support/NetworkManagerAttrappe.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -15,6 +19,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,7 +75,26 @@ private:
     bool angelegt = false;
 };
 
+// What a row puts into the test's folder before the start; names count from there.
+struct TAnlage {
+    enum TArt { Datei, Fifo, Ordner, Verweis } Art;
+    QString Name;
+    QByteArray Inhalt; // a file's bytes or a link's target
+};
+
+// What a row does beyond its files and variables.
+enum TBesonderes {
+    Nichts,
+    ErsteInstanzLaeuft, // another instance runs on the folder "daten"
+    NmVerschachtelt, // NetworkManager sends its active connections as an array of arrays
+    UmaskNull,
+    GeschlossenePipe, // standard output is a pipe nobody reads any more
+    VollePlatte, // standard output is /dev/full
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(TAnlage)
 
 class TestUmgebung : public QObject {
     Q_OBJECT
@@ -83,9 +109,12 @@ class TestUmgebung : public QObject {
     // The program with its own data and runtime folder and no display, so a refusal
     // ends on stderr rather than in a box nobody can click. 'aenderung' adjusts the
     // environment; a value of "-" removes the variable.
-    QProcess* Starte(const QList<QPair<QString, QString>>& aenderung = {})
+    QProcess* Starte(const QList<QPair<QString, QString>>& aenderung = {}, const QStringList& argumente = {},
+        const std::function<void()>& imKind = {})
     {
         auto prozess = std::make_unique<QProcess>();
+        if (imKind)
+            prozess->setChildProcessModifier(imKind);
         QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
         umgebung.remove(QStringLiteral("DISPLAY"));
         umgebung.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -100,7 +129,7 @@ class TestUmgebung : public QObject {
                 umgebung.insert(name, wert);
         }
         prozess->setProcessEnvironment(umgebung);
-        prozess->start(QStringLiteral(KOSTENWOLF_BINARY), {});
+        prozess->start(QStringLiteral(KOSTENWOLF_BINARY), argumente);
         prozesse.push_back(std::move(prozess));
         return prozesse.back().get();
     }
@@ -128,6 +157,18 @@ class TestUmgebung : public QObject {
     static bool Beendet(QProcess* prozess, int millisekunden = Geduld)
     {
         return prozess->state() == QProcess::NotRunning || prozess->waitForFinished(millisekunden);
+    }
+
+    // Type and bytes of what lies under a name, read without ever blocking on a FIFO.
+    static QByteArray Zustand(const QString& pfad)
+    {
+        struct stat info { };
+        if (::lstat(QFile::encodeName(pfad).constData(), &info) != 0)
+            return "fehlt";
+        if (!S_ISREG(info.st_mode))
+            return QByteArray::number(info.st_mode & S_IFMT);
+        QFile datei(pfad);
+        return datei.open(QIODevice::ReadOnly) ? "Datei " + datei.readAll() : "unlesbar";
     }
 
 private slots:
@@ -314,6 +355,200 @@ private slots:
         QCOMPARE(dritte->exitCode(), 1);
         const QByteArray meldung = dritte->readAllStandardError();
         QVERIFY2(meldung.contains("antwortet aber nicht"), meldung.constData());
+    }
+    void zweiteRunde_data()
+    {
+        QTest::addColumn<QList<TAnlage>>("anlagen");
+        QTest::addColumn<bool>("annaUeberBudget"); // Anna's month at 9 DM in "daten"
+        QTest::addColumn<QStringList>("umgebung"); // NAME=WERT, %O the test's folder
+        QTest::addColumn<QStringList>("argumente");
+        QTest::addColumn<int>("besonderes");
+        QTest::addColumn<int>("code"); // -1: runs as the instance and ends on SIGTERM
+        QTest::addColumn<QByteArray>("meldung"); // on stderr
+        QTest::addColumn<QStringList>("unveraendert");
+        QTest::addColumn<QStringList>("weg");
+        QTest::addColumn<QStringList>("modi"); // NAME=OKTAL
+
+        const QString ini = QStringLiteral("daten/Kostenwolf.ini");
+        const QByteArray budget = "[Budget1]\nName=Anna\nMonatsbudget=10.00\n";
+        const QStringList bericht { QStringLiteral("--bericht") };
+        QTest::newRow("Kostenwolf.ini ist ein FIFO")
+            << QList<TAnlage> { { TAnlage::Fifo, ini, {} } } << false << QStringList() << QStringList()
+            << int(Nichts) << -1 << QByteArray("Einstellungsdatei") << QStringList { ini } << QStringList()
+            << QStringList();
+        QTest::newRow("Kostenwolf.ini voller Unsinn")
+            << QList<TAnlage> { { TAnlage::Datei, ini,
+                   QByteArray("\x7f"
+                              "ELF\x02\x01\x01\0\0",
+                       9) } }
+            << true << QStringList() << QStringList() << int(Nichts) << -1 << QByteArray("Einstellungsdatei")
+            << QStringList { ini } << QStringList() << QStringList();
+        // Beyond the warning level from the start: the warning is to be noted at once.
+        QTest::newRow("Kostenwolf.ini.lock ist ein Ordner")
+            << QList<TAnlage> { { TAnlage::Datei, ini, budget }, { TAnlage::Ordner, ini + ".lock", {} } }
+            << true << QStringList() << QStringList() << int(Nichts) << -1 << QByteArray("gesperrt")
+            << QStringList { ini } << QStringList() << QStringList();
+        QTest::newRow("NetworkManager sendet Felder von Feldern")
+            << QList<TAnlage>() << false << QStringList() << QStringList() << int(NmVerschachtelt) << -1
+            << QByteArray() << QStringList() << QStringList() << QStringList();
+        QTest::newRow("Daten.kwd verweist auf die einer laufenden Instanz")
+            << QList<TAnlage> { { TAnlage::Ordner, "zweite", {} },
+                   { TAnlage::Verweis, "zweite/Daten.kwd", "../daten/Daten.kwd" } }
+            << false << QStringList { "KOSTENWOLF_DATA_DIR=%O/zweite" } << QStringList()
+            << int(ErsteInstanzLaeuft) << 1 << QByteArray("läuft bereits") << QStringList() << QStringList()
+            << QStringList();
+        QTest::newRow("Daten.kwd verweist in einen Ordner, der fehlt")
+            << QList<TAnlage> { { TAnlage::Verweis, "daten/Daten.kwd", "../fehlt/Daten.kwd" } } << false
+            << QStringList() << QStringList() << int(Nichts) << 1 << QByteArray("kann nicht gesperrt werden")
+            << QStringList() << QStringList { "fehlt" } << QStringList();
+        QTest::newRow("umask 000") << QList<TAnlage>() << false
+                                   << QStringList { "KOSTENWOLF_DATA_DIR=%O/neu/daten" } << QStringList()
+                                   << int(UmaskNull) << -1 << QByteArray() << QStringList() << QStringList()
+                                   << QStringList { "neu=0700", "neu/daten=0700", "neu/daten/Daten.kwd=0600",
+                                          "neu/daten/Tarife.kwt=0600" };
+        QTest::newRow("Temporäre Dateien eines abgebrochenen Laufs")
+            << QList<TAnlage> { { TAnlage::Datei, "daten/.Verbindung.kwj.a1B2c3", "halb" },
+                   { TAnlage::Datei, "daten/.Kostenwolf.ini.Xy9z8w", "halb" } }
+            << false << QStringList() << QStringList() << int(Nichts) << -1 << QByteArray() << QStringList()
+            << QStringList { "daten/.Verbindung.kwj.a1B2c3", "daten/.Kostenwolf.ini.Xy9z8w" }
+            << QStringList();
+        QTest::newRow("--bericht ohne Datenordner")
+            << QList<TAnlage>() << false << QStringList { "KOSTENWOLF_DATA_DIR=%O/fehlt/daten" } << bericht
+            << int(Nichts) << 4 << QByteArray("Datenordner") << QStringList() << QStringList { "fehlt" }
+            << QStringList();
+        QTest::newRow("--bericht in eine geschlossene Pipe")
+            << QList<TAnlage>() << true << QStringList() << bericht << int(GeschlossenePipe) << 1
+            << QByteArray("nicht ausgegeben") << QStringList() << QStringList() << QStringList();
+        QTest::newRow("--bericht auf eine volle Platte")
+            << QList<TAnlage>() << true << QStringList() << bericht << int(VollePlatte) << 1
+            << QByteArray("nicht ausgegeben") << QStringList() << QStringList() << QStringList();
+    }
+
+    void zweiteRunde()
+    {
+        QFETCH(QList<TAnlage>, anlagen);
+        QFETCH(bool, annaUeberBudget);
+        QFETCH(QStringList, umgebung);
+        QFETCH(QStringList, argumente);
+        QFETCH(int, besonderes);
+        QFETCH(int, code);
+        QFETCH(QByteArray, meldung);
+        QFETCH(QStringList, unveraendert);
+        QFETCH(QStringList, weg);
+        QFETCH(QStringList, modi);
+
+        if (annaUeberBudget) {
+            qputenv("KOSTENWOLF_DATA_DIR", QFile::encodeName(Daten()));
+            std::memset(&::Daten, 0, sizeof ::Daten);
+            std::memset(&Tarife, 0, sizeof Tarife);
+            RichteAnnaEin();
+            Tarife[1].Grundpreis = 9;
+            QVERIFY(SpeichereDaten().Ok);
+            QVERIFY(SpeichereTarife().Ok);
+        }
+        for (const TAnlage& anlage : anlagen) {
+            const QString pfad = Pfad(anlage.Name);
+            const QByteArray name = QFile::encodeName(pfad);
+            switch (anlage.Art) {
+            case TAnlage::Datei: {
+                QFile datei(pfad);
+                QVERIFY(datei.open(QIODevice::WriteOnly));
+                datei.write(anlage.Inhalt);
+                break;
+            }
+            case TAnlage::Fifo:
+                QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+                break;
+            case TAnlage::Ordner:
+                QVERIFY(QDir().mkpath(pfad));
+                break;
+            case TAnlage::Verweis:
+                QCOMPARE(::symlink(anlage.Inhalt.constData(), name.constData()), 0);
+                break;
+            }
+        }
+        QMap<QString, QByteArray> vorher;
+        for (const QString& name : unveraendert)
+            vorher[name] = Zustand(Pfad(name));
+
+        QList<QPair<QString, QString>> aenderung;
+        for (const QString& zeile : umgebung) {
+            const qsizetype gleich = zeile.indexOf('=');
+            aenderung.append({ zeile.left(gleich), zeile.mid(gleich + 1).replace("%O", ordner->path()) });
+        }
+        std::function<void()> imKind;
+        int pipe[2] = { -1, -1 };
+        std::unique_ptr<TNetworkManagerAttrappe> nm;
+        switch (TBesonderes(besonderes)) {
+        case Nichts:
+        case VollePlatte:
+            break;
+        case ErsteInstanzLaeuft: {
+            QVERIFY(LaeuftAlsInstanz(Starte(), Laufzeit()));
+            const QString andere = Pfad(QStringLiteral("andere"));
+            QVERIFY(QDir().mkpath(andere));
+            QCOMPARE(::chmod(QFile::encodeName(andere).constData(), 0700), 0);
+            aenderung.append({ QStringLiteral("XDG_RUNTIME_DIR"), andere });
+            break;
+        }
+        case NmVerschachtelt: {
+            nm = std::make_unique<TNetworkManagerAttrappe>();
+            QVERIFY2(nm->Starte(), qPrintable(nm->Fehler()));
+            nm->Verschachtelt(nm->Aktiv(QStringLiteral("Mobilfunk"), QStringLiteral("gsm"),
+                nm->Geraet(QStringLiteral("modem0"), QStringLiteral("cdc-wdm0"), Nm::Modem, 0), Nm::Steht));
+            QVERIFY2(nm->Fehler().isEmpty(), qPrintable(nm->Fehler()));
+            aenderung.append({ QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), nm->Adresse() });
+            aenderung.append({ QStringLiteral("KOSTENWOLF_RAS_SIMULATION"), QStringLiteral("-") });
+            aenderung.append({ QStringLiteral("KOSTENWOLF_INTERFACES"), QStringLiteral("kw-keine") });
+            break;
+        }
+        case UmaskNull:
+            imKind = [] { ::umask(0); };
+            break;
+        case GeschlossenePipe:
+            QCOMPARE(::pipe2(pipe, O_CLOEXEC), 0);
+            ::close(pipe[0]);
+            imKind = [schreiben = pipe[1]] { ::dup2(schreiben, STDOUT_FILENO); };
+            break;
+        }
+
+        QProcess* programm = Starte(aenderung, argumente, imKind);
+        if (besonderes == VollePlatte)
+            programm->setStandardOutputFile(QStringLiteral("/dev/full"));
+        QByteArray fehler;
+        QDeadlineTimer frist(Geduld);
+        while (
+            !fehler.contains(meldung) && !frist.hasExpired() && programm->state() != QProcess::NotRunning) {
+            programm->waitForReadyRead(200);
+            fehler += programm->readAllStandardError();
+        }
+        if (pipe[1] >= 0)
+            ::close(pipe[1]);
+        if (code < 0) {
+            QVERIFY2(LaeuftAlsInstanz(programm, Laufzeit()), fehler.constData());
+            ::kill(pid_t(programm->processId()), SIGTERM);
+            QVERIFY(Beendet(programm));
+            QCOMPARE(programm->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(programm->exitCode(), 0);
+        }
+        else {
+            QVERIFY(Beendet(programm));
+            QCOMPARE(programm->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(programm->exitCode(), code);
+        }
+        fehler += programm->readAllStandardError();
+        QVERIFY2(fehler.contains(meldung), fehler.constData());
+
+        for (const QString& name : unveraendert)
+            QCOMPARE(Zustand(Pfad(name)), vorher[name]);
+        for (const QString& name : weg)
+            QCOMPARE(Zustand(Pfad(name)), QByteArray("fehlt"));
+        for (const QString& eintrag : modi) {
+            const QStringList teile = eintrag.split('=');
+            struct stat info { };
+            QCOMPARE(::stat(QFile::encodeName(Pfad(teile[0])).constData(), &info), 0);
+            QCOMPARE(QString::number(info.st_mode & 07777, 8), teile[1].mid(1));
+        }
     }
 };
 

@@ -189,3 +189,8 @@ void TNetworkManagerAttrappe::Entferne(const QString& aktiv)
 {
     Rufe(QStringLiteral("RemoveKwActive"), { QVariant::fromValue(QDBusObjectPath(aktiv)) });
 }
+
+void TNetworkManagerAttrappe::Verschachtelt(const QString& aktiv)
+{
+    Rufe(QStringLiteral("SetKwNestedActive"), { aktiv });
+}

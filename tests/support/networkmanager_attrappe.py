@@ -92,3 +92,11 @@ def RemoveKwActive(self, path):
     manager.Set(nm.MANAGER_IFACE, 'ActiveConnections', values)
     self.object_manager_emit_removed(path)
     self.RemoveObject(path)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')
+def SetKwNestedActive(self, path):
+    '''ActiveConnections of the wrong type: an array of arrays of paths.'''
+    manager = dbusmock.get_object(nm.MANAGER_OBJ)
+    manager.Set(nm.MANAGER_IFACE, 'ActiveConnections',
+                dbus.Array([dbus.Array([dbus.ObjectPath(path)], signature='o')], signature='ao'))
