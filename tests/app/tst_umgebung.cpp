@@ -8,6 +8,8 @@
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/NetworkManagerAttrappe.h"
+#include "support/Testumgebung.h"
+#include "support/Warten.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -389,7 +391,7 @@ private slots:
             << true << QStringList() << QStringList() << int(Nichts) << -1 << QByteArray("gesperrt")
             << QStringList { ini } << QStringList() << QStringList();
         QTest::newRow("NetworkManager sendet Felder von Feldern")
-            << QList<TAnlage>() << false << QStringList() << QStringList() << int(NmVerschachtelt) << -1
+            << QList<TAnlage>() << true << QStringList() << QStringList() << int(NmVerschachtelt) << -1
             << QByteArray() << QStringList() << QStringList() << QStringList();
         QTest::newRow("Daten.kwd verweist auf die einer laufenden Instanz")
             << QList<TAnlage> { { TAnlage::Ordner, "zweite", {} },
@@ -479,9 +481,12 @@ private slots:
         std::function<void()> imKind;
         int pipe[2] = { -1, -1 };
         std::unique_ptr<TNetworkManagerAttrappe> nm;
+        QString aktiv;
         switch (TBesonderes(besonderes)) {
         case Nichts:
+            break;
         case VollePlatte:
+            imKind = [] { ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO); };
             break;
         case ErsteInstanzLaeuft: {
             QVERIFY(LaeuftAlsInstanz(Starte(), Laufzeit()));
@@ -494,8 +499,10 @@ private slots:
         case NmVerschachtelt: {
             nm = std::make_unique<TNetworkManagerAttrappe>();
             QVERIFY2(nm->Starte(), qPrintable(nm->Fehler()));
-            nm->Verschachtelt(nm->Aktiv(QStringLiteral("Mobilfunk"), QStringLiteral("gsm"),
-                nm->Geraet(QStringLiteral("modem0"), QStringLiteral("cdc-wdm0"), Nm::Modem, 0), Nm::Steht));
+            aktiv = nm->Aktiv(QStringLiteral("Mobilfunk"), QStringLiteral("gsm"),
+                nm->Geraet(QStringLiteral("modem0"), QStringLiteral("cdc-wdm0"), Nm::Modem, 0),
+                Nm::WirdAufgebaut);
+            nm->Zustand(aktiv, Nm::Steht, QStringLiteral("10.64.0.5"));
             QVERIFY2(nm->Fehler().isEmpty(), qPrintable(nm->Fehler()));
             aenderung.append({ QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), nm->Adresse() });
             aenderung.append({ QStringLiteral("KOSTENWOLF_RAS_SIMULATION"), QStringLiteral("-") });
@@ -513,8 +520,14 @@ private slots:
         }
 
         QProcess* programm = Starte(aenderung, argumente, imKind);
-        if (besonderes == VollePlatte)
-            programm->setStandardOutputFile(QStringLiteral("/dev/full"));
+        if (nm) {
+            // Metered from NetworkManager's word; the list of the wrong type takes the
+            // connection away, which logs it and ends its journal.
+            const QString journal = Pfad(QStringLiteral("daten/Verbindung.kwj"));
+            QVERIFY(WarteBis([&] { return QFile::exists(journal); }, std::chrono::milliseconds(Geduld)));
+            nm->Verschachtelt(aktiv);
+            QVERIFY(WarteBis([&] { return !QFile::exists(journal); }, std::chrono::milliseconds(Geduld)));
+        }
         QByteArray fehler;
         QDeadlineTimer frist(Geduld);
         while (
