@@ -18,6 +18,7 @@
 #include <QLocalServer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -77,13 +78,6 @@ private:
     bool angelegt = false;
 };
 
-// What a row puts into the test's folder before the start; names count from there.
-struct TAnlage {
-    enum TArt { Datei, Fifo, Ordner, Verweis } Art;
-    QString Name;
-    QByteArray Inhalt; // a file's bytes or a link's target
-};
-
 // What a row does beyond its files and variables.
 enum TBesonderes {
     Nichts,
@@ -95,8 +89,6 @@ enum TBesonderes {
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(TAnlage)
 
 class TestUmgebung : public QObject {
     Q_OBJECT
@@ -360,124 +352,105 @@ private slots:
     }
     void zweiteRunde_data()
     {
-        QTest::addColumn<QList<TAnlage>>("anlagen");
-        QTest::addColumn<bool>("annaUeberBudget"); // Anna's month at 9 DM in "daten"
+        // Put into the test's folder: "fifo:NAME", "ordner:NAME", "link:NAME>ZIEL", "datei:NAME=INHALT".
+        QTest::addColumn<QStringList>("anlagen");
+        QTest::addColumn<bool>("anna"); // Anna's month at 9 DM in "daten"
         QTest::addColumn<QStringList>("umgebung"); // NAME=WERT, %O the test's folder
         QTest::addColumn<QStringList>("argumente");
         QTest::addColumn<int>("besonderes");
         QTest::addColumn<int>("code"); // -1: runs as the instance and ends on SIGTERM
         QTest::addColumn<QByteArray>("meldung"); // on stderr
-        QTest::addColumn<QStringList>("unveraendert");
-        QTest::addColumn<QStringList>("weg");
-        QTest::addColumn<QStringList>("modi"); // NAME=OKTAL
+        QTest::addColumn<QStringList>("nachher"); // NAME=bleibt, NAME=fehlt or NAME=MODUS
 
         const QString ini = QStringLiteral("daten/Kostenwolf.ini");
-        const QByteArray budget = "[Budget1]\nName=Anna\nMonatsbudget=10.00\n";
         const QStringList bericht { QStringLiteral("--bericht") };
         QTest::newRow("Kostenwolf.ini ist ein FIFO")
-            << QList<TAnlage> { { TAnlage::Fifo, ini, {} } } << false << QStringList() << QStringList()
-            << int(Nichts) << -1 << QByteArray("Einstellungsdatei") << QStringList { ini } << QStringList()
-            << QStringList();
+            << QStringList { "fifo:" + ini } << false << QStringList() << QStringList() << int(Nichts) << -1
+            << QByteArray("Einstellungsdatei") << QStringList { ini + "=bleibt" };
         QTest::newRow("Kostenwolf.ini voller Unsinn")
-            << QList<TAnlage> { { TAnlage::Datei, ini,
-                   QByteArray("\x7f"
-                              "ELF\x02\x01\x01\0\0",
-                       9) } }
-            << true << QStringList() << QStringList() << int(Nichts) << -1 << QByteArray("Einstellungsdatei")
-            << QStringList { ini } << QStringList() << QStringList();
+            << QStringList { "datei:" + ini + "=\x01\xff\xfe Unsinn" } << true << QStringList()
+            << QStringList() << int(Nichts) << -1 << QByteArray("Einstellungsdatei")
+            << QStringList { ini + "=bleibt" };
         // Beyond the warning level from the start: the warning is to be noted at once.
         QTest::newRow("Kostenwolf.ini.lock ist ein Ordner")
-            << QList<TAnlage> { { TAnlage::Datei, ini, budget }, { TAnlage::Ordner, ini + ".lock", {} } }
+            << QStringList { "datei:" + ini + "=[Budget1]\nName=Anna\nMonatsbudget=10.00\n",
+                   "ordner:" + ini + ".lock" }
             << true << QStringList() << QStringList() << int(Nichts) << -1 << QByteArray("gesperrt")
-            << QStringList { ini } << QStringList() << QStringList();
+            << QStringList { ini + "=bleibt" };
         QTest::newRow("NetworkManager sendet Felder von Feldern")
-            << QList<TAnlage>() << true << QStringList() << QStringList() << int(NmVerschachtelt) << -1
-            << QByteArray() << QStringList() << QStringList() << QStringList();
+            << QStringList() << true << QStringList() << QStringList() << int(NmVerschachtelt) << -1
+            << QByteArray() << QStringList();
         QTest::newRow("Daten.kwd verweist auf die einer laufenden Instanz")
-            << QList<TAnlage> { { TAnlage::Ordner, "zweite", {} },
-                   { TAnlage::Verweis, "zweite/Daten.kwd", "../daten/Daten.kwd" } }
-            << false << QStringList { "KOSTENWOLF_DATA_DIR=%O/zweite" } << QStringList()
-            << int(ErsteInstanzLaeuft) << 1 << QByteArray("läuft bereits") << QStringList() << QStringList()
-            << QStringList();
+            << QStringList { "ordner:zweite", "link:zweite/Daten.kwd>../daten/Daten.kwd" } << false
+            << QStringList { "KOSTENWOLF_DATA_DIR=%O/zweite" } << QStringList() << int(ErsteInstanzLaeuft)
+            << 1 << QByteArray("läuft bereits") << QStringList();
         QTest::newRow("Daten.kwd verweist in einen Ordner, der fehlt")
-            << QList<TAnlage> { { TAnlage::Verweis, "daten/Daten.kwd", "../fehlt/Daten.kwd" } } << false
-            << QStringList() << QStringList() << int(Nichts) << 1 << QByteArray("kann nicht gesperrt werden")
-            << QStringList() << QStringList { "fehlt" } << QStringList();
-        QTest::newRow("umask 000") << QList<TAnlage>() << false
+            << QStringList { "link:daten/Daten.kwd>../fehlt/Daten.kwd" } << false << QStringList()
+            << QStringList() << int(Nichts) << 1 << QByteArray("kann nicht gesperrt werden")
+            << QStringList { "fehlt=fehlt" };
+        QTest::newRow("umask 000") << QStringList() << false
                                    << QStringList { "KOSTENWOLF_DATA_DIR=%O/neu/daten" } << QStringList()
-                                   << int(UmaskNull) << -1 << QByteArray() << QStringList() << QStringList()
-                                   << QStringList { "neu=0700", "neu/daten=0700", "neu/daten/Daten.kwd=0600",
-                                          "neu/daten/Tarife.kwt=0600" };
+                                   << int(UmaskNull) << -1 << QByteArray()
+                                   << QStringList { "neu=700", "neu/daten=700", "neu/daten/Daten.kwd=600",
+                                          "neu/daten/Tarife.kwt=600" };
         QTest::newRow("Temporäre Dateien eines abgebrochenen Laufs")
-            << QList<TAnlage> { { TAnlage::Datei, "daten/.Verbindung.kwj.a1B2c3", "halb" },
-                   { TAnlage::Datei, "daten/.Kostenwolf.ini.Xy9z8w", "halb" } }
-            << false << QStringList() << QStringList() << int(Nichts) << -1 << QByteArray() << QStringList()
-            << QStringList { "daten/.Verbindung.kwj.a1B2c3", "daten/.Kostenwolf.ini.Xy9z8w" }
-            << QStringList();
+            << QStringList { "datei:daten/.Verbindung.kwj.a1B2c3=halb",
+                   "datei:daten/.Kostenwolf.ini.Xy9z8w=halb" }
+            << false << QStringList() << QStringList() << int(Nichts) << -1 << QByteArray()
+            << QStringList { "daten/.Verbindung.kwj.a1B2c3=fehlt", "daten/.Kostenwolf.ini.Xy9z8w=fehlt" };
         QTest::newRow("--bericht ohne Datenordner")
-            << QList<TAnlage>() << false << QStringList { "KOSTENWOLF_DATA_DIR=%O/fehlt/daten" } << bericht
-            << int(Nichts) << 4 << QByteArray("Datenordner") << QStringList() << QStringList { "fehlt" }
-            << QStringList();
+            << QStringList() << false << QStringList { "KOSTENWOLF_DATA_DIR=%O/fehlt/daten" } << bericht
+            << int(Nichts) << 4 << QByteArray("Datenordner") << QStringList { "fehlt=fehlt" };
         QTest::newRow("--bericht in eine geschlossene Pipe")
-            << QList<TAnlage>() << true << QStringList() << bericht << int(GeschlossenePipe) << 1
-            << QByteArray("nicht ausgegeben") << QStringList() << QStringList() << QStringList();
+            << QStringList() << true << QStringList() << bericht << int(GeschlossenePipe) << 1
+            << QByteArray("nicht ausgegeben") << QStringList();
         QTest::newRow("--bericht auf eine volle Platte")
-            << QList<TAnlage>() << true << QStringList() << bericht << int(VollePlatte) << 1
-            << QByteArray("nicht ausgegeben") << QStringList() << QStringList() << QStringList();
+            << QStringList() << true << QStringList() << bericht << int(VollePlatte) << 1
+            << QByteArray("nicht ausgegeben") << QStringList();
     }
 
     void zweiteRunde()
     {
-        QFETCH(QList<TAnlage>, anlagen);
-        QFETCH(bool, annaUeberBudget);
+        QFETCH(QStringList, anlagen);
+        QFETCH(bool, anna);
         QFETCH(QStringList, umgebung);
         QFETCH(QStringList, argumente);
         QFETCH(int, besonderes);
         QFETCH(int, code);
         QFETCH(QByteArray, meldung);
-        QFETCH(QStringList, unveraendert);
-        QFETCH(QStringList, weg);
-        QFETCH(QStringList, modi);
+        QFETCH(QStringList, nachher);
 
-        if (annaUeberBudget) {
+        if (anna) {
             qputenv("KOSTENWOLF_DATA_DIR", QFile::encodeName(Daten()));
             std::memset(&::Daten, 0, sizeof ::Daten);
             std::memset(&Tarife, 0, sizeof Tarife);
             RichteAnnaEin();
             Tarife[1].Grundpreis = 9;
-            QVERIFY(SpeichereDaten().Ok);
-            QVERIFY(SpeichereTarife().Ok);
+            QVERIFY(SpeichereDaten().Ok && SpeichereTarife().Ok);
         }
-        for (const TAnlage& anlage : anlagen) {
-            const QString pfad = Pfad(anlage.Name);
-            const QByteArray name = QFile::encodeName(pfad);
-            switch (anlage.Art) {
-            case TAnlage::Datei: {
-                QFile datei(pfad);
-                QVERIFY(datei.open(QIODevice::WriteOnly));
-                datei.write(anlage.Inhalt);
-                break;
-            }
-            case TAnlage::Fifo:
+        for (const QString& anlage : anlagen) {
+            const QString art = anlage.section(':', 0, 0), rest = anlage.section(':', 1);
+            const QByteArray name = QFile::encodeName(Pfad(rest.section(QRegularExpression("[=>]"), 0, 0)));
+            const QByteArray inhalt = rest.section(QRegularExpression("[=>]"), 1).toUtf8();
+            if (art == "fifo")
                 QCOMPARE(::mkfifo(name.constData(), 0600), 0);
-                break;
-            case TAnlage::Ordner:
-                QVERIFY(QDir().mkpath(pfad));
-                break;
-            case TAnlage::Verweis:
-                QCOMPARE(::symlink(anlage.Inhalt.constData(), name.constData()), 0);
-                break;
+            else if (art == "ordner")
+                QVERIFY(QDir().mkpath(QFile::decodeName(name)));
+            else if (art == "link")
+                QCOMPARE(::symlink(inhalt.constData(), name.constData()), 0);
+            else {
+                QFile datei(QFile::decodeName(name));
+                QVERIFY(datei.open(QIODevice::WriteOnly) && datei.write(inhalt) == inhalt.size());
             }
         }
         QMap<QString, QByteArray> vorher;
-        for (const QString& name : unveraendert)
-            vorher[name] = Zustand(Pfad(name));
+        for (const QString& name : nachher)
+            vorher[name] = Zustand(Pfad(name.section('=', 0, 0)));
 
         QList<QPair<QString, QString>> aenderung;
-        for (const QString& zeile : umgebung) {
-            const qsizetype gleich = zeile.indexOf('=');
-            aenderung.append({ zeile.left(gleich), zeile.mid(gleich + 1).replace("%O", ordner->path()) });
-        }
+        for (const QString& zeile : umgebung)
+            aenderung.append(
+                { zeile.section('=', 0, 0), zeile.section('=', 1).replace("%O", ordner->path()) });
         std::function<void()> imKind;
         int pipe[2] = { -1, -1 };
         std::unique_ptr<TNetworkManagerAttrappe> nm;
@@ -496,7 +469,7 @@ private slots:
             aenderung.append({ QStringLiteral("XDG_RUNTIME_DIR"), andere });
             break;
         }
-        case NmVerschachtelt: {
+        case NmVerschachtelt:
             nm = std::make_unique<TNetworkManagerAttrappe>();
             QVERIFY2(nm->Starte(), qPrintable(nm->Fehler()));
             aktiv = nm->Aktiv(QStringLiteral("Mobilfunk"), QStringLiteral("gsm"),
@@ -504,11 +477,10 @@ private slots:
                 Nm::WirdAufgebaut);
             nm->Zustand(aktiv, Nm::Steht, QStringLiteral("10.64.0.5"));
             QVERIFY2(nm->Fehler().isEmpty(), qPrintable(nm->Fehler()));
-            aenderung.append({ QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), nm->Adresse() });
-            aenderung.append({ QStringLiteral("KOSTENWOLF_RAS_SIMULATION"), QStringLiteral("-") });
-            aenderung.append({ QStringLiteral("KOSTENWOLF_INTERFACES"), QStringLiteral("kw-keine") });
+            aenderung += { { QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), nm->Adresse() },
+                { QStringLiteral("KOSTENWOLF_RAS_SIMULATION"), QStringLiteral("-") },
+                { QStringLiteral("KOSTENWOLF_INTERFACES"), QStringLiteral("kw-keine") } };
             break;
-        }
         case UmaskNull:
             imKind = [] { ::umask(0); };
             break;
@@ -540,27 +512,24 @@ private slots:
         if (code < 0) {
             QVERIFY2(LaeuftAlsInstanz(programm, Laufzeit()), fehler.constData());
             ::kill(pid_t(programm->processId()), SIGTERM);
-            QVERIFY(Beendet(programm));
-            QCOMPARE(programm->exitStatus(), QProcess::NormalExit);
-            QCOMPARE(programm->exitCode(), 0);
         }
-        else {
-            QVERIFY(Beendet(programm));
-            QCOMPARE(programm->exitStatus(), QProcess::NormalExit);
-            QCOMPARE(programm->exitCode(), code);
-        }
+        QVERIFY(Beendet(programm));
+        QCOMPARE(programm->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(programm->exitCode(), std::max(code, 0));
         fehler += programm->readAllStandardError();
         QVERIFY2(fehler.contains(meldung), fehler.constData());
 
-        for (const QString& name : unveraendert)
-            QCOMPARE(Zustand(Pfad(name)), vorher[name]);
-        for (const QString& name : weg)
-            QCOMPARE(Zustand(Pfad(name)), QByteArray("fehlt"));
-        for (const QString& eintrag : modi) {
-            const QStringList teile = eintrag.split('=');
+        for (const QString& eintrag : nachher) {
+            const QString name = eintrag.section('=', 0, 0), soll = eintrag.section('=', 1);
             struct stat info { };
-            QCOMPARE(::stat(QFile::encodeName(Pfad(teile[0])).constData(), &info), 0);
-            QCOMPARE(QString::number(info.st_mode & 07777, 8), teile[1].mid(1));
+            if (soll == "bleibt")
+                QCOMPARE(Zustand(Pfad(name)), vorher[eintrag]);
+            else if (soll == "fehlt")
+                QCOMPARE(Zustand(Pfad(name)), QByteArray("fehlt"));
+            else {
+                QCOMPARE(::stat(QFile::encodeName(Pfad(name)).constData(), &info), 0);
+                QCOMPARE(QString::number(info.st_mode & 07777, 8), soll);
+            }
         }
     }
 };
