@@ -232,7 +232,7 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
         return BerichtDatenUnlesbar;
     };
     // Only looked at: a data folder that is not there is not made.
-    const QString ordner = GesuchtesDatenVerzeichnis();
+    const QString ordner = DatenVerzeichnis();
     if (!QFileInfo(ordner).isDir()) {
         kanaele.Meldung(
             QStringLiteral("Den Datenordner %1 gibt es nicht.").arg(QDir::toNativeSeparators(ordner)));

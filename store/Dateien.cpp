@@ -162,23 +162,17 @@ int RaeumeVerzeichnisAuf(const QString& verzeichnis, const QString& dateiname)
 
 namespace {
 
-QString SucheDatenVerzeichnis(const QByteArray& vorgabe, const QByteArray& xdg, bool anlegen)
+QString SucheDatenVerzeichnis(const QByteArray& vorgabe, const QByteArray& xdg)
 {
-    if (!vorgabe.isEmpty()) {
-        if (anlegen)
-            LegeOrdnerAn(QFile::decodeName(vorgabe));
+    if (!vorgabe.isEmpty())
         return QFile::decodeName(vorgabe);
-    }
     const QString programm = ProgrammVerzeichnis();
     if (!programm.isEmpty() && ::access(QFile::encodeName(programm).constData(), W_OK) == 0)
         return programm;
     QString basis = QFile::decodeName(xdg);
     if (basis.isEmpty())
         basis = QDir::homePath() + QStringLiteral("/.local/share");
-    const QString verzeichnis = basis + QStringLiteral("/kostenwolf");
-    if (anlegen)
-        LegeOrdnerAn(verzeichnis);
-    return verzeichnis;
+    return basis + QStringLiteral("/kostenwolf");
 }
 
 } // namespace
@@ -191,31 +185,11 @@ QString DatenVerzeichnis()
     const QByteArray vorgabe = qgetenv("KOSTENWOLF_DATA_DIR");
     const QByteArray xdg = qgetenv("XDG_DATA_HOME");
     if (verzeichnis.isEmpty() || vorgabe != letzteVorgabe || xdg != letztesXdg) {
-        verzeichnis = SucheDatenVerzeichnis(vorgabe, xdg, true);
+        verzeichnis = SucheDatenVerzeichnis(vorgabe, xdg);
         letzteVorgabe = vorgabe;
         letztesXdg = xdg;
     }
     return verzeichnis;
-}
-
-QString GesuchtesDatenVerzeichnis()
-{
-    return SucheDatenVerzeichnis(qgetenv("KOSTENWOLF_DATA_DIR"), qgetenv("XDG_DATA_HOME"), false);
-}
-
-bool LegeOrdnerAn(const QString& pfad)
-{
-    const QByteArray name = QFile::encodeName(QDir::cleanPath(QDir(pfad).absolutePath()));
-    struct stat info { };
-    if (::stat(name.constData(), &info) == 0)
-        return S_ISDIR(info.st_mode);
-    const qsizetype schnitt = name.lastIndexOf('/');
-    if (schnitt > 0 && !LegeOrdnerAn(QFile::decodeName(name.left(schnitt))))
-        return false;
-    // The umask may take away bits of 0700: the mode is set again afterwards.
-    if (::mkdir(name.constData(), 0700) != 0)
-        return errno == EEXIST && ::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode);
-    return ::chmod(name.constData(), 0700) == 0;
 }
 
 namespace {

@@ -6,14 +6,9 @@
 #include <cstddef>
 
 // The data directory: $KOSTENWOLF_DATA_DIR if set; else the directory of the
-// executable when it is writable; else $XDG_DATA_HOME/kostenwolf (created).
+// executable when it is writable; else $XDG_DATA_HOME/kostenwolf. Only looked up: the
+// program creates it at start, the command line never does.
 QString DatenVerzeichnis();
-// The same folder, looked up without creating anything: for callers that only read.
-QString GesuchtesDatenVerzeichnis();
-
-// Creates the folder and whatever is missing above it, each closed to others (0700)
-// whatever the umask. True when it is a folder afterwards.
-bool LegeOrdnerAn(const QString& pfad);
 
 struct TLadeErgebnis {
     enum Art {

@@ -99,21 +99,16 @@ TEinstellungsStand Lies(const QString& pfad)
 {
     TEinstellungsStand stand;
     const TKleineDatei datei = LeseKleineDatei(pfad, HoechsteGroesse);
-    switch (datei.art) {
-    case TKleineDatei::Fehlt:
+    if (datei.art == TKleineDatei::Fehlt)
         return stand;
-    case TKleineDatei::Unlesbar:
-        stand.art = TEinstellungsStand::Beschaedigt;
-        stand.Grund = datei.Grund;
+    stand.art = TEinstellungsStand::Beschaedigt;
+    stand.Grund = datei.Grund;
+    if (datei.art == TKleineDatei::Unlesbar)
         return stand;
-    case TKleineDatei::Gelesen:
-        break;
-    }
     std::optional<TIniText> inhalt;
     if (size_t(datei.Inhalt.size()) <= HoechsteGroesse)
         inhalt = TIniText::Lies(datei.Inhalt);
     if (!inhalt) {
-        stand.art = TEinstellungsStand::Beschaedigt;
         stand.Grund = QStringLiteral("keine Einstellungen darin");
         return stand;
     }
