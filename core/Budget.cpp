@@ -1,9 +1,11 @@
 #include "core/Budget.h"
 
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 #include "store/Dateien.h"
 #include "store/Daten.h"
 #include "store/Einstellungsdatei.h"
+#include "store/Waehrungseinstellung.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -89,7 +91,8 @@ bool StufeErreicht(double betrag, double budget, int stufe)
 
 QString BudgetWarnText(int stufe, double betrag, double budget)
 {
-    const QString stand = QStringLiteral(" (%1 von %2 DM)").arg(ZweiStellen(betrag), ZweiStellen(budget));
+    const QString stand
+        = QStringLiteral(" (%1 von %2)").arg(ZweiStellen(betrag), MitWaehrung(ZweiStellen(budget)));
     if (stufe >= 100)
         return QStringLiteral("Kostenwolf: Monatsbudget überschritten") + stand;
     return QStringLiteral("Kostenwolf: %1 % des Monatsbudgets erreicht").arg(stufe) + stand;
@@ -378,14 +381,9 @@ TBudgets& Instanz()
 
 } // namespace
 
-QString BudgetPfad()
-{
-    return DatenVerzeichnis() + QLatin1Char('/') + BudgetDateiName;
-}
-
 TBudgets& Budgets()
 {
-    const QString pfad = BudgetPfad();
+    const QString pfad = EinstellungsPfad();
     if (Instanz().Pfad() != pfad)
         Instanz().Lade(pfad);
     return Instanz();
@@ -393,6 +391,6 @@ TBudgets& Budgets()
 
 QString LadeBudgets()
 {
-    Instanz().Lade(BudgetPfad());
+    Instanz().Lade(EinstellungsPfad());
     return Instanz().LadeMeldung();
 }

@@ -201,6 +201,15 @@ QByteArray TIniText::Bytes() const
     return text.toUtf8();
 }
 
+QStringList TIniText::Gruppen() const
+{
+    QStringList namen;
+    for (const TZeile& z : zeilen)
+        if (z.Kopf && !namen.contains(z.Gruppe))
+            namen << z.Gruppe;
+    return namen;
+}
+
 QStringList TIniText::Schluessel(const QString& gruppe) const
 {
     QStringList namen;

@@ -21,6 +21,7 @@ public:
     static std::optional<TIniText> Lies(const QByteArray& bytes);
     QByteArray Bytes() const;
 
+    QStringList Gruppen() const;
     QStringList Schluessel(const QString& gruppe) const;
     // The last value given for the key, unquoted.
     std::optional<QString> Wert(const QString& gruppe, const QString& schluessel) const;
