@@ -194,3 +194,9 @@ void TNetworkManagerAttrappe::Verschachtelt(const QString& aktiv)
 {
     Rufe(QStringLiteral("SetKwNestedActive"), { aktiv });
 }
+
+void TNetworkManagerAttrappe::Statistik(const QString& geraet, qulonglong empfangen, qulonglong gesendet)
+{
+    Rufe(QStringLiteral("SetKwStatistics"),
+        { QVariant::fromValue(QDBusObjectPath(geraet)), empfangen, gesendet });
+}

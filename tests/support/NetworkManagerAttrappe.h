@@ -50,6 +50,9 @@ public:
     void Entferne(const QString& aktiv);
     // NetworkManager's list of active connections as an array of arrays: the wrong type.
     void Verschachtelt(const QString& aktiv);
+    // A device's statistics: the first call gives it that interface, refreshing never
+    // until asked to; later calls set its counters.
+    void Statistik(const QString& geraet, qulonglong empfangen, qulonglong gesendet);
 
 private:
     bool Rufe(const QString& methode, const QVariantList& argumente, QString* ergebnis = nullptr);
