@@ -205,8 +205,8 @@ void TForm1::FormCreate(QObject*)
     FStartLaeuft = true;
 
     // Saves that were killed half-way leave their temporary files behind.
-    RaeumeTemporaereAuf(DatenPfad());
-    RaeumeTemporaereAuf(TarifePfad());
+    for (const QString& pfad : { DatenPfad(), TarifePfad(), JournalPfad(), EinstellungsPfad() })
+        RaeumeTemporaereAuf(pfad);
     // A move to Euro that a crash cut short is taken back before anything is read.
     const QString euroMeldung = SetzeAbgebrocheneEuroUmstellungZurueck(DatenVerzeichnis());
     if (!euroMeldung.isEmpty())
@@ -230,8 +230,10 @@ void TForm1::FormCreate(QObject*)
         meldeUnlesbar(DatenPfad(), daten);
     if (tarife.art == TLadeErgebnis::Unlesbar)
         meldeUnlesbar(TarifePfad(), tarife);
-    if (const QString budgetMeldung = LadeBudgets(); !budgetMeldung.isEmpty())
+    if (const QString budgetMeldung = LadeBudgets(); !budgetMeldung.isEmpty()) {
+        qWarning().noquote() << QStringLiteral("Kostenwolf: ") + budgetMeldung;
         ShowMessage(budgetMeldung);
+    }
 
     // Replaces the tray icon's minimize hook; its restore hook stays.
     Application().OnMinimize = [form = QPointer<TForm1>(this)](QObject* Sender) {
@@ -488,10 +490,14 @@ void TForm1::PruefeBudget()
     }
     if (TrayIcon1)
         TrayIcon1->SetHint(FHintBasis + BudgetHinweis(betrag, budget));
-    if (!benutzer)
-        return;
-    if (const std::optional<QString> warnung = Budgets().Pruefe(AktBenutzer, betrag, Now()))
-        ZeigeBudgetWarnung(*warnung);
+    if (benutzer)
+        if (const std::optional<QString> warnung = Budgets().Pruefe(AktBenutzer, betrag, Now()))
+            ZeigeBudgetWarnung(*warnung);
+    // A warning the settings file would not take is told once; metering goes on.
+    if (const QString fehler = Budgets().NimmMeldung(); !fehler.isEmpty()) {
+        qWarning().noquote() << QStringLiteral("Kostenwolf: ") + fehler;
+        Melde({ fehler });
+    }
 }
 
 void TForm1::ZeigeBudgetWarnung(const QString& text)
@@ -564,6 +570,11 @@ void TForm1::Wende(const TMessErgebnis& ergebnis)
     const QString journalFehler = FJournal.Verfolge(ergebnis);
     if (!journalFehler.isEmpty())
         meldungen << journalFehler;
+    Melde(meldungen);
+}
+
+void TForm1::Melde(const QStringList& meldungen)
+{
     if (meldungen.isEmpty())
         return;
     FMeldungen += meldungen;

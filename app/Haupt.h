@@ -119,6 +119,8 @@ private:
     void ZeigeTexte(const TMessErgebnis& ergebnis);
     // Shows the queued messages one after another, outside any event handler.
     void ZeigeMeldungen();
+    // Queues boxes to show once the event that brought them has ended.
+    void Melde(const QStringList& meldungen);
     bool ImTray() const;
     // The month so far and the running connection against the current user's budget:
     // warns of a level newly reached and brings the hint's share of the budget up to date.

@@ -3,6 +3,7 @@
 #include "core/Budget.h"
 #include "core/Journal.h"
 #include "store/Dateien.h"
+#include "store/Einstellungsdatei.h"
 #include "store/Waehrungseinstellung.h"
 
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSettings>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -243,46 +243,29 @@ template <typename TSatz> QByteArray SatzInEuro(const QByteArray& alt, void (*re
     return neu;
 }
 
-// The settings file with Waehrung=EUR and its budgets in Euro, worked out on a scratch
-// copy beside it so the file itself is replaced in one step.
+// The settings file with Waehrung=EUR and its budgets in Euro; every other line as it was.
 std::optional<QByteArray> EinstellungenInEuro(
     const QString& verzeichnis, const QByteArray& alt, QString& fehler)
 {
-    const QString schmier
-        = Pfad(verzeichnis, QStringLiteral(".") + EinstellungsDateiName + QStringLiteral(".euro"));
-    const TSpeicherErgebnis e = ErsetzeDatei(schmier, alt.constData(), size_t(alt.size()), false);
-    if (!e.Ok) {
-        fehler = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(schmier), e.Grund);
+    std::optional<TIniText> ini = TIniText::Lies(alt);
+    if (!ini) {
+        fehler = QStringLiteral("%1 ist keine Einstellungsdatei")
+                     .arg(QDir::toNativeSeparators(Pfad(verzeichnis, EinstellungsDateiName)));
         return std::nullopt;
     }
-    bool ok = false;
-    {
-        QSettings ini(schmier, QSettings::IniFormat);
-        if (ini.status() == QSettings::NoError) {
-            ini.setValue(QStringLiteral("Allgemein/Waehrung"), WaehrungsKennung(TWaehrung::EUR));
-            for (const QString& gruppe : ini.childGroups()) {
-                if (!gruppe.startsWith(QStringLiteral("Budget")))
-                    continue;
-                const QString schluessel = gruppe + QStringLiteral("/Monatsbudget");
-                bool zahl = false;
-                const double betrag
-                    = QLocale::c().toDouble(ini.value(schluessel).toString().trimmed(), &zahl);
-                // A budget that cannot be read counts as none already and stays as it is.
-                if (zahl && std::isfinite(betrag))
-                    ini.setValue(schluessel, QString::number(BetragInEuro(betrag), 'f', 2));
-            }
-            ini.sync();
-            ok = ini.status() == QSettings::NoError;
-        }
+    ini->Setze(QStringLiteral("Allgemein"), QStringLiteral("Waehrung"), WaehrungsKennung(TWaehrung::EUR));
+    const QString schluessel = QStringLiteral("Monatsbudget");
+    for (const QString& gruppe : ini->Gruppen()) {
+        if (!gruppe.startsWith(QStringLiteral("Budget")))
+            continue;
+        bool zahl = false;
+        const double betrag
+            = QLocale::c().toDouble(ini->Wert(gruppe, schluessel).value_or(QString()).trimmed(), &zahl);
+        // A budget that cannot be read counts as none already and stays as it is.
+        if (zahl && std::isfinite(betrag))
+            ini->Setze(gruppe, schluessel, QString::number(BetragInEuro(betrag), 'f', 2));
     }
-    QString lesefehler;
-    std::optional<QByteArray> neu = ok ? LiesGanz(schmier, lesefehler) : std::nullopt;
-    QFile::remove(schmier);
-    QFile::remove(schmier + QStringLiteral(".lock"));
-    if (!neu)
-        fehler = QStringLiteral("%1 kann nicht geschrieben werden")
-                     .arg(QDir::toNativeSeparators(Pfad(verzeichnis, EinstellungsDateiName)));
-    return neu;
+    return ini->Bytes();
 }
 
 // Writes every file named in the marker back from its copy; the marker goes once all

@@ -14,7 +14,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -349,6 +351,13 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
                             .arg(QDir::toNativeSeparators(pfad), grund));
         return BerichtDatenUnlesbar;
     };
+    // Only looked at: a data folder that is not there is not made.
+    const QString ordner = DatenVerzeichnis();
+    if (!QFileInfo(ordner).isDir()) {
+        kanaele.Meldung(
+            QStringLiteral("Den Datenordner %1 gibt es nicht.").arg(QDir::toNativeSeparators(ordner)));
+        return BerichtDatenUnlesbar;
+    }
     // The process's own copy of the record: read, never saved.
     std::memset(&Daten, 0, sizeof Daten);
     const TLadeErgebnis daten = LeseDatensatzNurLesend(DatenPfad(), &Daten, sizeof Daten);
@@ -419,8 +428,8 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
         const TKontoBericht bericht = BaueKontoBericht(protokoll, AktTarif.Grundpreis);
         QString text;
         for (const QString& zeile : bericht.Zeilen)
-            text += zeile + QLatin1Char('\n');
-        text += bericht.Summe + QLatin1Char('\n');
+            text += OhneSteuerzeichen(zeile) + QLatin1Char('\n');
+        text += OhneSteuerzeichen(bericht.Summe) + QLatin1Char('\n');
         kanaele.Ausgabe(text.toLocal8Bit());
     }
     return BerichtFertig;
@@ -434,8 +443,11 @@ void BeantworteBerichtsAufruf(int argc, char** argv)
 
     FormatSettings = LeseSystemFormate(); // the texts as the report window shows them
     TBerichtsKanaele kanaele;
-    kanaele.Ausgabe
-        = [](const QByteArray& bytes) { std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout); };
+    static int ausgabeFehler = 0;
+    kanaele.Ausgabe = [](const QByteArray& bytes) {
+        if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
+            ausgabeFehler = errno;
+    };
     kanaele.Meldung = [](const QString& text) {
         QString zeile = QStringLiteral("kostenwolf: ") + text;
         if (!zeile.endsWith(QLatin1Char('\n')))
@@ -445,13 +457,19 @@ void BeantworteBerichtsAufruf(int argc, char** argv)
     kanaele.Kennwort = [](const QString& benutzer, bool vonStdin) {
         return vonStdin ? KennwortVonStdin() : KennwortVomTerminal(benutzer);
     };
+    // A reader that went away (a closed pipe) is told by an error, not by a signal that
+    // would end the process without a word.
+    std::signal(SIGPIPE, SIG_IGN);
     int code = FuehreBerichtAus(argumente, Now(), kanaele);
-    const bool geschrieben = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (std::fflush(stdout) != 0 && !ausgabeFehler)
+        ausgabeFehler = errno;
+    const bool geschrieben = !ausgabeFehler && !std::ferror(stdout);
     if (!geschrieben && code == BerichtFertig) {
         // A report that did not reach its reader (a full disk behind a redirection) is no
         // success; the documented codes are for the data, so this one stands apart.
-        kanaele.Meldung(QStringLiteral("Der Bericht konnte nicht ausgegeben werden."));
-        code = 1;
+        kanaele.Meldung(QStringLiteral("Der Bericht konnte nicht ausgegeben werden (%1).")
+                            .arg(DateiFehlerGrund(ausgabeFehler ? ausgabeFehler : EIO)));
+        code = BerichtAusgabeFehler;
     }
     std::exit(code);
 }

@@ -16,6 +16,7 @@
 // The exit codes scripts can rely on.
 enum TBerichtsCode {
     BerichtFertig = 0,
+    BerichtAusgabeFehler = 1, // the report could not be written out (closed pipe, full disk)
     BerichtFalscheArgumente = 2,
     BerichtFalschesKennwort = 3,
     BerichtDatenUnlesbar = 4,

@@ -6,7 +6,8 @@
 #include <cstddef>
 
 // The data directory: $KOSTENWOLF_DATA_DIR if set; else the directory of the
-// executable when it is writable; else $XDG_DATA_HOME/kostenwolf (created).
+// executable when it is writable; else $XDG_DATA_HOME/kostenwolf. Only looked up: the
+// program creates it at start, the command line never does.
 QString DatenVerzeichnis();
 
 struct TLadeErgebnis {
@@ -30,7 +31,8 @@ struct TSpeicherErgebnis {
 };
 
 // Reads up to 'groesse' bytes from the start of the file into 'ziel'; bytes the file
-// lacks keep their previous content. A missing file is created empty with 'modus'.
+// lacks keep their previous content. A missing file is created empty with 'modus',
+// whatever the umask.
 TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, unsigned modus);
 
 // Reads as LeseDatensatz, but never creates anything: a missing file is Unlesbar. For
@@ -43,12 +45,22 @@ TLadeErgebnis LeseDatensatzNurLesend(const QString& pfad, void* ziel, size_t gro
 TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, size_t groesse, unsigned modus);
 
 // A save through a symbolic link replaces the link's target in the target's directory:
-// the link stays, the target keeps its owner and mode.
+// the link stays, the target keeps its owner and mode. A new file gets 'modus' exactly.
+
+// The file a save of 'pfad' writes: the end of its chain of symbolic links, or 'pfad'.
+QString VerweisZiel(const QString& pfad);
+
+// Replaces the whole file the same way, nothing of the old one kept; a new file is
+// readable by its owner only.
+TSpeicherErgebnis SchreibeGanzeDatei(const QString& pfad, const QByteArray& inhalt);
 
 // Removes the temporary files that saves of 'pfad' killed half-way left behind, beside
 // it and beside its link target: only plain files of ours named as our saves name
 // them. Returns how many were removed.
 int RaeumeTemporaereAuf(const QString& pfad);
+
+// The German reason for an errno value.
+QString DateiFehlerGrund(int fehler);
 
 // The text shown after a failed save, empty when there is nothing to tell.
 QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis);

@@ -12,7 +12,7 @@ QString TarifePfad()
 
 TLadeErgebnis LadeTarife()
 {
-    const TLadeErgebnis ergebnis = LeseDatensatz(TarifePfad(), &Tarife, sizeof Tarife, 0644);
+    const TLadeErgebnis ergebnis = LeseDatensatz(TarifePfad(), &Tarife, sizeof Tarife, 0600);
     for (TTarif& t : Tarife.Slot)
         t.Name.Begrenze();
     return ergebnis;
@@ -20,7 +20,7 @@ TLadeErgebnis LadeTarife()
 
 TSpeicherErgebnis SpeichereTarife()
 {
-    return SchreibeDatensatz(TarifePfad(), &Tarife, sizeof Tarife, 0644);
+    return SchreibeDatensatz(TarifePfad(), &Tarife, sizeof Tarife, 0600);
 }
 
 void SetzeAktTarif(int n)
