@@ -88,6 +88,7 @@ TForm1::TForm1(QWidget* parent, TStart start)
     TrayIcon1->SetHint(FHintBasis);
     TrayIcon1->PopupMenu = PopupMenu1;
     TrayIcon1->OnDblClick = [this](QObject* Sender) { TrayIcon1DblClick(Sender); };
+    ZeigeZustand({});
 
     if (start == TStart::MitStartablauf) {
         FormCreate(this);
@@ -426,18 +427,30 @@ void TForm1::PruefeBudget()
     const bool benutzer = Messung.Freigegeben() && GueltigerBenutzer(AktBenutzer);
     double betrag = 0;
     TBudget budget;
+    bool gemessen = false;
     if (benutzer) {
         // A connection ended is in the month already; only a running one adds its cost.
         const std::optional<TLaufendeVerbindung> laufend = Messung.Laufend();
+        gemessen = laufend.has_value();
         betrag = MonatsSumme(AktBenutzer) + (laufend ? laufend->Kosten : 0);
         budget = Budgets().Budget(AktBenutzer);
     }
     if (TrayIcon1)
         TrayIcon1->SetHint(FHintBasis + BudgetHinweis(betrag, budget));
+    ZeigeZustand({ gemessen, budget.Gesetzt() && StufeErreicht(betrag, budget.Betrag, 100) });
     if (!benutzer)
         return;
     if (const std::optional<QString> warnung = Budgets().Pruefe(AktBenutzer, betrag, Now()))
         ZeigeBudgetWarnung(*warnung);
+}
+
+void TForm1::ZeigeZustand(TSymbolZustand zustand)
+{
+    // Drawn anew only when the state changes, not with every second's hint.
+    if (!TrayIcon1 || FSymbolZustand == zustand)
+        return;
+    FSymbolZustand = zustand;
+    TrayIcon1->SetIcon(ZustandsIcon(zustand));
 }
 
 void TForm1::ZeigeBudgetWarnung(const QString& text)

@@ -8,9 +8,11 @@
 int main(int argc, char** argv)
 {
     // Before anything else: --help, --version and --bericht work while an instance runs
-    // and never reach it; a second start hands over to the running one and ends here.
+    // and never reach it, nor does a mistyped option; a second start hands over to the
+    // running one and ends here.
     BeantworteHilfeOderVersion(argc, argv);
     BeantworteBerichtsAufruf(argc, argv);
+    WeiseUnbekannteOptionAb(argc, argv);
     InstanceManagerStart(argc, argv);
 
     QApplication app(argc, argv);

@@ -31,7 +31,10 @@ QString Hilfetext()
                           "      --kennwort-stdin     das Kennwort von der Standardeingabe lesen statt es\n"
                           "                           am Terminal zu erfragen\n"
                           "  Rückgabewerte: 0 erledigt, 2 falsche Angaben, 3 falsches Kennwort,\n"
-                          "                 4 Daten nicht lesbar, 5 kein solcher Benutzer\n");
+                          "                 4 Daten nicht lesbar, 5 kein solcher Benutzer\n"
+                          "\n"
+                          "Rückgabewerte des Programms: 0 beendet oder an das laufende übergeben,\n"
+                          "1 Start nicht möglich, 2 unbekannte Option\n");
 }
 
 } // namespace
@@ -47,11 +50,39 @@ std::optional<QString> HilfeOderVersion(int argc, const char* const* argv)
     return std::nullopt;
 }
 
+std::optional<QString> UnbekannteOption(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        // "--" ends the options: what follows is handed over as it is.
+        if (std::strcmp(arg, "--") == 0)
+            return std::nullopt;
+        if (std::strncmp(arg, "--", 2) != 0)
+            continue;
+        // --bericht and its options are answered before this is asked.
+        if (std::strcmp(arg, "--help") != 0 && std::strcmp(arg, "--version") != 0
+            && std::strcmp(arg, "--bericht") != 0)
+            return QStringLiteral("Unbekannte Option: %1\n"
+                                  "Eine Übersicht der Optionen zeigt »kostenwolf --help«.\n")
+                .arg(QString::fromLocal8Bit(arg));
+    }
+    return std::nullopt;
+}
+
 void BeantworteHilfeOderVersion(int argc, char** argv)
 {
     if (const auto text = HilfeOderVersion(argc, argv)) {
         std::fputs(text->toLocal8Bit().constData(), stdout);
         std::fflush(stdout);
         std::exit(0);
+    }
+}
+
+void WeiseUnbekannteOptionAb(int argc, char** argv)
+{
+    if (const auto text = UnbekannteOption(argc, argv)) {
+        std::fputs(text->toLocal8Bit().constData(), stderr);
+        std::fflush(stderr);
+        std::exit(2);
     }
 }
