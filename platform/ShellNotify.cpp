@@ -183,7 +183,8 @@ private:
     {
         if (weg == TWeg::StatusNotifier) {
             symbol.Sni = std::make_unique<TStatusNotifierItem>(AnwendungsTitel());
-            symbol.Sni->OnKlick = [this, schluessel](TSniKlick klick, int, int) { Geklickt(schluessel, klick); };
+            symbol.Sni->OnKlick
+                = [this, schluessel](TSniKlick klick, int, int) { Geklickt(schluessel, klick); };
             symbol.Sni->SetzeBild(symbol.Bild);
             symbol.Sni->SetzeTip(symbol.Tip);
             return;

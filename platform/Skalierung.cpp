@@ -170,8 +170,10 @@ QRect ImVerfuegbarenBereich(const QRect& aussen, const QRect& verfuegbar)
 {
     const QSize groesse = aussen.size().boundedTo(verfuegbar.size());
     // As near the design's place as it can be.
-    const int x = std::clamp(aussen.x(), verfuegbar.left(), verfuegbar.left() + verfuegbar.width() - groesse.width());
-    const int y = std::clamp(aussen.y(), verfuegbar.top(), verfuegbar.top() + verfuegbar.height() - groesse.height());
+    const int x
+        = std::clamp(aussen.x(), verfuegbar.left(), verfuegbar.left() + verfuegbar.width() - groesse.width());
+    const int y
+        = std::clamp(aussen.y(), verfuegbar.top(), verfuegbar.top() + verfuegbar.height() - groesse.height());
     return { QPoint(x, y), groesse };
 }
 
@@ -227,6 +229,10 @@ void PasseAnSchriftAn(QWidget* fenster)
         if (noetig.width() > fenster->width() || noetig.height() > fenster->height())
             fenster->setFixedSize(fenster->size().expandedTo(noetig));
     }
-    if (fenster->isWindow() && !fenster->findChild<TBildschirmHalter*>(QString(), Qt::FindDirectChildrenOnly))
-        fenster->installEventFilter(new TBildschirmHalter(fenster));
+    const QString halter = QStringLiteral("BildschirmHalter");
+    if (fenster->isWindow() && !fenster->findChild<QObject*>(halter, Qt::FindDirectChildrenOnly)) {
+        auto* filter = new TBildschirmHalter(fenster);
+        filter->setObjectName(halter);
+        fenster->installEventFilter(filter);
+    }
 }

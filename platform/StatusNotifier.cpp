@@ -93,8 +93,7 @@ TSniBilder AlsBusBilder(const QIcon& icon)
     if (icon.isNull())
         return bilder;
     for (const int kante : { 16, 22, 24, 32, 48, 64 }) {
-        const QImage bild
-            = icon.pixmap(QSize(kante, kante)).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage bild = icon.pixmap(QSize(kante, kante)).toImage().convertToFormat(QImage::Format_ARGB32);
         if (bild.isNull())
             continue;
         TSniBild eintrag { bild.width(), bild.height(), {} };
@@ -202,13 +201,16 @@ TStatusNotifierItem::TStatusNotifierItem(const QString& titel, QObject* parent)
     // the item's fixed path.
     verbindungsname = QStringLiteral("kostenwolf-sni-%1").arg(nummer);
     verbindung = QDBusConnection::connectToBus(QDBusConnection::SessionBus, verbindungsname);
-    dienstname = QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(QCoreApplication::applicationPid()).arg(nummer);
+    dienstname = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                     .arg(QCoreApplication::applicationPid())
+                     .arg(nummer);
     adaptor = new TStatusNotifierAdaptor(this);
     if (!verbindung.isConnected())
         return;
     verbindung.registerObject(ItemPfad, this, QDBusConnection::ExportAdaptors);
     verbindung.registerService(dienstname);
-    waechter = new QDBusServiceWatcher(WatcherDienst, verbindung, QDBusServiceWatcher::WatchForRegistration, this);
+    waechter
+        = new QDBusServiceWatcher(WatcherDienst, verbindung, QDBusServiceWatcher::WatchForRegistration, this);
     connect(waechter, &QDBusServiceWatcher::serviceRegistered, this, [this] { MeldeAn(); });
     MeldeAn();
 }
@@ -254,7 +256,8 @@ bool TStatusNotifierItem::ZeigeNachricht(const QString& ueberschrift, const QStr
     QDBusMessage nachricht = QDBusMessage::createMethodCall(NachrichtenDienst,
         QStringLiteral("/org/freedesktop/Notifications"), NachrichtenDienst, QStringLiteral("Notify"));
     nachricht << titel << uint(0) << QStringLiteral("dialog-warning") << ueberschrift << text << QStringList()
-              << QVariantMap { { QStringLiteral("urgency"), QVariant::fromValue(uchar(1)) } } << millisekunden;
+              << QVariantMap { { QStringLiteral("urgency"), QVariant::fromValue(uchar(1)) } }
+              << millisekunden;
     verbindung.asyncCall(nachricht, AntwortFrist);
     return true;
 }

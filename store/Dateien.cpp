@@ -194,7 +194,8 @@ bool IstInstallationsverzeichnis(const QString& verzeichnis)
     const QString pfad = QDir::cleanPath(verzeichnis);
     // What the system's packages own, and the places others install programs to; root
     // may write there, but a user's data never belong there.
-    static const char* const systemOrte[] = { "/usr", "/bin", "/sbin", "/lib", "/lib64", "/snap", "/app", "/nix" };
+    static const char* const systemOrte[]
+        = { "/usr", "/bin", "/sbin", "/lib", "/lib64", "/snap", "/app", "/nix" };
     for (const char* ort : systemOrte) {
         const QString wurzel = QString::fromLatin1(ort);
         if (pfad == wurzel || pfad.startsWith(wurzel + QLatin1Char('/')))

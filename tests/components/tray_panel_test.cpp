@@ -64,12 +64,14 @@ type=tray
     {} };
 
 // Runs a helper program to its end; its output, or nothing when it failed.
-std::optional<QString> Fuehre(const QString& programm, const QStringList& argumente, const QProcessEnvironment& umgebung)
+std::optional<QString> Fuehre(
+    const QString& programm, const QStringList& argumente, const QProcessEnvironment& umgebung)
 {
     QProcess prozess;
     prozess.setProcessEnvironment(umgebung);
     prozess.start(programm, argumente);
-    if (!prozess.waitForFinished(10000) || prozess.exitStatus() != QProcess::NormalExit || prozess.exitCode() != 0)
+    if (!prozess.waitForFinished(10000) || prozess.exitStatus() != QProcess::NormalExit
+        || prozess.exitCode() != 0)
         return std::nullopt;
     return QString::fromUtf8(prozess.readAllStandardOutput());
 }
@@ -83,23 +85,24 @@ protected:
 
     QString Bus(const QStringList& argumente)
     {
-        return Fuehre("dbus-send", QStringList { "--session", "--print-reply" } + argumente, umgebung).value_or(QString());
+        return Fuehre("dbus-send", QStringList { "--session", "--print-reply" } + argumente, umgebung)
+            .value_or(QString());
     }
 
     // The program's windows that are mapped now, by their X window id.
     QStringList Sichtbar(const QString& name = {})
     {
-        QStringList argumente { "search", "--onlyvisible", "--pid", QString::number(programm.Prozess.processId()) };
+        QStringList argumente { "search", "--onlyvisible", "--pid",
+            QString::number(programm.Prozess.processId()) };
         if (!name.isEmpty())
             argumente << "--name" << name;
-        QProcess suche;
-        suche.setProcessEnvironment(umgebung);
-        suche.start("xdotool", argumente);
-        suche.waitForFinished(10000);
-        return QString::fromUtf8(suche.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        return Fuehre("xdotool", argumente, umgebung).value_or(QString()).split('\n', Qt::SkipEmptyParts);
     }
 
-    bool Tasten(const QStringList& tasten) { return Fuehre("xdotool", QStringList { "key" } + tasten, umgebung).has_value(); }
+    bool Tasten(const QStringList& tasten)
+    {
+        return Fuehre("xdotool", QStringList { "key" } + tasten, umgebung).has_value();
+    }
 };
 
 TEST_P(Panel, ShowsTheIconOfAProgramStartedBeforeItWithItsHintAndMenus)
@@ -118,7 +121,9 @@ TEST_P(Panel, ShowsTheIconOfAProgramStartedBeforeItWithItsHintAndMenus)
     ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
     datei.write(art.Inhalt);
     datei.close();
-    ASSERT_TRUE(ordner.mkpath("laufzeit") && QFile::setPermissions(ordner.filePath("laufzeit"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    ASSERT_TRUE(ordner.mkpath("laufzeit")
+        && QFile::setPermissions(
+            ordner.filePath("laufzeit"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
     umgebung = x.Umgebung;
     umgebung.insert("XDG_CONFIG_HOME", ordner.filePath("config"));
@@ -148,7 +153,8 @@ TEST_P(Panel, ShowsTheIconOfAProgramStartedBeforeItWithItsHintAndMenus)
     programm.Prozess.setProcessChannelMode(QProcess::ForwardedChannels);
     programm.Prozess.start(KOSTENWOLF_BINARY, QStringList());
     ASSERT_TRUE(programm.Prozess.waitForStarted());
-    ASSERT_TRUE(WarteBis([&] { return QFile::exists(welt.Pfad("Verbindung.kwj")); }, std::chrono::seconds(30)))
+    ASSERT_TRUE(
+        WarteBis([&] { return QFile::exists(welt.Pfad("Verbindung.kwj")); }, std::chrono::seconds(30)))
         << "the program does not meter";
 
     panel.Prozess.setProcessEnvironment(umgebung);
@@ -159,13 +165,15 @@ TEST_P(Panel, ShowsTheIconOfAProgramStartedBeforeItWithItsHintAndMenus)
     ASSERT_TRUE(panel.Prozess.waitForStarted());
 
     // The panel lists the program's item.
-    const QRegularExpression item(QString("org\\.kde\\.StatusNotifierItem-%1-\\d+").arg(programm.Prozess.processId()));
+    const QRegularExpression item(
+        QString("org\\.kde\\.StatusNotifierItem-%1-\\d+").arg(programm.Prozess.processId()));
     QString dienst;
     EXPECT_TRUE(WarteBis(
         [&] {
-            dienst = item.match(Bus({ "--dest=org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
-                                    "org.freedesktop.DBus.Properties.Get", "string:org.kde.StatusNotifierWatcher",
-                                    "string:RegisteredStatusNotifierItems" }))
+            dienst = item
+                         .match(Bus({ "--dest=org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                             "org.freedesktop.DBus.Properties.Get", "string:org.kde.StatusNotifierWatcher",
+                             "string:RegisteredStatusNotifierItems" }))
                          .captured();
             return !dienst.isEmpty();
         },
@@ -182,8 +190,10 @@ TEST_P(Panel, ShowsTheIconOfAProgramStartedBeforeItWithItsHintAndMenus)
             .captured(1);
     };
     QString erster;
-    EXPECT_TRUE(WarteBis([&] { return !(erster = hinweis()).isEmpty(); })) << "no hint of the running connection";
-    EXPECT_TRUE(WarteBis([&] { return !hinweis().isEmpty() && hinweis() != erster; }, std::chrono::seconds(5)))
+    EXPECT_TRUE(WarteBis([&] { return !(erster = hinweis()).isEmpty(); }))
+        << "no hint of the running connection";
+    EXPECT_TRUE(
+        WarteBis([&] { return !hinweis().isEmpty() && hinweis() != erster; }, std::chrono::seconds(5)))
         << erster.toStdString();
 
     // A right click on the icon: the popup; its first entry opens the main window.
@@ -192,7 +202,8 @@ TEST_P(Panel, ShowsTheIconOfAProgramStartedBeforeItWithItsHintAndMenus)
         "int32:700" });
     ASSERT_TRUE(WarteBis([&] { return !Sichtbar().isEmpty(); })) << "no popup menu";
     ASSERT_TRUE(Tasten({ "Down", "Return" }));
-    ASSERT_TRUE(WarteBis([&] { return !Sichtbar("^Kostenwolf$").isEmpty(); })) << "\"Öffnen\" did not open the window";
+    ASSERT_TRUE(WarteBis([&] { return !Sichtbar("^Kostenwolf$").isEmpty(); }))
+        << "\"Öffnen\" did not open the window";
 
     // The main window's menu answers too: "Info" from "Kostenwolf".
     const QString hauptfenster = Sichtbar("^Kostenwolf$").value(0);
@@ -208,8 +219,8 @@ TEST_P(Panel, ShowsTheIconOfAProgramStartedBeforeItWithItsHintAndMenus)
     EXPECT_EQ(programm.Prozess.exitCode(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktops, Panel, ::testing::Values(Xfce, Lxqt),
-    [](const ::testing::TestParamInfo<TPanel>& info) {
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, Panel, ::testing::Values(Xfce, Lxqt), [](const ::testing::TestParamInfo<TPanel>& info) {
         return std::string(info.param.Name[0] == 'x' ? "Xfce" : "LXQt");
     });
 

@@ -90,9 +90,11 @@ TEST(ProgrammIcon, StateIconCarriesItsMarksOnATransparentGround)
                 ASSERT_EQ(bild.size(), QSize(kante, kante));
                 EXPECT_EQ(qAlpha(bild.pixel(kante / 2, 0)), 0) << kante;
                 const int haelfte = kante / 2;
-                EXPECT_EQ(zaehle(bild, QRect(haelfte, haelfte, haelfte, haelfte), true) > 0, gemessen) << kante;
+                EXPECT_EQ(zaehle(bild, QRect(haelfte, haelfte, haelfte, haelfte), true) > 0, gemessen)
+                    << kante;
                 EXPECT_EQ(zaehle(bild, QRect(0, haelfte, haelfte, haelfte), false) > 0, ueberBudget) << kante;
             }
     EXPECT_NE(ProgrammBildDaten(QStringLiteral("DM")), ProgrammBildDaten(QString(QChar(0x20AC))));
-    EXPECT_NE(ZustandsBildDaten(32, {}, QStringLiteral("DM")), ZustandsBildDaten(32, {}, QString(QChar(0x20AC))));
+    EXPECT_NE(
+        ZustandsBildDaten(32, {}, QStringLiteral("DM")), ZustandsBildDaten(32, {}, QString(QChar(0x20AC))));
 }

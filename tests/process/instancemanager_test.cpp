@@ -15,13 +15,13 @@
 #include <QThread>
 #include <csignal>
 #include <cstring>
-#include <vector>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 

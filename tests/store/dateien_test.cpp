@@ -143,12 +143,9 @@ TEST(DatenVerzeichnis, NieNebenEinemInstalliertenProgramm)
         QString ordner;
         bool installiert;
     } faelle[] = {
-        { QStringLiteral("/usr/bin"), true },
-        { QStringLiteral("/usr/local/bin/"), true },
-        { QStringLiteral("/bin"), true },
-        { QStringLiteral("/usr/../usr/games"), true },
-        { QStringLiteral("/usrlocal/kostenwolf"), false },
-        { QStringLiteral("/home/anna/kostenwolf"), false },
+        { QStringLiteral("/usr/bin"), true }, { QStringLiteral("/usr/local/bin/"), true },
+        { QStringLiteral("/bin"), true }, { QStringLiteral("/usr/../usr/games"), true },
+        { QStringLiteral("/usrlocal/kostenwolf"), false }, { QStringLiteral("/home/anna/kostenwolf"), false },
         { bin, false }, // a prefix without the menu entry: a folder of its own
     };
     for (const auto& fall : faelle)
