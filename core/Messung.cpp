@@ -60,7 +60,7 @@ TMessErgebnis TMessung::Verbunden()
         FDauerMs = 0;
         FKosten = 0;
         ergebnis.ZeitText = QStringLiteral("00:00:00");
-        ergebnis.KostenText = QStringLiteral("0,00 DM");
+        ergebnis.KostenText = NullBetragText();
         if (FFreigegeben) {
             FMisst = true;
             ergebnis.MessungBegonnen = true;

@@ -33,11 +33,26 @@ QString Hilfetext()
                           "  Rückgabewerte: 0 erledigt, 2 falsche Angaben, 3 falsches Kennwort,\n"
                           "                 4 Daten nicht lesbar, 5 kein solcher Benutzer\n"
                           "\n"
+                          "Alle Beträge einmalig von DM in Euro umrechnen (1 € = 1,95583 DM):\n"
+                          "  kostenwolf --auf-euro-umstellen [--ja]\n"
+                          "      --ja                 ohne Rückfrage umstellen\n"
+                          "  Die bisherigen Dateien bleiben mit der Endung .dm erhalten.\n"
+                          "  Rückgabewerte: 0 erledigt oder schon in Euro, 1 fehlgeschlagen,\n"
+                          "                 2 falsche Angaben, 6 Kostenwolf läuft noch\n"
+                          "\n"
                           "Rückgabewerte des Programms: 0 beendet oder an das laufende übergeben,\n"
                           "1 Start nicht möglich, 2 unbekannte Option\n");
 }
 
 } // namespace
+
+QStringList Argumente(int argc, char** argv)
+{
+    QStringList argumente;
+    for (int i = 1; i < argc; ++i)
+        argumente << QString::fromLocal8Bit(argv[i]);
+    return argumente;
+}
 
 std::optional<QString> HilfeOderVersion(int argc, const char* const* argv)
 {
@@ -59,9 +74,10 @@ std::optional<QString> UnbekannteOption(int argc, const char* const* argv)
             return std::nullopt;
         if (std::strncmp(arg, "--", 2) != 0)
             continue;
-        // --bericht and its options are answered before this is asked.
+        // --bericht and --auf-euro-umstellen with their options are answered before this
+        // is asked.
         if (std::strcmp(arg, "--help") != 0 && std::strcmp(arg, "--version") != 0
-            && std::strcmp(arg, "--bericht") != 0)
+            && std::strcmp(arg, "--bericht") != 0 && std::strcmp(arg, "--auf-euro-umstellen") != 0)
             return QStringLiteral("Unbekannte Option: %1\n"
                                   "Eine Übersicht der Optionen zeigt »kostenwolf --help«.\n")
                 .arg(QString::fromLocal8Bit(arg));

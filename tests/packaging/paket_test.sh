@@ -84,7 +84,8 @@ pruefe_metadaten "$arbeit/inhalt/usr/share/applications/kostenwolf.desktop" \
 lintian --fail-on error,warning "$deb" >"$arbeit/lintian.log" 2>&1 \
     || { cat "$arbeit/lintian.log"; fehler "lintian"; }
 seite=$(zcat "$arbeit/inhalt/usr/share/man/man1/kostenwolf.1.gz")
-for option in '\-\-help' '\-\-version' '\-\-bericht' '\-\-benutzer' '\-\-format' '\-\-kennwort\-stdin'; do
+for option in '\-\-help' '\-\-version' '\-\-bericht' '\-\-benutzer' '\-\-format' '\-\-kennwort\-stdin' \
+    '\-\-auf\-euro\-umstellen' '\-\-ja'; do
     grep -qF -- "$option" <<<"$seite" || fehler "the manual page lacks $option"
 done
 zcat "$arbeit/inhalt/usr/share/doc/kostenwolf/changelog.Debian.gz" | head -1 | grep -q "^kostenwolf ($version-1)" \
