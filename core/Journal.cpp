@@ -15,9 +15,13 @@ namespace {
 
 constexpr char Kennung[4] = { 'K', 'W', 'J', 0x1A };
 constexpr size_t OffsetVersion = 4, OffsetBenutzer = 6, OffsetTarifNr = 7, OffsetTarif = 8, OffsetBeginn = 84,
-                 OffsetDauer = 92, OffsetPruefsumme = 100;
+                 OffsetDauer = 92, OffsetEmpfangen = 100, OffsetGesendet = 108, OffsetPruefsumme = 116;
 static_assert(OffsetTarif + sizeof(TTarif) == OffsetBeginn);
 static_assert(OffsetPruefsumme + 4 == JournalGroesse);
+// Version 1: the same up to the elapsed time, then its checksum.
+constexpr size_t PruefsummeVersion1 = 100;
+constexpr size_t GroesseVersion1 = 104;
+constexpr uint64_t Unbekannt = ~uint64_t(0);
 
 // Prices of a million Pfennig a minute or DM a month are no tariff anybody typed; such
 // values come from damage and would overflow the pricing.
@@ -55,11 +59,13 @@ bool SinnvollerPreis(double wert)
     return std::isfinite(wert) && std::fabs(wert) <= HoechsterPreis;
 }
 
-// The state without its elapsed time: what makes a checkpoint due at once when it changes.
+// The state without what grows as the connection runs: what makes a checkpoint due at
+// once when it changes.
 QByteArray OhneDauer(const TJournal& stand)
 {
     TJournal j = stand;
     j.DauerMs = 0;
+    j.Bytes.reset();
     return KodiereJournal(j);
 }
 
@@ -78,6 +84,7 @@ TJournal AlsJournal(const TLaufendeVerbindung& laufend)
     j.Tarif = laufend.Tarif;
     j.Beginn = laufend.Beginn;
     j.DauerMs = laufend.DauerMs;
+    j.Bytes = laufend.Bytes;
     return j;
 }
 
@@ -100,15 +107,21 @@ QByteArray KodiereJournal(const TJournal& journal)
     Lege(bytes, OffsetTarif, journal.Tarif);
     Lege(bytes, OffsetBeginn, journal.Beginn);
     Lege(bytes, OffsetDauer, journal.DauerMs);
+    Lege(bytes, OffsetEmpfangen, journal.Bytes ? journal.Bytes->Empfangen : Unbekannt);
+    Lege(bytes, OffsetGesendet, journal.Bytes ? journal.Bytes->Gesendet : Unbekannt);
     Lege(bytes, OffsetPruefsumme, Crc32(bytes.constData(), OffsetPruefsumme));
     return bytes;
 }
 
 std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
 {
-    if (size_t(bytes.size()) != JournalGroesse || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0
-        || Hole<uint16_t>(bytes, OffsetVersion) != JournalVersion
-        || Hole<uint32_t>(bytes, OffsetPruefsumme) != Crc32(bytes.constData(), OffsetPruefsumme))
+    if (size_t(bytes.size()) < GroesseVersion1
+        || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0)
+        return std::nullopt;
+    const uint16_t version = Hole<uint16_t>(bytes, OffsetVersion);
+    const size_t pruefsumme = version == 1 ? PruefsummeVersion1 : OffsetPruefsumme;
+    if ((version != 1 && version != JournalVersion) || size_t(bytes.size()) != pruefsumme + 4
+        || Hole<uint32_t>(bytes, pruefsumme) != Crc32(bytes.constData(), pruefsumme))
         return std::nullopt;
 
     TJournal j;
@@ -117,6 +130,12 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
     j.Tarif = Hole<TTarif>(bytes, OffsetTarif);
     j.Beginn = Hole<double>(bytes, OffsetBeginn);
     j.DauerMs = Hole<int64_t>(bytes, OffsetDauer);
+    if (version == JournalVersion) {
+        const uint64_t empfangen = Hole<uint64_t>(bytes, OffsetEmpfangen);
+        const uint64_t gesendet = Hole<uint64_t>(bytes, OffsetGesendet);
+        if (empfangen != Unbekannt && gesendet != Unbekannt)
+            j.Bytes = TBytestand { empfangen, gesendet };
+    }
     if (j.Benutzer < 1 || j.Benutzer > MaxBenutzer || j.TarifNr > MaxTarife || j.Tarif.Name.Laenge > 50)
         return std::nullopt;
     if (!SinnvollerPreis(j.Tarif.Preis) || !SinnvollerPreis(j.Tarif.Grundpreis)

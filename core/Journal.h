@@ -25,6 +25,7 @@ struct TJournal {
     TTarif Tarif {}; // name and prices as they priced the connection
     TDateTime Beginn = 0; // wall clock
     int64_t DauerMs = 0; // elapsed (monotonic) at the checkpoint
+    std::optional<TBytestand> Bytes; // received and sent up to the checkpoint
 };
 
 // The file image: an identifier and version, so a foreign file is told apart, and a
@@ -36,10 +37,13 @@ struct TJournal {
 //   8 76  tariff, as in "Tarife.kwt"
 //  84  8  start (date-time double)
 //  92  8  elapsed milliseconds (int64)
-// 100  4  CRC-32 of bytes 0..99
-// All numbers little-endian.
-constexpr size_t JournalGroesse = 104;
-constexpr uint16_t JournalVersion = 1;
+// 100  8  bytes received (uint64), all ones when unknown
+// 108  8  bytes sent (uint64), all ones when unknown
+// 116  4  CRC-32 of bytes 0..115
+// All numbers little-endian. Version 1 ended with its CRC-32 at 100, without bytes; a
+// journal left by it is still read.
+constexpr size_t JournalGroesse = 120;
+constexpr uint16_t JournalVersion = 2;
 
 // Encodes without checking, so tests can build every kind of bad record.
 QByteArray KodiereJournal(const TJournal& journal);

@@ -8,6 +8,7 @@
 // from the monotonic clock, dates from the wall clock; both are injected.
 #pragma once
 
+#include "core/Datenvolumen.h"
 #include "runtime/Datum.h"
 #include "store/Abrechnung.h"
 #include "store/Dateien.h"
@@ -28,6 +29,7 @@ struct TLaufendeVerbindung {
     TDateTime Beginn = 0; // wall-clock start, local time
     int64_t DauerMs = 0; // elapsed on the monotonic clock at this event
     double Kosten = 0; // DM, as of the last tick
+    std::optional<TBytestand> Bytes; // as of the last tick; none when unknown
 };
 
 // A finished connection and where it went.
@@ -36,6 +38,7 @@ struct TBeendeteVerbindung {
     TDateTime Beginn = 0; // wall-clock start; the entry's Datum is when it was logged
     TDateTime Dauer = 0; // days
     double Kosten = 0;
+    std::optional<TBytestand> Bytes;
     TProtokollErgebnis Ergebnis = TProtokollErgebnis::Eingetragen;
 };
 
@@ -45,6 +48,10 @@ struct TMessErgebnis {
     std::optional<QString> KostenText;
     std::optional<QString> MonatText;
     std::optional<QString> Hint;
+    // The connection's volume ("12,3 MB", "–") and, where the tariff includes a volume,
+    // how much of it the month has used; an empty text hides that line.
+    std::optional<QString> VolumenText;
+    std::optional<QString> InklusivText;
     // Whether the one-second tick should run after this event.
     bool TickLaeuft = false;
     // A connection began to be metered in this event (it is in Laufend).
@@ -93,6 +100,13 @@ public:
     // and the tick stops. Messages are for the window to show after its saves, or drop.
     TMessErgebnis Schliessen();
 
+    // Reads the running connection's byte counters, once a tick.
+    using TByteLeser = std::function<std::optional<TBytestand>()>;
+    void SetzeByteLeser(TByteLeser leser) { FByteLeser = std::move(leser); }
+    // The volume price of the current tariff, asked at every tick; none by default.
+    using TVolumentarif = std::function<TVolumenpreis()>;
+    void SetzeVolumentarif(TVolumentarif tarif) { FVolumentarif = std::move(tarif); }
+
     bool Freigegeben() const { return FFreigegeben; }
     bool Misst() const { return FMisst; }
     std::optional<TLaufendeVerbindung> Laufend() const;
@@ -106,15 +120,19 @@ private:
     };
 
     void Tickt(TMessErgebnis& ergebnis);
+    // The volume's share of the cost as of the last reading, and its texts.
+    double Volumen(TMessErgebnis& ergebnis);
     // 'datum' is the entry's Datum: the moment the connection ended or is logged.
-    void Protokolliere(
-        TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs, double kosten);
+    void Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
+        double kosten, const std::optional<TBytestand>& bytes = std::nullopt);
     void Abschliessen(TMessErgebnis& ergebnis, bool speichern);
     bool WechsleMonatFallsNoetig(TMessErgebnis& ergebnis);
 
     TWanduhr FWanduhr;
     TMonotoneUhr FMonoton;
     TSpeichern FSpeichern;
+    TByteLeser FByteLeser;
+    TVolumentarif FVolumentarif;
 
     bool FFreigegeben = false;
     bool FMisst = false;
@@ -123,6 +141,7 @@ private:
     int64_t FBeginnMs = 0;
     int64_t FDauerMs = 0;
     double FKosten = 0;
+    TBytezaehler FZaehler;
     std::vector<TGehalten> FGehalten;
     // The month the log lives in (year * 12 + month - 1); it only moves forward, so a
     // clock set back never empties a month again.

@@ -144,6 +144,52 @@ TEST_F(Messung, NeueVerbindungNachDerFreigabeHatIhrenEigenenBeginn)
     EXPECT_DOUBLE_EQ(Monat(3).Verbindungen[2].Dauer, 20 * Sekunde);
 }
 
+// The counters are read once per tick; their increase is the volume, priced beyond
+// what the month included, and logged with the connection.
+TEST_F(Messung, VolumenJeTickGezaehltBepreistUndProtokolliert)
+{
+    Volumenbuch().Leere();
+    Volumenbuch().Trage({ 1, MonatsIndexVon(uhr.Wand), uhr.Wand - 1, 0.01, 1, TBytestand { 4 * GB, 0 } });
+    int lesungen = 0;
+    std::optional<TBytestand> zaehler = TBytestand { 1000, 1000 };
+    messung->SetzeByteLeser([&] {
+        ++lesungen;
+        return zaehler;
+    });
+    messung->SetzeVolumentarif([] { return TVolumenpreis { 50, 100 * MB, 5 * GB }; });
+    messung->Freigeben();
+    EXPECT_EQ(messung->Verbunden().VolumenText, "0,0 kB");
+
+    zaehler = TBytestand { 1000 + GB, 1000 + 5 * MB };
+    uhr.Vergeht(60);
+    const TMessErgebnis tick = messung->Tick();
+    EXPECT_EQ(lesungen, 2);
+    EXPECT_EQ(tick.VolumenText, "1,0 GB");
+    EXPECT_EQ(tick.InklusivText, "Inklusivvolumen: 5,0 von 5,0 GB");
+    // One minute at 6 Pfennig and one started block of 100 MB beyond the 5 GB.
+    EXPECT_DOUBLE_EQ(tick.Laufend->Kosten, 0.56);
+    EXPECT_EQ(tick.Hint, "00:01:00 - 0,56 DM - 1,0 GB");
+
+    zaehler = std::nullopt; // gone before the disconnect: the last tick's bytes stay
+    const TMessErgebnis ende = messung->Getrennt();
+    EXPECT_EQ(lesungen, 2) << "the disconnect reads no counter";
+    ASSERT_EQ(ende.Protokolliert.size(), 1u);
+    EXPECT_EQ(ende.Protokolliert[0].Bytes, (TBytestand { GB, 5 * MB }));
+    EXPECT_EQ(Volumenbuch().Monatsvolumen(1, MonatsIndexVon(uhr.Wand)), 4 * GB + GB + 5 * MB);
+    const TVerbindung& eintrag = Monat(3).Verbindungen[0];
+    EXPECT_EQ(
+        Volumenbuch().Bytes(1, eintrag.Datum, eintrag.Dauer, eintrag.Kosten), ende.Protokolliert[0].Bytes);
+
+    // A source that tells nothing: unknown, priced as no bytes, no volume in the hint.
+    messung->SetzeByteLeser([] { return std::nullopt; });
+    messung->Verbunden();
+    uhr.Vergeht(1);
+    const TMessErgebnis ohne = messung->Tick();
+    EXPECT_EQ(ohne.VolumenText, "–");
+    EXPECT_EQ(ohne.Hint, "00:00:01 - 0,06 DM");
+    Volumenbuch().Leere();
+}
+
 TEST_F(Messung, SchliessenImVollenMonatSpeichertNichtSelbstUndSagtEsNurAn)
 {
     messung->Freigeben();
