@@ -5,7 +5,9 @@
 // stands inside an event and no state changes behind an open box.
 //
 // Reads and writes the shared record (Daten, AktBenutzer, AktTarif). Elapsed time comes
-// from the monotonic clock, dates from the wall clock; both are injected.
+// from a monotonic clock that runs on through suspend, dates from the wall clock; a
+// second monotonic clock that stops in suspend tells when the machine slept. All three
+// are injected.
 #pragma once
 
 #include "core/Datenvolumen.h"
@@ -35,8 +37,11 @@ struct TLaufendeVerbindung {
 // A finished connection and where it went.
 struct TBeendeteVerbindung {
     int Benutzer = 0;
-    TDateTime Beginn = 0; // wall-clock start; the entry's Datum is when it was logged
-    TDateTime Dauer = 0; // days
+    TTarif Tarif {}; // the tariff it was logged with
+    TDateTime Beginn = 0; // wall-clock start
+    TDateTime Datum = 0; // the entry's Datum: when it ended or was logged
+    int64_t DauerMs = 0;
+    TDateTime Dauer = 0; // days, the same span
     double Kosten = 0;
     std::optional<TBytestand> Bytes;
     TProtokollErgebnis Ergebnis = TProtokollErgebnis::Eingetragen;
@@ -78,8 +83,19 @@ public:
     using TMonotoneUhr = std::function<int64_t()>; // milliseconds
     using TSpeichern = std::function<TSpeicherErgebnis()>;
 
+    // A tick finding that the clocks drifted apart by more than this since the last one
+    // takes it for a sleep of the machine.
+    static constexpr int64_t SchlafSchwelleMs = 1000;
+    // After a sleep the connection is billed on only once it has been seen up this long
+    // awake: by then the detector has polled at least once.
+    static constexpr int64_t BestaetigungNachSchlafMs = 2000;
+
     explicit TMessung(TWanduhr wanduhr = Now, TMonotoneUhr monoton = MonotoneMillisekunden,
-        TSpeichern speichern = SpeichereDaten);
+        TSpeichern speichern = SpeichereDaten, TMonotoneUhr wach = WachMillisekunden);
+
+    // Runs for every connection written into the record, before anything saves the
+    // record: the journal notes which entry its connection became.
+    std::function<void(const TBeendeteVerbindung&)> BeiProtokoll;
 
     // The detector's events and the one-second tick. Until Freigeben, connect and
     // disconnect are only noted, each with its own times.
@@ -122,17 +138,22 @@ private:
     void Tickt(TMessErgebnis& ergebnis);
     // The volume's share of the cost as of the last reading, and its texts.
     double Volumen(TMessErgebnis& ergebnis);
+    // Since the last tick the machine slept: by the clocks, or as a tick found already.
+    bool Geschlafen(int64_t jetztMs, int64_t wachMs) const;
     // 'datum' is the entry's Datum: the moment the connection ended or is logged.
     void Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
         double kosten, const std::optional<TBytestand>& bytes = std::nullopt);
     void Abschliessen(TMessErgebnis& ergebnis, bool speichern);
     bool WechsleMonatFallsNoetig(TMessErgebnis& ergebnis);
+    // Turns the month forward to 'index' (year * 12 + month - 1), if it lies ahead.
+    bool WechsleMonatBis(int index, TMessErgebnis& ergebnis);
 
     TWanduhr FWanduhr;
     TMonotoneUhr FMonoton;
     TSpeichern FSpeichern;
     TByteLeser FByteLeser;
     TVolumentarif FVolumentarif;
+    TMonotoneUhr FWach;
 
     bool FFreigegeben = false;
     bool FMisst = false;
@@ -142,6 +163,9 @@ private:
     int64_t FDauerMs = 0;
     double FKosten = 0;
     TBytezaehler FZaehler;
+    TDateTime FLetzteWand = 0; // the wall clock at the last tick that billed
+    int64_t FSchlafMs = 0; // how far the two monotonic clocks lay apart at the last tick
+    std::optional<int64_t> FWachNachSchlaf; // awake time at the tick that found a sleep
     std::vector<TGehalten> FGehalten;
     // The month the log lives in (year * 12 + month - 1); it only moves forward, so a
     // clock set back never empties a month again.

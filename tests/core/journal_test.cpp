@@ -101,7 +101,7 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
     QByteArray fremdeKennung = gut;
     fremdeKennung[0] = 'X';
     QByteArray andereVersion = gut;
-    andereVersion[4] = 3;
+    andereVersion[4] = 4;
     QByteArray version1 = gut;
     version1[4] = 1;
     QByteArray umgekippt = gut;
@@ -118,7 +118,7 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
         { "Zufall mit Prüfsumme", MitPruefsumme(zufaellig) },
         { "fremde Kennung", MitPruefsumme(fremdeKennung) },
         { "andere Version", MitPruefsumme(andereVersion) },
-        { "Version 1 in der Länge von Version 2", MitPruefsumme(version1) },
+        { "Version 1 in der Länge von Version 3", MitPruefsumme(version1) },
         { "ein Bit umgekippt", umgekippt },
         { "Name zu lang", MitPruefsumme(nameZuLang) },
         { "Benutzer 0", mit([](TJournal& j) { j.Benutzer = 0; }) },
@@ -245,7 +245,8 @@ TEST_F(Journal, FollowsTheMeteringUntilTheLogIsSaved)
             e.Ok = speichernGelingt;
             e.Grund = QStringLiteral("Kein Speicherplatz mehr auf dem Gerät");
             return e;
-        });
+        },
+        [&] { return mono; });
     TVerbindungsjournal journal(pfad);
     messung.Freigeben();
 
