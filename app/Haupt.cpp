@@ -100,6 +100,7 @@ TForm1::TForm1(QWidget* parent, TStart start)
     TrayIcon1->SetHint(FHintBasis);
     TrayIcon1->PopupMenu = PopupMenu1;
     TrayIcon1->OnDblClick = [this](QObject* Sender) { TrayIcon1DblClick(Sender); };
+    ZeigeZustand({});
 
     if (start == TStart::MitStartablauf) {
         FormCreate(this);
@@ -217,6 +218,7 @@ void TForm1::FormCreate(QObject*)
     KostenLabel->setText(NullBetragText());
     FHintBasis = StartHinweis();
     TrayIcon1->SetHint(FHintBasis);
+    ZeigeZustand({});
     const TLadeErgebnis daten = LadeDaten();
     const TLadeErgebnis tarife = LadeTarife();
     // Also on stderr, with the reason: the box names no cause, and it may sit unseen
@@ -482,14 +484,17 @@ void TForm1::PruefeBudget()
     const bool benutzer = Messung.Freigegeben() && GueltigerBenutzer(AktBenutzer);
     double betrag = 0;
     TBudget budget;
+    bool gemessen = false;
     if (benutzer) {
         // A connection ended is in the month already; only a running one adds its cost.
         const std::optional<TLaufendeVerbindung> laufend = Messung.Laufend();
+        gemessen = laufend.has_value();
         betrag = MonatsSumme(AktBenutzer) + (laufend ? laufend->Kosten : 0);
         budget = Budgets().Budget(AktBenutzer);
     }
     if (TrayIcon1)
         TrayIcon1->SetHint(FHintBasis + BudgetHinweis(betrag, budget));
+    ZeigeZustand({ gemessen, budget.Gesetzt() && StufeErreicht(betrag, budget.Betrag, 100) });
     if (benutzer)
         if (const std::optional<QString> warnung = Budgets().Pruefe(AktBenutzer, betrag, Now()))
             ZeigeBudgetWarnung(*warnung);
@@ -498,6 +503,18 @@ void TForm1::PruefeBudget()
         qWarning().noquote() << QStringLiteral("Kostenwolf: ") + fehler;
         Melde({ fehler });
     }
+}
+
+void TForm1::ZeigeZustand(TSymbolZustand zustand)
+{
+    // Drawn anew only when the state or the currency changes, not with every second's
+    // hint.
+    const QString waehrung = WaehrungsZeichen();
+    if (!TrayIcon1 || (FSymbolZustand == zustand && FSymbolWaehrung == waehrung))
+        return;
+    FSymbolZustand = zustand;
+    FSymbolWaehrung = waehrung;
+    TrayIcon1->SetIcon(ZustandsIcon(zustand, waehrung));
 }
 
 void TForm1::ZeigeBudgetWarnung(const QString& text)

@@ -11,12 +11,14 @@
 
 #include "core/Journal.h"
 #include "core/Messung.h"
+#include "platform/ProgrammIcon.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -126,8 +128,12 @@ private:
     // warns of a level newly reached and brings the hint's share of the budget up to date.
     void PruefeBudget();
     void ZeigeBudgetWarnung(const QString& text);
+    // The tray icon's marks: metering, budget used up.
+    void ZeigeZustand(TSymbolZustand zustand);
 
     QString FHintBasis; // the hint without the budget's share
+    std::optional<TSymbolZustand> FSymbolZustand; // what the tray icon shows
+    QString FSymbolWaehrung;
     QPointer<QMessageBox> FBudgetNotiz; // the warning where no notification area shows it
 
     bool FStartLaeuft = false;

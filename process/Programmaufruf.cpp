@@ -44,7 +44,10 @@ QString Hilfetext()
         "      --ja                 ohne Rückfrage umstellen\n"
         "  Die bisherigen Dateien bleiben mit der Endung .dm erhalten.\n"
         "  Rückgabewerte: 0 erledigt oder schon in Euro, 1 fehlgeschlagen,\n"
-        "                 2 falsche Angaben, 6 Kostenwolf läuft noch\n");
+        "                 2 falsche Angaben, 6 Kostenwolf läuft noch\n"
+        "\n"
+        "Rückgabewerte des Programms: 0 beendet oder an das laufende übergeben,\n"
+        "1 Start nicht möglich, 2 unbekannte Option\n");
 }
 
 } // namespace
@@ -68,11 +71,40 @@ std::optional<QString> HilfeOderVersion(int argc, const char* const* argv)
     return std::nullopt;
 }
 
+std::optional<QString> UnbekannteOption(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        // "--" ends the options: what follows is handed over as it is.
+        if (std::strcmp(arg, "--") == 0)
+            return std::nullopt;
+        if (std::strncmp(arg, "--", 2) != 0)
+            continue;
+        // --bericht and --auf-euro-umstellen with their options are answered before this
+        // is asked.
+        if (std::strcmp(arg, "--help") != 0 && std::strcmp(arg, "--version") != 0
+            && std::strcmp(arg, "--bericht") != 0 && std::strcmp(arg, "--auf-euro-umstellen") != 0)
+            return QStringLiteral("Unbekannte Option: %1\n"
+                                  "Eine Übersicht der Optionen zeigt »kostenwolf --help«.\n")
+                .arg(QString::fromLocal8Bit(arg));
+    }
+    return std::nullopt;
+}
+
 void BeantworteHilfeOderVersion(int argc, char** argv)
 {
     if (const auto text = HilfeOderVersion(argc, argv)) {
         std::fputs(text->toLocal8Bit().constData(), stdout);
         std::fflush(stdout);
         std::exit(0);
+    }
+}
+
+void WeiseUnbekannteOptionAb(int argc, char** argv)
+{
+    if (const auto text = UnbekannteOption(argc, argv)) {
+        std::fputs(text->toLocal8Bit().constData(), stderr);
+        std::fflush(stderr);
+        std::exit(2);
     }
 }

@@ -167,7 +167,8 @@ QString SucheDatenVerzeichnis(const QByteArray& vorgabe, const QByteArray& xdg)
     if (!vorgabe.isEmpty())
         return QFile::decodeName(vorgabe);
     const QString programm = ProgrammVerzeichnis();
-    if (!programm.isEmpty() && ::access(QFile::encodeName(programm).constData(), W_OK) == 0)
+    if (!programm.isEmpty() && !IstInstallationsverzeichnis(programm)
+        && ::access(QFile::encodeName(programm).constData(), W_OK) == 0)
         return programm;
     QString basis = QFile::decodeName(xdg);
     if (basis.isEmpty())
@@ -176,6 +177,25 @@ QString SucheDatenVerzeichnis(const QByteArray& vorgabe, const QByteArray& xdg)
 }
 
 } // namespace
+
+bool IstInstallationsverzeichnis(const QString& verzeichnis)
+{
+    const QString pfad = QDir::cleanPath(verzeichnis);
+    // What the system's packages own, and the places others install programs to; root
+    // may write there, but a user's data never belong there.
+    static const char* const systemOrte[]
+        = { "/usr", "/bin", "/sbin", "/lib", "/lib64", "/snap", "/app", "/nix" };
+    for (const char* ort : systemOrte) {
+        const QString wurzel = QString::fromLatin1(ort);
+        if (pfad == wurzel || pfad.startsWith(wurzel + QLatin1Char('/')))
+            return true;
+    }
+    // Installed to a prefix of the user's own (cmake --install --prefix ~/.local): the
+    // program in its "bin", its menu entry in the "share" beside it.
+    const QDir ordner(pfad);
+    return ordner.dirName() == QLatin1String("bin")
+        && QFileInfo::exists(ordner.filePath(QStringLiteral("../share/applications/kostenwolf.desktop")));
+}
 
 QString DatenVerzeichnis()
 {

@@ -6,9 +6,15 @@
 #include <cstddef>
 
 // The data directory: $KOSTENWOLF_DATA_DIR if set; else the directory of the
-// executable when it is writable; else $XDG_DATA_HOME/kostenwolf. Only looked up: the
-// program creates it at start, the command line never does.
+// executable when it is writable and a folder of its own, not an installation's; else
+// $XDG_DATA_HOME/kostenwolf. Only looked up: the program creates it at start, the
+// command line never does.
 QString DatenVerzeichnis();
+
+// Whether the folder is one a package or an installation put the program into: the
+// system's folders (/usr and the like), or a "bin" beside the "share" that holds the
+// program's menu entry.
+bool IstInstallationsverzeichnis(const QString& verzeichnis);
 
 struct TLadeErgebnis {
     enum Art {
