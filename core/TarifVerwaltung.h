@@ -51,9 +51,11 @@ struct TTarifErgebnis {
 // Both check every field before they write, so a refused entry leaves the table as it
 // was: never a slot with a new name and old prices.
 TTarifErgebnis NeuerTarif(const TTarifEingabe& eingabe);
+// A renamed tariff takes its rules file along.
 TTarifErgebnis TarifAendern(int slot, const TTarifEingabe& eingabe);
 
-// Frees the slot. Users who selected it keep its number, AktTarif keeps its copy.
+// Frees the slot and removes its rules file. Users who selected it keep its number,
+// AktTarif keeps its copy.
 void TarifLoeschen(int slot);
 void AlleTarifeLoeschen();
 
