@@ -53,6 +53,10 @@ public:
     QLabel* Label1 = nullptr;
     QLabel* Benutzerlabel = nullptr;
     QLabel* URLLabel = nullptr;
+    // Below the design's labels, shown only while a tariff with rules prices the
+    // connection: the end of the unit already paid and the next price within the hour.
+    QLabel* BezahltLabel = nullptr;
+    QLabel* WechselLabel = nullptr;
 
     void FormCreate(QObject* Sender);
     void Beenden1Click(QObject* Sender);
@@ -108,6 +112,9 @@ private:
     void Wende(const TMessErgebnis& ergebnis);
     // The labels an event changed.
     void ZeigeTexte(const TMessErgebnis& ergebnis);
+    // Shows or hides the two lines of a tariff with rules; the window keeps the
+    // design's size without them.
+    void ZeigeRegelZeilen(const QString& bezahlt, const QString& wechsel);
     // Shows the queued messages one after another, outside any event handler.
     void ZeigeMeldungen();
     bool ImTray() const;
@@ -117,6 +124,7 @@ private:
     void ZeigeBudgetWarnung(const QString& text);
 
     QString FHintBasis; // the hint without the budget's share
+    QSize FDesignFlaeche; // the labels' area as designed, at the desktop's font
     QPointer<QMessageBox> FBudgetNotiz; // the warning where no notification area shows it
 
     bool FStartLaeuft = false;

@@ -1,6 +1,7 @@
 #include "core/Journal.h"
 
 #include "store/Daten.h"
+#include "store/Regeldatei.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,6 +79,7 @@ TJournal AlsJournal(const TLaufendeVerbindung& laufend)
     j.Tarif = laufend.Tarif;
     j.Beginn = laufend.Beginn;
     j.DauerMs = laufend.DauerMs;
+    j.Regeln = laufend.Regeln;
     return j;
 }
 
@@ -92,23 +94,43 @@ uint32_t Crc32(const char* daten, size_t anzahl)
 
 QByteArray KodiereJournal(const TJournal& journal)
 {
-    QByteArray bytes(qsizetype(JournalGroesse), '\0');
+    const bool mitRegeln = !journal.Regeln.isEmpty();
+    const size_t pruefsumme
+        = mitRegeln ? OffsetPruefsumme + 4 + size_t(journal.Regeln.size()) : OffsetPruefsumme;
+    QByteArray bytes(qsizetype(pruefsumme + 4), '\0');
     std::memcpy(bytes.data(), Kennung, sizeof Kennung);
-    Lege(bytes, OffsetVersion, JournalVersion);
+    Lege(bytes, OffsetVersion, mitRegeln ? JournalVersionMitRegeln : JournalVersion);
     Lege(bytes, OffsetBenutzer, uint8_t(journal.Benutzer));
     Lege(bytes, OffsetTarifNr, uint8_t(journal.TarifNr));
     Lege(bytes, OffsetTarif, journal.Tarif);
     Lege(bytes, OffsetBeginn, journal.Beginn);
     Lege(bytes, OffsetDauer, journal.DauerMs);
-    Lege(bytes, OffsetPruefsumme, Crc32(bytes.constData(), OffsetPruefsumme));
+    if (mitRegeln) {
+        Lege(bytes, OffsetPruefsumme, uint32_t(journal.Regeln.size()));
+        std::memcpy(
+            bytes.data() + OffsetPruefsumme + 4, journal.Regeln.constData(), size_t(journal.Regeln.size()));
+    }
+    Lege(bytes, pruefsumme, Crc32(bytes.constData(), pruefsumme));
     return bytes;
 }
 
 std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
 {
-    if (size_t(bytes.size()) != JournalGroesse || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0
-        || Hole<uint16_t>(bytes, OffsetVersion) != JournalVersion
-        || Hole<uint32_t>(bytes, OffsetPruefsumme) != Crc32(bytes.constData(), OffsetPruefsumme))
+    if (size_t(bytes.size()) < JournalGroesse || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0)
+        return std::nullopt;
+    const uint16_t version = Hole<uint16_t>(bytes, OffsetVersion);
+    size_t pruefsumme = OffsetPruefsumme;
+    if (version == JournalVersionMitRegeln) {
+        const uint32_t laenge = Hole<uint32_t>(bytes, OffsetPruefsumme);
+        if (laenge == 0 || laenge > RegeldateiHoechstens)
+            return std::nullopt;
+        pruefsumme = OffsetPruefsumme + 4 + laenge;
+    }
+    else if (version != JournalVersion) {
+        return std::nullopt;
+    }
+    if (size_t(bytes.size()) != pruefsumme + 4
+        || Hole<uint32_t>(bytes, pruefsumme) != Crc32(bytes.constData(), pruefsumme))
         return std::nullopt;
 
     TJournal j;
@@ -126,13 +148,18 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
         return std::nullopt;
     if (j.DauerMs < 0 || j.DauerMs > HoechsteDauerMs)
         return std::nullopt;
+    if (version == JournalVersionMitRegeln) {
+        j.Regeln = bytes.mid(qsizetype(OffsetPruefsumme + 4), qsizetype(pruefsumme - OffsetPruefsumme - 4));
+        if (!LiesTarifregeln(j.Regeln).Regeln)
+            return std::nullopt;
+    }
     return j;
 }
 
 TJournalFund LeseJournal(const QString& pfad)
 {
     TJournalFund fund;
-    const TKleineDatei datei = LeseKleineDatei(pfad, JournalGroesse);
+    const TKleineDatei datei = LeseKleineDatei(pfad, JournalGroesse + 4 + RegeldateiHoechstens);
     switch (datei.art) {
     case TKleineDatei::Fehlt:
         return fund;

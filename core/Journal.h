@@ -25,6 +25,7 @@ struct TJournal {
     TTarif Tarif {}; // name and prices as they priced the connection
     TDateTime Beginn = 0; // wall clock
     int64_t DauerMs = 0; // elapsed (monotonic) at the checkpoint
+    QByteArray Regeln; // the rules file that prices it; empty: per minute by Tarif
 };
 
 // The file image: an identifier and version, so a foreign file is told apart, and a
@@ -38,15 +39,21 @@ struct TJournal {
 //  92  8  elapsed milliseconds (int64)
 // 100  4  CRC-32 of bytes 0..99
 // All numbers little-endian.
+// A connection priced by a tariff's rules carries them along, so that recovery prices
+// it as the meter did (version 2):
+// 100  4  length N of the rules text
+// 104  N  the rules file text
+// 104+N 4 CRC-32 of bytes 0..103+N
 constexpr size_t JournalGroesse = 104;
 constexpr uint16_t JournalVersion = 1;
+constexpr uint16_t JournalVersionMitRegeln = 2;
 
 // Encodes without checking, so tests can build every kind of bad record.
 QByteArray KodiereJournal(const TJournal& journal);
-// Nothing unless the bytes are exactly one record of this version with a matching
+// Nothing unless the bytes are exactly one record of a known version with a matching
 // checksum and values that can be logged: a user 1..4, a tariff slot up to 99, a name
 // within its capacity, finite prices of sane size, a start between 1900 and 9999 and
-// an elapsed time of 0 to 366 days.
+// an elapsed time of 0 to 366 days, and rules, if any, that can be read.
 std::optional<TJournal> DekodiereJournal(const QByteArray& bytes);
 
 TJournal AlsJournal(const TLaufendeVerbindung& laufend);

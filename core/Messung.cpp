@@ -22,6 +22,13 @@ int MonatsIndex(TDateTime wann)
     return jahr * 12 + monat - 1;
 }
 
+QString UhrzeitKurz(TDateTime wann)
+{
+    int stunde, minute, sekunde, msek;
+    DecodeTime(wann, stunde, minute, sekunde, msek);
+    return QStringLiteral("%1:%2").arg(stunde, 2, 10, QLatin1Char('0')).arg(minute, 2, 10, QLatin1Char('0'));
+}
+
 QString KostetText(double kosten)
 {
     return QStringLiteral("Die Verbindung kostete: ") + BetragText(kosten);
@@ -29,10 +36,11 @@ QString KostetText(double kosten)
 
 } // namespace
 
-TMessung::TMessung(TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern)
+TMessung::TMessung(TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern, TRegelnLaden regelnLaden)
     : FWanduhr(std::move(wanduhr))
     , FMonoton(std::move(monoton))
     , FSpeichern(std::move(speichern))
+    , FRegelnLaden(std::move(regelnLaden))
 {
 }
 
@@ -48,6 +56,8 @@ std::optional<TLaufendeVerbindung> TMessung::Laufend() const
     v.Beginn = FBeginn;
     v.DauerMs = FDauerMs;
     v.Kosten = FKosten;
+    if (FLauf)
+        v.Regeln = FRegelText;
     return v;
 }
 
@@ -59,6 +69,8 @@ TMessErgebnis TMessung::Verbunden()
         FBeginnMs = FMonoton();
         FDauerMs = 0;
         FKosten = 0;
+        FLaufTarif.reset();
+        FLauf.reset();
         ergebnis.ZeitText = QStringLiteral("00:00:00");
         ergebnis.KostenText = QStringLiteral("0,00 DM");
         if (FFreigegeben) {
@@ -90,10 +102,56 @@ void TMessung::Tickt(TMessErgebnis& ergebnis)
 {
     FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
     const TDateTime dauer = AlsTage(FDauerMs);
-    FKosten = Verbindungspreis(dauer, AktTarif);
+    FolgeTarif(ergebnis);
     ergebnis.ZeitText = DauerToStr(dauer);
+    ergebnis.BezahltText = QString();
+    ergebnis.WechselText = QString();
+    if (!FLauf) {
+        FKosten = Verbindungspreis(dauer, AktTarif);
+        ergebnis.KostenText = BetragText(FKosten);
+        ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
+        return;
+    }
+    const TTarifStand stand = FLauf->Stand(FDauerMs);
+    FKosten = stand.Kosten;
+    const QString bezahlt = TimeToStr(FLauf->Ortszeit(stand.BezahltBisMs));
+    ergebnis.BezahltText = QStringLiteral("Bezahlt bis ") + bezahlt;
+    if (const std::optional<TPreisWechsel> wechsel = FLauf->NaechsterWechsel(FDauerMs))
+        ergebnis.WechselText = QStringLiteral("Ab %1 Uhr: %2")
+                                   .arg(UhrzeitKurz(FLauf->Ortszeit(wechsel->AbMs)),
+                                       PreisJeEinheitText(wechsel->PreisPf, wechsel->EinheitMs));
     ergebnis.KostenText = BetragText(FKosten);
-    ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
+    ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText
+        + QStringLiteral(" - bezahlt bis ") + bezahlt;
+}
+
+void TMessung::FolgeTarif(TMessErgebnis& ergebnis)
+{
+    const QString name = AktTarif.Name.Text();
+    if (FLaufTarif == name)
+        return;
+    FLaufTarif = name;
+    FLauf.reset();
+    FRegelText.clear();
+    const TRegelnDesTarifs regeln = FRegelnLaden(name);
+    if (regeln.art == TRegelnDesTarifs::Geladen) {
+        FLauf.emplace(*regeln.Regeln, FBeginn);
+        FRegelText = SchreibeTarifregeln(*regeln.Regeln);
+    }
+    else if (regeln.art == TRegelnDesTarifs::Fehlerhaft) {
+        ergebnis.Meldungen << RegelnFehlerText(name, regeln.Fehler);
+    }
+}
+
+double TMessung::Preis(TDateTime beginn, int64_t dauerMs, TMessErgebnis& ergebnis)
+{
+    const QString name = AktTarif.Name.Text();
+    const TRegelnDesTarifs regeln = FRegelnLaden(name);
+    if (regeln.art == TRegelnDesTarifs::Geladen)
+        return Regelpreis(*regeln.Regeln, beginn, dauerMs);
+    if (regeln.art == TRegelnDesTarifs::Fehlerhaft)
+        ergebnis.Meldungen << RegelnFehlerText(name, regeln.Fehler);
+    return Verbindungspreis(AlsTage(dauerMs), AktTarif);
 }
 
 TMessErgebnis TMessung::Getrennt()
@@ -130,7 +188,7 @@ TMessErgebnis TMessung::Freigeben()
     FGehalten.clear();
     for (const TGehalten& g : gehalten) {
         const int64_t dauerMs = std::max<int64_t>(0, g.EndeMs - g.BeginnMs);
-        const double kosten = Verbindungspreis(AlsTage(dauerMs), AktTarif);
+        const double kosten = Preis(g.Beginn, dauerMs, ergebnis);
         ergebnis.ZeitText = DauerToStr(AlsTage(dauerMs));
         ergebnis.KostenText = BetragText(kosten);
         ergebnis.Meldungen << KostetText(kosten);

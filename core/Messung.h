@@ -8,6 +8,7 @@
 // from the monotonic clock, dates from the wall clock; both are injected.
 #pragma once
 
+#include "core/TarifZeiten.h"
 #include "runtime/Datum.h"
 #include "store/Abrechnung.h"
 #include "store/Dateien.h"
@@ -28,6 +29,8 @@ struct TLaufendeVerbindung {
     TDateTime Beginn = 0; // wall-clock start, local time
     int64_t DauerMs = 0; // elapsed on the monotonic clock at this event
     double Kosten = 0; // DM, as of the last tick
+    // The rules file that prices it, as read when it began; empty: per minute by Tarif.
+    QByteArray Regeln;
 };
 
 // A finished connection and where it went.
@@ -45,6 +48,10 @@ struct TMessErgebnis {
     std::optional<QString> KostenText;
     std::optional<QString> MonatText;
     std::optional<QString> Hint;
+    // "Bezahlt bis 21:03:00" and "Ab 21:00 Uhr: 0,03 DM je 60 s" while a tariff with
+    // rules prices the connection; empty texts when there is nothing to show.
+    std::optional<QString> BezahltText;
+    std::optional<QString> WechselText;
     // Whether the one-second tick should run after this event.
     bool TickLaeuft = false;
     // A connection began to be metered in this event (it is in Laufend).
@@ -70,9 +77,10 @@ public:
     using TWanduhr = std::function<TDateTime()>;
     using TMonotoneUhr = std::function<int64_t()>; // milliseconds
     using TSpeichern = std::function<TSpeicherErgebnis()>;
+    using TRegelnLaden = std::function<TRegelnDesTarifs(const QString& tarifname)>;
 
     explicit TMessung(TWanduhr wanduhr = Now, TMonotoneUhr monoton = MonotoneMillisekunden,
-        TSpeichern speichern = SpeichereDaten);
+        TSpeichern speichern = SpeichereDaten, TRegelnLaden regelnLaden = LadeRegelnDesTarifs);
 
     // The detector's events and the one-second tick. Until Freigeben, connect and
     // disconnect are only noted, each with its own times.
@@ -106,6 +114,11 @@ private:
     };
 
     void Tickt(TMessErgebnis& ergebnis);
+    // The rules of AktTarif for the running connection, read again only when another
+    // tariff prices it; a file that cannot be read leaves the price per minute.
+    void FolgeTarif(TMessErgebnis& ergebnis);
+    // The cost of a connection held during start-up, by AktTarif and its rules.
+    double Preis(TDateTime beginn, int64_t dauerMs, TMessErgebnis& ergebnis);
     // 'datum' is the entry's Datum: the moment the connection ended or is logged.
     void Protokolliere(
         TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs, double kosten);
@@ -115,6 +128,7 @@ private:
     TWanduhr FWanduhr;
     TMonotoneUhr FMonoton;
     TSpeichern FSpeichern;
+    TRegelnLaden FRegelnLaden;
 
     bool FFreigegeben = false;
     bool FMisst = false;
@@ -124,6 +138,9 @@ private:
     int64_t FDauerMs = 0;
     double FKosten = 0;
     std::vector<TGehalten> FGehalten;
+    std::optional<QString> FLaufTarif; // the tariff name FLauf was read for
+    std::optional<TTarifLauf> FLauf;
+    QByteArray FRegelText;
     // The month the log lives in (year * 12 + month - 1); it only moves forward, so a
     // clock set back never empties a month again.
     int FMonatIndex = 0;

@@ -67,7 +67,11 @@ TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
         return ergebnis;
     }
     const TDateTime dauer = double(j.DauerMs) / double(MSecsPerDay);
-    const double kosten = Verbindungspreis(dauer, j.Tarif);
+    // The rules the journal carries are the ones that priced the connection.
+    const std::optional<TTarifregeln> regeln
+        = j.Regeln.isEmpty() ? std::nullopt : LiesTarifregeln(j.Regeln).Regeln;
+    const double kosten
+        = regeln ? Regelpreis(*regeln, j.Beginn, j.DauerMs) : Verbindungspreis(dauer, j.Tarif);
     int jahr, monat, tag;
     DecodeDate(j.Beginn, jahr, monat, tag);
     int heuteJahr, heuteMonat, heuteTag;

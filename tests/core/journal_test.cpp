@@ -80,6 +80,18 @@ TEST_F(Journal, RecordSurvivesTheFileWithEveryField)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { JournalName });
 }
 
+TEST_F(Journal, TheRulesThatPriceTheConnectionGoAlong)
+{
+    TJournal j = Beispiel();
+    j.Regeln = "default=(0.12,90)\non (monday..friday) between (21:00..07:59) use (0.03,60)\n";
+    TVerbindungsjournal journal(pfad);
+    EXPECT_TRUE(journal.Beginne(j).isEmpty());
+    const TJournalFund fund = LeseJournal(pfad);
+    ASSERT_EQ(fund.art, TJournalFund::Gueltig);
+    EXPECT_EQ(fund.Journal.Regeln, j.Regeln);
+    EXPECT_EQ(fund.Journal.DauerMs, j.DauerMs);
+}
+
 TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
 {
     const QByteArray gut = KodiereJournal(Beispiel());
@@ -99,7 +111,7 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
     QByteArray fremdeKennung = gut;
     fremdeKennung[0] = 'X';
     QByteArray andereVersion = gut;
-    andereVersion[4] = 2;
+    andereVersion[4] = 3;
     QByteArray umgekippt = gut;
     umgekippt[90] = char(umgekippt[90] ^ 0x01);
     QByteArray nameZuLang = gut;
@@ -129,6 +141,8 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
         { "Dauer negativ", mit([](TJournal& j) { j.DauerMs = -1; }) },
         { "Dauer riesig", mit([](TJournal& j) { j.DauerMs = std::numeric_limits<int64_t>::max(); }) },
         { "Dauer über ein Jahr", mit([](TJournal& j) { j.DauerMs = 367 * MSecsPerDay; }) },
+        { "Regeln unlesbar", mit([](TJournal& j) { j.Regeln = "default=(x,60)"; }) },
+        { "Regeln abgeschnitten", mit([](TJournal& j) { j.Regeln = "default=(1,60)"; }).chopped(1) },
     };
     for (const auto& [name, bytes] : faelle) {
         SCOPED_TRACE(name);
