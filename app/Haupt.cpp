@@ -501,7 +501,7 @@ void TForm1::ZeigeRegelZeilen(const QString& bezahlt, const QString& wechsel)
             continue;
         label->setGeometry(label->x(), unten, label->sizeHint().width(), label->height());
         unten += label->height() + 4;
-        rechts = qMax(rechts, label->geometry().right() + 6);
+        rechts = qMax(rechts, label->geometry().right() + 10);
     }
     if (flaeche->size() != QSize(rechts, unten))
         flaeche->setFixedSize(rechts, unten);
