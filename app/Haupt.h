@@ -88,6 +88,9 @@ public:
     // After a switch of users: the name and month amount of the user now current; the
     // meter starts from zero.
     void ZeigeAktBenutzer();
+    // Moves the account to Euro (the question has been answered); refused while a
+    // connection is metered, whose running cost is still in DM.
+    void EuroUmstellen();
     // Closes without a single box (signals, the session's end): both files are written
     // at once, messages that would have come are dropped, a failed save goes to stderr.
     void SchliesseOhneRueckfrage();

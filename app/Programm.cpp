@@ -89,4 +89,5 @@ void VerbindeEinstellungen(TForm1& haupt, TForm2& einstellungen)
     QObject::connect(&einstellungen, &TForm2::FensterStilGeaendert, &haupt,
         [fenster = &haupt](int stil) { SetzeFensterStil(fenster, stil); });
     QObject::connect(&einstellungen, &TForm2::BenutzerGewechselt, &haupt, &TForm1::ZeigeAktBenutzer);
+    QObject::connect(&einstellungen, &TForm2::EuroUmstellungGewuenscht, &haupt, &TForm1::EuroUmstellen);
 }

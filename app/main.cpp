@@ -1,5 +1,6 @@
 #include "app/Programm.h"
 #include "process/Berichtsaufruf.h"
+#include "process/Euroaufruf.h"
 #include "process/InstanceManager.h"
 #include "process/Programmaufruf.h"
 
@@ -8,9 +9,11 @@
 int main(int argc, char** argv)
 {
     // Before anything else: --help, --version and --bericht work while an instance runs
-    // and never reach it; a second start hands over to the running one and ends here.
+    // and never reach it, --auf-euro-umstellen refuses then; a second start hands over
+    // to the running one and ends here.
     BeantworteHilfeOderVersion(argc, argv);
     BeantworteBerichtsAufruf(argc, argv);
+    BeantworteEuroAufruf(argc, argv);
     InstanceManagerStart(argc, argv);
 
     QApplication app(argc, argv);

@@ -1,6 +1,7 @@
 #include "core/Budget.h"
 
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 #include "store/Dateien.h"
 #include "store/Daten.h"
 
@@ -91,7 +92,8 @@ bool StufeErreicht(double betrag, double budget, int stufe)
 
 QString BudgetWarnText(int stufe, double betrag, double budget)
 {
-    const QString stand = QStringLiteral(" (%1 von %2 DM)").arg(ZweiStellen(betrag), ZweiStellen(budget));
+    const QString stand
+        = QStringLiteral(" (%1 von %2)").arg(ZweiStellen(betrag), MitWaehrung(ZweiStellen(budget)));
     if (stufe >= 100)
         return QStringLiteral("Kostenwolf: Monatsbudget überschritten") + stand;
     return QStringLiteral("Kostenwolf: %1 % des Monatsbudgets erreicht").arg(stufe) + stand;

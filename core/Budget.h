@@ -18,7 +18,7 @@ inline const QList<int> StandardWarnstufen { 80, 100 };
 constexpr int MaxWarnstufe = 1000;
 
 struct TBudget {
-    double Betrag = 0; // DM a month; 0 = no budget
+    double Betrag = 0; // a month, in the currency in force; 0 = no budget
     QList<int> Warnstufen = StandardWarnstufen; // percent of Betrag, ascending, no repeats
 
     bool Gesetzt() const { return Betrag > 0; }

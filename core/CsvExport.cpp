@@ -1,6 +1,7 @@
 #include "core/CsvExport.h"
 
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -82,7 +83,8 @@ QByteArray MonatAlsCsv(const TMonat& monat)
         [&](const TVerbindung* a, const TVerbindung* b) { return zeitpunkt(a) < zeitpunkt(b); });
 
     const QString zeilenende = QStringLiteral("\r\n");
-    QString text = QStringLiteral("Datum;Uhrzeit;Dauer;Dauer (Sekunden);Kosten (DM);Tarif") + zeilenende;
+    QString text = QStringLiteral("Datum;Uhrzeit;Dauer;Dauer (Sekunden);")
+        + MitWaehrungInKlammern(QStringLiteral("Kosten")) + QStringLiteral(";Tarif") + zeilenende;
     for (const TVerbindung* v : eintraege)
         text += Zeile(*v) + zeilenende;
     return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();

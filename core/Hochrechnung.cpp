@@ -2,6 +2,7 @@
 
 #include "core/Budget.h"
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 
 int TageImMonat(TDateTime datum)
 {
@@ -35,5 +36,5 @@ std::optional<double> Hochrechnung(const TMonat& monat, double grundpreis, TDate
 
 QString HochrechnungsText(double betrag)
 {
-    return QStringLiteral("Hochrechnung bis Monatsende: ") + ZweiStellen(betrag) + QStringLiteral(" DM");
+    return QStringLiteral("Hochrechnung bis Monatsende: ") + MitWaehrung(ZweiStellen(betrag));
 }

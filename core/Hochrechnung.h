@@ -18,5 +18,5 @@ int TageImMonat(TDateTime datum);
 // connection was logged this month.
 std::optional<double> Hochrechnung(const TMonat& monat, double grundpreis, TDateTime heute);
 
-// "Hochrechnung bis Monatsende: 62,40 DM"
+// "Hochrechnung bis Monatsende: 62,40 DM" (or €)
 QString HochrechnungsText(double betrag);

@@ -1,6 +1,7 @@
 #include "core/KontoBericht.h"
 
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 
 #include <QStringBuilder>
 #include <algorithm>
@@ -13,22 +14,23 @@ const std::array<const char*, 12> Monatsnamen = { "Januar", "Februar", "März", 
 
 // 'datum' is the entry's date as text, worked out once per day: a full month spends
 // most of its time in the date and time texts.
-QString EintragsZeile(const TVerbindung& v, const TZeitTeile& zeit, const QString& datum)
+QString EintragsZeile(
+    const TVerbindung& v, const TZeitTeile& zeit, const QString& datum, const QString& zeichen)
 {
     // As DateTimeToStr: a moment at exactly midnight shows its date alone.
     const bool mitZeit = zeit.Stunde != 0 || zeit.Minute != 0 || zeit.Sekunde != 0;
     // QStringBuilder: one allocation for the whole line.
     return QStringView(u"Datum: ") % datum % (mitZeit ? QStringView(u" ") % TimeToStr(v.Datum) : QString())
         % QStringView(u"    Dauer: ") % DauerToStr(v.Dauer) % QStringView(u"    Kosten: ")
-        % FestBetrag(v.Kosten) % QStringView(u" DM    Tarif: ") % v.Tarif.Text();
+        % FestBetrag(v.Kosten) % QLatin1Char(' ') % zeichen % QStringView(u"    Tarif: ") % v.Tarif.Text();
 }
 
-QString TagesZeile(TDateTime datum, double summe)
+QString TagesZeile(TDateTime datum, double summe, const QString& zeichen)
 {
     int jahr, monat, tag;
     DecodeDate(datum, jahr, monat, tag);
     return QStringView(u"  Am ") % QString::number(tag) % QLatin1Char('.') % QString::number(monat)
-        % QStringView(u".: ") % FestBetrag(summe) % QStringView(u" DM");
+        % QStringView(u".: ") % FestBetrag(summe) % QLatin1Char(' ') % zeichen;
 }
 
 } // namespace
@@ -44,6 +46,7 @@ TKontoBericht BaueKontoBericht(const TMonat& monat, double grundpreis)
     TDateTime laufendesDatum = 0;
     QString datumText;
     bool begonnen = false;
+    const QString zeichen = WaehrungsZeichen();
 
     for (const TVerbindung& v : monat.Verbindungen) {
         if (v.Tarif.Leer())
@@ -51,7 +54,7 @@ TKontoBericht BaueKontoBericht(const TMonat& monat, double grundpreis)
         const TZeitTeile zeit = ZerlegeZeit(v.Datum);
         const int64_t tag = zeit.Tage;
         if (begonnen && tag != laufenderTag) {
-            zeilen << TagesZeile(laufendesDatum, tagKosten);
+            zeilen << TagesZeile(laufendesDatum, tagKosten, zeichen);
             tagKosten = 0;
         }
         if (!begonnen || tag != laufenderTag)
@@ -60,19 +63,19 @@ TKontoBericht BaueKontoBericht(const TMonat& monat, double grundpreis)
         laufenderTag = tag;
         laufendesDatum = v.Datum;
         tagKosten += v.Kosten;
-        zeilen << EintragsZeile(v, zeit, datumText);
+        zeilen << EintragsZeile(v, zeit, datumText, zeichen);
         monatKosten += v.Kosten;
         monatDauer += v.Dauer;
     }
     if (begonnen)
-        zeilen << TagesZeile(laufendesDatum, tagKosten);
+        zeilen << TagesZeile(laufendesDatum, tagKosten, zeichen);
 
     std::reverse(zeilen.begin(), zeilen.end());
     TKontoBericht bericht;
     bericht.Zeilen = std::move(zeilen);
     bericht.Summe = QStringLiteral("Im Monat: ")
-        + FloatToStr(AufPfennig(static_cast<long double>(monatKosten) + grundpreis))
-        + QStringLiteral(" DM - ") + DauerToStr(monatDauer);
+        + FloatToStr(AufPfennig(static_cast<long double>(monatKosten) + grundpreis)) + QLatin1Char(' ')
+        + zeichen + QStringLiteral(" - ") + DauerToStr(monatDauer);
     return bericht;
 }
 

@@ -72,7 +72,7 @@ TMessErgebnis TMessung::Verbunden()
         FLaufTarif.reset();
         FLauf.reset();
         ergebnis.ZeitText = QStringLiteral("00:00:00");
-        ergebnis.KostenText = QStringLiteral("0,00 DM");
+        ergebnis.KostenText = NullBetragText();
         if (FFreigegeben) {
             FMisst = true;
             ergebnis.MessungBegonnen = true;

@@ -2,10 +2,12 @@
 
 #include "core/CsvExport.h"
 #include "core/KontoBericht.h"
+#include "process/Programmaufruf.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
 #include "store/Startablauf.h"
 #include "store/Tarife.h"
+#include "store/Waehrungseinstellung.h"
 
 #include <QDir>
 #include <QFile>
@@ -235,6 +237,8 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
     if (daten.art != TLadeErgebnis::Geladen)
         return unlesbar(DatenPfad(), daten.Grund);
     BegrenzeDaten(Daten);
+    // The amounts are named in the currency the files hold.
+    Waehrung = LiesWaehrung(EinstellungsPfad()).Waehrung;
     // Without a tariff table every user simply has no base fee, as on a first start.
     std::memset(&Tarife, 0, sizeof Tarife);
     if (QFile::exists(TarifePfad())) {
@@ -302,9 +306,7 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
 
 void BeantworteBerichtsAufruf(int argc, char** argv)
 {
-    QStringList argumente;
-    for (int i = 1; i < argc; ++i)
-        argumente << QString::fromLocal8Bit(argv[i]);
+    const QStringList argumente = Argumente(argc, argv);
     if (!WillBericht(argumente))
         return;
 

@@ -31,10 +31,25 @@ QString Hilfetext()
                           "      --kennwort-stdin     das Kennwort von der Standardeingabe lesen statt es\n"
                           "                           am Terminal zu erfragen\n"
                           "  Rückgabewerte: 0 erledigt, 2 falsche Angaben, 3 falsches Kennwort,\n"
-                          "                 4 Daten nicht lesbar, 5 kein solcher Benutzer\n");
+                          "                 4 Daten nicht lesbar, 5 kein solcher Benutzer\n"
+                          "\n"
+                          "Alle Beträge einmalig von DM in Euro umrechnen (1 € = 1,95583 DM):\n"
+                          "  kostenwolf --auf-euro-umstellen [--ja]\n"
+                          "      --ja                 ohne Rückfrage umstellen\n"
+                          "  Die bisherigen Dateien bleiben mit der Endung .dm erhalten.\n"
+                          "  Rückgabewerte: 0 erledigt oder schon in Euro, 1 fehlgeschlagen,\n"
+                          "                 2 falsche Angaben, 6 Kostenwolf läuft noch\n");
 }
 
 } // namespace
+
+QStringList Argumente(int argc, char** argv)
+{
+    QStringList argumente;
+    for (int i = 1; i < argc; ++i)
+        argumente << QString::fromLocal8Bit(argv[i]);
+    return argumente;
+}
 
 std::optional<QString> HilfeOderVersion(int argc, const char* const* argv)
 {

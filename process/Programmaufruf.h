@@ -3,7 +3,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
+
+// The arguments after the program name, in the terminal's encoding.
+QStringList Argumente(int argc, char** argv);
 
 // The text to print for these arguments, if one of them asks for help or the version.
 std::optional<QString> HilfeOderVersion(int argc, const char* const* argv);

@@ -12,6 +12,7 @@
 #include "report/Werbebanner.h"
 #include "runtime/Datum.h"
 #include "runtime/Shell.h"
+#include "runtime/Waehrung.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 
@@ -114,7 +115,8 @@ TForm4::TForm4(QWidget* parent)
     BitBtn1->setGeometry(3, 93, 113, 25);
     BitBtn1->setDefault(true);
 
-    Label1 = Benannt(new QLabel(QStringLiteral("Im Monat: 00,00 DM"), Panel1), "Label1");
+    Label1 = Benannt(
+        new QLabel(QStringLiteral("Im Monat: ") + MitWaehrung(QStringLiteral("00,00")), Panel1), "Label1");
     QFont fett(BerichtSchrift);
     fett.setPixelSize(13);
     fett.setBold(true);

@@ -6,6 +6,7 @@
 #include "platform/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 #include "settings/Seitenbausteine.h"
 #include "settings/Settings.h"
 #include "store/Abrechnung.h"
@@ -49,7 +50,9 @@ QWidget* TForm2::BaueBenutzerSeite()
              NeuerBenutzerBtn, BenutzerloeschenBtn, BenutzerwechselnBtn, Label7, EPasswort })
         rechts->addWidget(w);
     rechts->addSpacing(8);
-    BudgetLabel = Benannt(new QLabel(QStringLiteral("Monatsbudget (DM):"), seite), "BudgetLabel");
+    BudgetLabel
+        = Benannt(new QLabel(MitWaehrungInKlammern(QStringLiteral("Monatsbudget")) + QLatin1Char(':'), seite),
+            "BudgetLabel");
     EBudget = Benannt(new QLineEdit(seite), "EBudget");
     EBudget->setPlaceholderText(QStringLiteral("kein Budget"));
     BudgetLabel->setBuddy(EBudget);
@@ -126,7 +129,8 @@ void TForm2::BudgetBtnClick(QObject*)
     if (!betrag || *betrag < 0 || *betrag >= 1e9) {
         EBudget->setFocus();
         Meldung(QStringLiteral(
-            "Bitte geben Sie das Monatsbudget als Betrag in DM ein (leer oder 0 = kein Budget)."));
+            "Bitte geben Sie das Monatsbudget als Betrag in %1 ein (leer oder 0 = kein Budget).")
+                    .arg(WaehrungsName()));
         return;
     }
     // Without a budget the levels do not matter.

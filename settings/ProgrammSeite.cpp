@@ -1,8 +1,11 @@
 // The settings window's program page: window in front, minimized start, start with the
 // session and the user to start with.
 #include "components/Ras.h"
+#include "core/EuroUmstellung.h"
 #include "platform/Autostart.h"
 #include "platform/Benannt.h"
+#include "runtime/Dialoge.h"
+#include "runtime/Waehrung.h"
 #include "settings/Seitenbausteine.h"
 #include "settings/Settings.h"
 #include "store/Daten.h"
@@ -45,6 +48,15 @@ QWidget* TForm2::BaueProgrammSeite()
         QStringLiteral("Woher Kostenwolf erfährt, dass eine Verbindung besteht"));
     layout->addWidget(VerbindungsquelleLabel);
     VerbindungsquelleAnzeigen();
+    auto* waehrung = new QHBoxLayout;
+    WaehrungLabel = Benannt(new QLabel(seite), "WaehrungLabel");
+    EuroBtn = Benannt(new QPushButton(QStringLiteral("Auf Euro umstellen…"), seite), "EuroBtn");
+    EuroBtn->setToolTip(QStringLiteral("Alle Beträge einmalig zum festen Kurs in Euro umrechnen"));
+    EuroBtn->setAutoDefault(false);
+    waehrung->addWidget(WaehrungLabel);
+    waehrung->addStretch(1);
+    waehrung->addWidget(EuroBtn);
+    layout->addLayout(waehrung);
     SchliessenBtn3 = SchliessenKnopf(seite, "SchliessenBtn3");
     auto* unten = new QHBoxLayout;
     unten->addStretch(1);
@@ -60,6 +72,7 @@ QWidget* TForm2::BaueProgrammSeite()
     connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButton2Click(RadioButton2); });
     connect(RadioButton3, &QRadioButton::clicked, this, [this] { RadioButton3Click(RadioButton3); });
     connect(RadioButton4, &QRadioButton::clicked, this, [this] { RadioButton4Click(RadioButton4); });
+    connect(EuroBtn, &QPushButton::clicked, this, [this] { EuroBtnClick(EuroBtn); });
     connect(SchliessenBtn3, &QPushButton::clicked, this, [this] { SchliessenBtn3Click(SchliessenBtn3); });
     return seite;
 }
@@ -90,6 +103,30 @@ void TForm2::VerbindungsquelleAnzeigen()
 {
     VerbindungsquelleLabel->setText(
         QStringLiteral("Verbindungsquelle: ") + QString::fromLocal8Bit(RasQuellenName()));
+}
+
+void TForm2::WaehrungAnzeigen()
+{
+    WaehrungLabel->setText(QStringLiteral("Währung: ") + WaehrungsZeichen());
+    EuroBtn->setVisible(Waehrung == TWaehrung::DM);
+    for (const char* name : { "EinheitPreis", "EinheitEinwahl" })
+        if (auto* einheit = findChild<QLabel*>(QLatin1String(name)))
+            einheit->setText(KleineEinheit());
+    if (auto* einheit = findChild<QLabel*>(QStringLiteral("EinheitGrundpreis")))
+        einheit->setText(WaehrungsZeichen());
+    if (BudgetLabel)
+        BudgetLabel->setText(MitWaehrungInKlammern(QStringLiteral("Monatsbudget")) + QLatin1Char(':'));
+}
+
+void TForm2::EuroBtnClick(QObject*)
+{
+    const int antwort = MessageDlg(EuroFrageText, mtConfirmation, mbYes | mbNo);
+    FormActivate(this);
+    if (antwort != mrYes)
+        return;
+    emit EuroUmstellungGewuenscht();
+    WaehrungAnzeigen();
+    ZeigeBudget();
 }
 
 void TForm2::CheckBox1Click(QObject*)

@@ -89,6 +89,7 @@ void TForm2::BaueFenster()
             PageControl1Change(PageControl1);
     });
     layout->addWidget(PageControl1, 1);
+    WaehrungAnzeigen();
 }
 
 QWidget* TForm2::BaueUpdateSeite()
@@ -177,6 +178,7 @@ void TForm2::done(int r)
 void TForm2::FormShow(QObject*)
 {
     SetzeTitel();
+    WaehrungAnzeigen();
     // The entry may have been removed by the desktop's own settings since.
     AutostartBox->setChecked(StartetBeimAnmelden());
 }

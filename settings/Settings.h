@@ -83,6 +83,9 @@ public:
     QRadioButton* RadioButton4 = nullptr;
     QPushButton* SchliessenBtn3 = nullptr;
     QLabel* VerbindungsquelleLabel = nullptr;
+    // "Währung: DM" and the one-time move to Euro.
+    QLabel* WaehrungLabel = nullptr;
+    QPushButton* EuroBtn = nullptr;
 
     void FormCreate(QObject* Sender);
     void FormShow(QObject* Sender);
@@ -101,6 +104,9 @@ public:
     void SchliessenBtn2Click(QObject* Sender);
     void SchliessenBtn3Click(QObject* Sender);
     void StartBenutzerAnzeigen();
+    void EuroBtnClick(QObject* Sender);
+    // The currency in force, and the button only while there is something to move.
+    void WaehrungAnzeigen();
 
     void NewTarifClick(QObject* Sender);
     void EditTarifClick(QObject* Sender);
@@ -140,6 +146,9 @@ signals:
     void FensterStilGeaendert(int stil);
     // Another user is current now; the main window shows the user's name and month.
     void BenutzerGewechselt();
+    // The user confirmed the move to Euro; the main window, which knows whether a
+    // connection is metered, carries it out.
+    void EuroUmstellungGewuenscht();
 
 private:
     friend void BenutzerEntfernen(uint8_t u);

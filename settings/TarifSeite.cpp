@@ -74,15 +74,16 @@ QWidget* TForm2::BaueNeuerTarifSeite()
     EPreis = Benannt(new QLineEdit(seite), "EPreis");
     EEinwahl = Benannt(new QLineEdit(seite), "EEinwahl");
     EGrundpreis = Benannt(new QLineEdit(seite), "EGrundpreis");
+    // The units' names: WaehrungAnzeigen sets their texts.
     const struct {
         const char* text;
         QLineEdit* feld;
         const char* einheit;
     } zeilen[] = {
         { "Name des Tarifs:", EName, nullptr },
-        { "Preis / Minute:", EPreis, "Pf." },
-        { "Einwahlkosten:", EEinwahl, "Pf." },
-        { "Grundgebühr / Monat:", EGrundpreis, "DM" },
+        { "Preis / Minute:", EPreis, "EinheitPreis" },
+        { "Einwahlkosten:", EEinwahl, "EinheitEinwahl" },
+        { "Grundgebühr / Monat:", EGrundpreis, "EinheitGrundpreis" },
     };
     int zeile = 0;
     for (const auto& z : zeilen) {
@@ -91,7 +92,7 @@ QWidget* TForm2::BaueNeuerTarifSeite()
         felder->addWidget(beschriftung, zeile, 0);
         if (z.einheit) {
             felder->addWidget(z.feld, zeile, 1);
-            felder->addWidget(new QLabel(QString::fromUtf8(z.einheit), seite), zeile, 2);
+            felder->addWidget(Benannt(new QLabel(seite), z.einheit), zeile, 2);
         }
         else {
             felder->addWidget(z.feld, zeile, 1, 1, 2);

@@ -1,6 +1,7 @@
 #include "store/Abrechnung.h"
 
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 
 #include <cmath>
 #include <cstring>
@@ -101,7 +102,18 @@ double MonatsSumme(int u)
 
 QString BetragText(double betrag)
 {
-    return FloatToStr(betrag) + QStringLiteral(" DM");
+    return MitWaehrung(FloatToStr(betrag));
+}
+
+QString NullBetragText()
+{
+    return MitWaehrung(QStringLiteral("0,00"));
+}
+
+QString StartHinweis()
+{
+    return Waehrung == TWaehrung::DM ? QStringLiteral("Kostenwolf - 0,00DM")
+                                     : QStringLiteral("Kostenwolf - ") + NullBetragText();
 }
 
 QString MonatsText(double summe)

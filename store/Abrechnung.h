@@ -53,7 +53,12 @@ TProtokollErgebnis ProtokolliereVerbindungImBeginnmonat(int benutzer, const TTar
 // fee, rounded to whole Pfennig.
 double MonatsSumme(int u);
 
-// "Diesen Monat: 11,91 DM"
+// "Diesen Monat: 11,91 DM" (or €, as the currency in force)
 QString MonatsText(double summe);
-// "11,91 DM"
+// "11,91 DM" or "11,91 €"
 QString BetragText(double betrag);
+// "0,00 DM" or "0,00 €": the cost box before a connection.
+QString NullBetragText();
+// The tray hint before the first tick: "Kostenwolf - 0,00DM", as it always read, or
+// "Kostenwolf - 0,00 €".
+QString StartHinweis();

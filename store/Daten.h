@@ -16,7 +16,7 @@ struct TVerbindung {
     uint8_t Fuellbyte1;
     double Datum; // end of the connection
     double Dauer; // days
-    double Kosten; // DM
+    double Kosten; // DM, or Euro once the account was moved
 };
 
 constexpr int MaxVerbindungen = 600;

@@ -13,9 +13,9 @@
 struct TTarif {
     TShortString<50> Name; // empty = free slot
     uint8_t Fuellbyte1;
-    double Preis; // Pfennig per minute
-    double Grundpreis; // DM per month
-    double Einwahl; // Pfennig per dial-in
+    double Preis; // Pfennig (Cent once moved to Euro) per minute
+    double Grundpreis; // DM (Euro) per month
+    double Einwahl; // Pfennig (Cent) per dial-in
 };
 
 constexpr int MaxTarife = 99;

@@ -209,6 +209,20 @@ private slots:
         QCOMPARE(form->Label1->text(), "Diesen Monat: 11,91 DM");
     }
 
+    void inEuroZeigenKostenfeldUndMonatEuro()
+    {
+        SetzeTarif("T", 10, 9.9);
+        Trage(Maerz(), 0, "T", 0.48);
+        Trage(Maerz(), 1, "T", 0.53);
+        form->EuroUmstellen();
+        QVERIFY(umgebung->Dialoge->Meldungen().value(0).startsWith("Alle Beträge sind jetzt in Euro."));
+        QCOMPARE(form->Label1->text(), "Diesen Monat: 5,58 €"); // 0,25 + 0,27 + 5,06 base fee
+        QCOMPARE(Kosten(), "0,00 €");
+        Verbindung(600, { 600 }); // 10 minutes at 5,1129 ct
+        QCOMPARE(Kosten(), "0,51 €");
+        QCOMPARE(form->Label1->text(), "Diesen Monat: 6,09 €");
+    }
+
     void vielBelegterMonat()
     {
         SetzeTarif("T", 1);

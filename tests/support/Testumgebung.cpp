@@ -3,6 +3,7 @@
 #include "runtime/Datum.h"
 #include "runtime/Format.h"
 #include "runtime/Shell.h"
+#include "runtime/Waehrung.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/ShellAufzeichnung.h"
@@ -21,6 +22,7 @@ TTestumgebung::TTestumgebung()
     std::memset(&Tarife, 0, sizeof Tarife);
     std::memset(&AktTarif, 0, sizeof AktTarif);
     AktBenutzer = 0;
+    Waehrung = TWaehrung::DM;
     SetzeUhr(std::nullopt);
 }
 
