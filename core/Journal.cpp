@@ -83,6 +83,11 @@ TJournal AlsJournal(const TLaufendeVerbindung& laufend)
     return j;
 }
 
+size_t JournalHoechstGroesse()
+{
+    return JournalGroesse + 4 + RegeldateiHoechstens;
+}
+
 uint32_t Crc32(const char* daten, size_t anzahl)
 {
     static constexpr std::array<uint32_t, 256> tabelle = CrcTabelle();
@@ -159,7 +164,7 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
 TJournalFund LeseJournal(const QString& pfad)
 {
     TJournalFund fund;
-    const TKleineDatei datei = LeseKleineDatei(pfad, JournalGroesse + 4 + RegeldateiHoechstens);
+    const TKleineDatei datei = LeseKleineDatei(pfad, JournalHoechstGroesse());
     switch (datei.art) {
     case TKleineDatei::Fehlt:
         return fund;

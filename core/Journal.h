@@ -47,6 +47,8 @@ struct TJournal {
 constexpr size_t JournalGroesse = 104;
 constexpr uint16_t JournalVersion = 1;
 constexpr uint16_t JournalVersionMitRegeln = 2;
+// The longest journal with rules: for reading it whole.
+size_t JournalHoechstGroesse();
 
 // Encodes without checking, so tests can build every kind of bad record.
 QByteArray KodiereJournal(const TJournal& journal);

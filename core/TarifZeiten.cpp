@@ -93,12 +93,12 @@ QString RegelnFehlerText(const QString& tarifname, const QString& grund)
 TZeitenEingabe ZeitenEingabeAus(const TTarifregeln& r)
 {
     TZeitenEingabe e;
-    e.StandardPreis = MitKomma(PreisText(r.StandardPf));
+    e.StandardPreis = MitKomma(RegelPreisText(r.StandardPf));
     e.StandardEinheit = MitKomma(SekundenText(r.StandardEinheitMs));
-    e.ProVerbindung = MitKomma(PreisText(r.ProVerbindungPf));
-    e.ErsterBlockPreis = MitKomma(PreisText(r.ErsterBlockPf));
+    e.ProVerbindung = MitKomma(RegelPreisText(r.ProVerbindungPf));
+    e.ErsterBlockPreis = MitKomma(RegelPreisText(r.ErsterBlockPf));
     e.ErsterBlockSekunden = MitKomma(SekundenText(r.ErsterBlockMs));
-    e.Mindestpreis = MitKomma(PreisText(r.MindestPf));
+    e.Mindestpreis = MitKomma(RegelPreisText(r.MindestPf));
     for (const TZeitregel& regel : r.Regeln) {
         TZeitenZeile z;
         z.Tage = TageText(regel.Tage);
@@ -106,7 +106,7 @@ TZeitenEingabe ZeitenEingabeAus(const TTarifregeln& r)
             z.Von = UhrzeitText(regel.Von, false);
             z.Bis = UhrzeitText(regel.BisEnde, true);
         }
-        z.Preis = MitKomma(PreisText(regel.PreisPf));
+        z.Preis = MitKomma(RegelPreisText(regel.PreisPf));
         z.Einheit = MitKomma(SekundenText(regel.EinheitMs));
         if (regel.AbMs > 0)
             z.AbSekunde = MitKomma(SekundenText(regel.AbMs));

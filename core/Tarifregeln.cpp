@@ -1,6 +1,7 @@
 #include "core/Tarifregeln.h"
 
 #include "runtime/Format.h"
+#include "runtime/Waehrung.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -367,11 +368,10 @@ struct TLeser {
             regeln.Name = wert;
         }
         else if (schluessel == QLatin1String("currency_symbol")) {
-            const QString w = Normal(wert);
-            if (w != QLatin1String("dm") && w != QLatin1String("dem"))
+            if (WaehrungAusKennung(wert) != Waehrung && Normal(wert) != QLatin1String("dem"))
                 warnungen << QStringLiteral(
-                    "Die Preise sind in '%1' angegeben; Kostenwolf rechnet sie als DM.")
-                                 .arg(wert);
+                    "Die Preise sind in '%1' angegeben; Kostenwolf rechnet sie als %2.")
+                                 .arg(wert, WaehrungsName());
         }
         else if (schluessel == QLatin1String("currency_position")) {
             const QString w = Normal(wert);
@@ -473,7 +473,7 @@ QString UhrzeitText(int32_t ms, bool ende)
         .arg(minute % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString PreisText(double pfennig)
+QString RegelPreisText(double pfennig)
 {
     return Zurueckverschoben(pfennig, 2);
 }
@@ -557,14 +557,15 @@ QByteArray SchreibeTarifregeln(const TTarifregeln& r)
     name.replace(QLatin1Char('#'), QLatin1Char(' '));
     QString t;
     const auto paar = [](double pf, int64_t ms) {
-        return QLatin1Char('(') + PreisText(pf) + QLatin1Char(',') + SekundenText(ms) + QLatin1Char(')');
+        return QLatin1Char('(') + RegelPreisText(pf) + QLatin1Char(',') + SekundenText(ms) + QLatin1Char(')');
     };
     t += QStringLiteral("name=") + name.trimmed() + QLatin1Char('\n');
-    t += QStringLiteral("currency_symbol=DM\ncurrency_position=right\ncurrency_digits=2\n");
+    t += QStringLiteral("currency_symbol=") + WaehrungsKennung(Waehrung)
+        + QStringLiteral("\ncurrency_position=right\ncurrency_digits=2\n");
     if (r.ProVerbindungPf != 0)
-        t += QStringLiteral("per_connection=") + PreisText(r.ProVerbindungPf) + QLatin1Char('\n');
+        t += QStringLiteral("per_connection=") + RegelPreisText(r.ProVerbindungPf) + QLatin1Char('\n');
     if (r.MindestPf != 0)
-        t += QStringLiteral("minimum_costs=") + PreisText(r.MindestPf) + QLatin1Char('\n');
+        t += QStringLiteral("minimum_costs=") + RegelPreisText(r.MindestPf) + QLatin1Char('\n');
     if (r.ErsterBlockMs > 0)
         t += QStringLiteral("flat_init_costs=") + paar(r.ErsterBlockPf, r.ErsterBlockMs) + QLatin1Char('\n');
     t += QStringLiteral("default=") + paar(r.StandardPf, r.StandardEinheitMs) + QLatin1Char('\n');
@@ -748,6 +749,6 @@ double Regelpreis(const TTarifregeln& regeln, TDateTime beginn, int64_t dauerMs)
 
 QString PreisJeEinheitText(double preisPf, int64_t einheitMs)
 {
-    return FloatToStr(preisPf / 100.0) + QStringLiteral(" DM je ") + FloatToStr(double(einheitMs) / 1000.0)
-        + QStringLiteral(" s");
+    return MitWaehrung(FloatToStr(preisPf / 100.0)) + QStringLiteral(" je ")
+        + FloatToStr(double(einheitMs) / 1000.0) + QStringLiteral(" s");
 }

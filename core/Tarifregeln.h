@@ -8,7 +8,8 @@
 //   on (monday..friday) between (21:00..07:59) use (0.03,60)
 //   on (saturday,sunday,holiday) between () use (0.03,120)
 //
-// Prices are in the program's currency (DM), held here in Pfennig exactly as the text
+// Prices are in the program's currency (DM or Euro), held here in its hundredth
+// (Pfennig or Cent) exactly as the text
 // gives them, so that writing and reading again gives the same numbers.
 #pragma once
 
@@ -87,14 +88,14 @@ QByteArray SchreibeTarifregeln(const TTarifregeln& regeln);
 // reason it cannot be read ("unbekannter Tag 'mondag'").
 std::optional<QString> LiesTage(const QString& text, std::vector<TTagAngabe>& tage);
 std::optional<QString> LiesUhrzeit(const QString& text, bool ende, int32_t& ms);
-// A price in DM ("0.03", "0,03") into Pfennig.
+// A price in DM or Euro ("0.03", "0,03") into Pfennig or Cent.
 std::optional<QString> LiesPreis(const QString& text, double& pfennig);
 // Seconds, fractions allowed, to whole milliseconds; 'positiv' refuses 0.
 std::optional<QString> LiesSekunden(const QString& text, bool positiv, int64_t& ms);
 
 QString TageText(const std::vector<TTagAngabe>& tage);
 QString UhrzeitText(int32_t ms, bool ende); // "21:00"; an end is its last minute
-QString PreisText(double pfennig); // in DM with a point: "0.03"
+QString RegelPreisText(double pfennig); // in DM (Euro) with a point: "0.03"
 QString SekundenText(int64_t ms); // "60", "7.5"
 
 // ---- Calendar ----
@@ -170,5 +171,5 @@ private:
 // The cost of a whole connection in DM: 'beginn' local wall clock, 'dauerMs' long.
 double Regelpreis(const TTarifregeln& regeln, TDateTime beginn, int64_t dauerMs);
 
-// "0,03 DM je 60 s"
+// "0,03 DM je 60 s" ("0,03 € je 60 s")
 QString PreisJeEinheitText(double preisPf, int64_t einheitMs);

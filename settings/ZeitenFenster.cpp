@@ -2,6 +2,7 @@
 
 #include "platform/Benannt.h"
 #include "runtime/Dialoge.h"
+#include "runtime/Waehrung.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -30,7 +31,9 @@ TZeitenFenster::TZeitenFenster(
         beschriftung->setBuddy(ziel);
         felder->addWidget(beschriftung, zeile, spalte * 3);
         felder->addWidget(ziel, zeile, spalte * 3 + 1);
-        felder->addWidget(new QLabel(QString::fromUtf8(einheit), this), zeile, spalte * 3 + 2);
+        const QString e = QString::fromUtf8(einheit);
+        felder->addWidget(
+            new QLabel(e == QLatin1String("DM") ? WaehrungsZeichen() : e, this), zeile, spalte * 3 + 2);
     };
     feld(EStandardPreis, "EStandardPreis", 0, 0, "Sonst: Preis je Einheit:", "DM");
     feld(EStandardEinheit, "EStandardEinheit", 0, 1, "Einheit:", "s");
