@@ -69,6 +69,9 @@ TForm1::TForm1(QWidget* parent, TStart start)
     InternetDetect1->setObjectName(QStringLiteral("InternetDetect1"));
     InternetDetect1->OnConnect = [this](QObject* Sender) { InternetDetect1Connect(Sender); };
     InternetDetect1->OnDisconnect = [this](QObject* Sender) { InternetDetect1Disconnect(Sender); };
+    Messung.SetzeByteLeser([detektor = QPointer<TInternetDetect>(InternetDetect1)] {
+        return detektor ? detektor->Bytes() : std::nullopt;
+    });
     BaueMenues();
     BaueFenster();
     PasseAnSchriftAn(this);
@@ -149,14 +152,22 @@ void TForm1::BaueFenster()
 
     auto* flaeche = new QWidget(this);
     flaeche->setObjectName(QStringLiteral("Flaeche"));
-    flaeche->setFixedSize(171, 97);
+    // The volume's two lines below the time and the month amount.
+    constexpr int volumen = 16;
+    flaeche->setFixedSize(171, 97 + 2 * volumen);
     setCentralWidget(flaeche);
 
     ZeitLabel = NeuesLabel(flaeche, "ZeitLabel", QStringLiteral("00:00:00"), 5, 5, 75);
     KostenLabel = NeuesLabel(flaeche, "KostenLabel", NullBetragText(), 80, 5, 91);
-    Label1 = NeuesLabel(flaeche, "Label1", QStringLiteral("Diesen Monat: ") + NullBetragText(), 5, 30, 166);
-    Benutzerlabel = NeuesLabel(flaeche, "Benutzerlabel", QStringLiteral("xxxxxxxxxxxxxxxxx"), 5, 55, 166);
-    URLLabel = NeuesLabel(flaeche, "URLLabel", QStringLiteral("Homepage"), 5, 75, 60);
+    VolumenLabel = NeuesLabel(flaeche, "VolumenLabel", QStringLiteral("–"), 80, 5 + volumen, 91);
+    Label1 = NeuesLabel(
+        flaeche, "Label1", QStringLiteral("Diesen Monat: ") + NullBetragText(), 5, 30 + volumen, 166);
+    InklusivLabel = NeuesLabel(flaeche, "InklusivLabel", QString(), 5, 30 + 2 * volumen, 166);
+    InklusivLabel->setFont(flaeche->font());
+    InklusivLabel->hide();
+    Benutzerlabel
+        = NeuesLabel(flaeche, "Benutzerlabel", QStringLiteral("xxxxxxxxxxxxxxxxx"), 5, 55 + 2 * volumen, 166);
+    URLLabel = NeuesLabel(flaeche, "URLLabel", QStringLiteral("Homepage"), 5, 75 + 2 * volumen, 60);
     QFont unterstrichen = URLLabel->font();
     unterstrichen.setUnderline(true);
     URLLabel->setFont(unterstrichen);
@@ -495,6 +506,12 @@ void TForm1::ZeigeTexte(const TMessErgebnis& ergebnis)
         KostenLabel->setText(*ergebnis.KostenText);
     if (ergebnis.MonatText)
         Label1->setText(*ergebnis.MonatText);
+    if (ergebnis.VolumenText)
+        VolumenLabel->setText(*ergebnis.VolumenText);
+    if (ergebnis.InklusivText) {
+        InklusivLabel->setText(*ergebnis.InklusivText);
+        InklusivLabel->setVisible(!ergebnis.InklusivText->isEmpty());
+    }
     if (ergebnis.BezahltText || ergebnis.WechselText)
         ZeigeRegelZeilen(ergebnis.BezahltText.value_or(QString()), ergebnis.WechselText.value_or(QString()));
     else if (!ergebnis.TickLaeuft)
@@ -570,6 +587,8 @@ void TForm1::ZeigeAktBenutzer()
     Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
     ZeitLabel->setText(QStringLiteral("00:00:00"));
     KostenLabel->setText(NullBetragText());
+    VolumenLabel->setText(QStringLiteral("–"));
+    InklusivLabel->hide();
 }
 
 void TForm1::EuroUmstellen()

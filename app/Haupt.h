@@ -47,6 +47,10 @@ public:
     QLabel* ZeitLabel = nullptr;
     QTimer* Timer1 = nullptr;
     QLabel* KostenLabel = nullptr;
+    // The connection's data volume, and how much of the month's included volume is used
+    // (hidden where the tariff includes none).
+    QLabel* VolumenLabel = nullptr;
+    QLabel* InklusivLabel = nullptr;
     QAction* ffnen1 = nullptr;
     QAction* Beenden2 = nullptr;
     QAction* Konto1 = nullptr;

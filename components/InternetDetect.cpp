@@ -14,10 +14,15 @@ bool IstOnlineAdresse(const QString& adresse)
     return adresse != QLatin1String("127.0.0.1") && !adresse.isEmpty() && adresse != QLatin1String(" ");
 }
 
+struct TFund {
+    QString Adresse;
+    HRASCONN Verbindung = 0; // the one whose address counts as online
+};
+
 // The address the poll decides by: the first connection whose projection gives an
 // address that counts as online; failing that, the first projection's text; empty
 // without one.
-QString GefundeneAdresse()
+TFund GefundeneAdresse()
 {
     // One entry covers the usual single connection without touching the heap; a
     // second connection (a tunnel over the dial-up line) must not read as offline,
@@ -52,13 +57,13 @@ QString GefundeneAdresse()
         const QString adresse = AusWindows1252(
             projektion.szIpAddress, strnlen(projektion.szIpAddress, sizeof projektion.szIpAddress));
         if (IstOnlineAdresse(adresse))
-            return adresse;
+            return { adresse, liste[i].hrasconn };
         if (!ersteGefunden) {
             erste = adresse;
             ersteGefunden = true;
         }
     }
-    return erste;
+    return { erste, 0 };
 }
 
 } // namespace
@@ -87,6 +92,13 @@ void TInternetDetect::SetCheckInterval(int wert)
         FTimer->stop();
 }
 
+std::optional<TBytestand> TInternetDetect::Bytes() const
+{
+    if (!FConnected)
+        return std::nullopt;
+    return RasVerbindungsBytes(FVerbindung);
+}
+
 void TInternetDetect::DoConnect(QObject* Sender)
 {
     if (OnConnect)
@@ -101,7 +113,9 @@ void TInternetDetect::DoDisconnect(QObject* Sender)
 
 void TInternetDetect::CheckConnection(QObject* Sender)
 {
-    const QString adresse = GefundeneAdresse();
+    const TFund fund = GefundeneAdresse();
+    const QString& adresse = fund.Adresse;
+    FVerbindung = fund.Verbindung;
     const bool warOnline = FConnected;
     const bool istOnline = IstOnlineAdresse(adresse);
     // Stored before either event, so the handlers see the new state.

@@ -3,10 +3,13 @@
 // OnDisconnect on the change to offline.
 #pragma once
 
+#include "runtime/Bytestand.h"
 #include "runtime/Ereignisse.h"
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
+#include <optional>
 
 class QTimer;
 
@@ -32,6 +35,10 @@ public:
     QString IP() const { return FIP; }
     void SetIP(const QString& wert) { FIP = wert; }
 
+    // The received and sent bytes of the connection found online, read anew at each
+    // call; none while offline or when its source cannot tell.
+    std::optional<TBytestand> Bytes() const;
+
     // One poll; Sender is handed on to DoConnect or DoDisconnect.
     void CheckConnection(QObject* Sender);
 
@@ -42,5 +49,6 @@ private:
     int FCheckInterval = 1000;
     bool FConnected = false;
     QString FIP = QStringLiteral("127.0.0.1");
+    std::uint32_t FVerbindung = 0; // handle of the connection found online
     QTimer* FTimer = nullptr;
 };

@@ -94,3 +94,10 @@ DWORD RasGetProjectionInfoA(HRASCONN hrasconn, RASPROJECTION rasprojection, LPVO
     }
     return ERROR_INVALID_HANDLE;
 }
+
+std::optional<TBytestand> RasVerbindungsBytes(HRASCONN hrasconn)
+{
+    if (hrasconn == 0)
+        return std::nullopt;
+    return AktiveRasQuelle().Bytes(hrasconn);
+}

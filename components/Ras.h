@@ -66,7 +66,11 @@ DWORD RasEnumConnectionsA(RASCONN* lprasconn, LPDWORD lpcb, LPDWORD lpcConnectio
 DWORD RasGetProjectionInfoA(
     HRASCONN hrasconn, RASPROJECTION rasprojection, LPVOID lpprojection, LPDWORD lpcb);
 
-// The source the two functions answer from.
+// The received and sent bytes of a connection, read now from its source; none when the
+// source cannot tell or the connection is gone. Counted by the link, 64 bits wide.
+std::optional<TBytestand> RasVerbindungsBytes(HRASCONN hrasconn);
+
+// The source the functions answer from.
 TRasQuelle& AktiveRasQuelle();
 
 // What the running program's connections come from, as the settings page names it

@@ -36,12 +36,14 @@ int64_t DauerSekunden(TDateTime dauer)
     return t.Tage * 86'400 + t.Stunde * 3'600 + t.Minute * 60 + t.Sekunde;
 }
 
-QString Zeile(const TVerbindung& v)
+QString Zeile(const TVerbindung& v, const std::optional<TBytestand>& bytes)
 {
     QString kosten = FestBetrag(v.Kosten); // the amount the report's line shows
     kosten.replace(QLatin1Char('.'), QLatin1Char(','));
     const QStringList felder { DateToStr(v.Datum), TimeToStr(v.Datum), DauerToStr(v.Dauer),
-        QString::number(DauerSekunden(v.Dauer)), kosten, v.Tarif.Text() };
+        QString::number(DauerSekunden(v.Dauer)), kosten, v.Tarif.Text(),
+        bytes ? QString::number(bytes->Empfangen) : QString(),
+        bytes ? QString::number(bytes->Gesendet) : QString() };
     QStringList geschuetzt;
     geschuetzt.reserve(felder.size());
     for (const QString& feld : felder)
@@ -62,7 +64,7 @@ QString CsvFeld(const QString& text)
     return QLatin1Char('"') + doppelt + QLatin1Char('"');
 }
 
-QByteArray MonatAlsCsv(const TMonat& monat)
+QByteArray MonatAlsCsv(const TMonat& monat, const TEintragsBytes& bytes)
 {
     const TDeutscheFormateFuerDenExport formate;
 
@@ -84,8 +86,9 @@ QByteArray MonatAlsCsv(const TMonat& monat)
 
     const QString zeilenende = QStringLiteral("\r\n");
     QString text = QStringLiteral("Datum;Uhrzeit;Dauer;Dauer (Sekunden);")
-        + MitWaehrungInKlammern(QStringLiteral("Kosten")) + QStringLiteral(";Tarif") + zeilenende;
+        + MitWaehrungInKlammern(QStringLiteral("Kosten"))
+        + QStringLiteral(";Tarif;Empfangen (Bytes);Gesendet (Bytes)") + zeilenende;
     for (const TVerbindung* v : eintraege)
-        text += Zeile(*v) + zeilenende;
+        text += Zeile(*v, bytes ? bytes(*v) : std::nullopt) + zeilenende;
     return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
 }

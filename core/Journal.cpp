@@ -16,9 +16,13 @@ namespace {
 
 constexpr char Kennung[4] = { 'K', 'W', 'J', 0x1A };
 constexpr size_t OffsetVersion = 4, OffsetBenutzer = 6, OffsetTarifNr = 7, OffsetTarif = 8, OffsetBeginn = 84,
-                 OffsetDauer = 92, OffsetPruefsumme = 100;
+                 OffsetDauer = 92, OffsetEmpfangen = 100, OffsetGesendet = 108, OffsetPruefsumme = 116;
 static_assert(OffsetTarif + sizeof(TTarif) == OffsetBeginn);
 static_assert(OffsetPruefsumme + 4 == JournalGroesse);
+// Version 1: the same up to the elapsed time, then its checksum.
+constexpr size_t PruefsummeVersion1 = 100;
+constexpr size_t GroesseVersion1 = 104;
+constexpr uint64_t Unbekannt = ~uint64_t(0);
 
 // Prices of a million Pfennig a minute or DM a month are no tariff anybody typed; such
 // values come from damage and would overflow the pricing.
@@ -56,11 +60,13 @@ bool SinnvollerPreis(double wert)
     return std::isfinite(wert) && std::fabs(wert) <= HoechsterPreis;
 }
 
-// The state without its elapsed time: what makes a checkpoint due at once when it changes.
+// The state without what grows as the connection runs: what makes a checkpoint due at
+// once when it changes.
 QByteArray OhneDauer(const TJournal& stand)
 {
     TJournal j = stand;
     j.DauerMs = 0;
+    j.Bytes.reset();
     return KodiereJournal(j);
 }
 
@@ -80,12 +86,8 @@ TJournal AlsJournal(const TLaufendeVerbindung& laufend)
     j.Beginn = laufend.Beginn;
     j.DauerMs = laufend.DauerMs;
     j.Regeln = laufend.Regeln;
+    j.Bytes = laufend.Bytes;
     return j;
-}
-
-size_t JournalHoechstGroesse()
-{
-    return JournalGroesse + 4 + RegeldateiHoechstens;
 }
 
 uint32_t Crc32(const char* daten, size_t anzahl)
@@ -95,6 +97,11 @@ uint32_t Crc32(const char* daten, size_t anzahl)
     for (size_t i = 0; i < anzahl; ++i)
         c = tabelle[(c ^ uint8_t(daten[i])) & 0xFF] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
+}
+
+size_t JournalHoechstGroesse()
+{
+    return JournalGroesse + 4 + RegeldateiHoechstens;
 }
 
 QByteArray KodiereJournal(const TJournal& journal)
@@ -110,6 +117,8 @@ QByteArray KodiereJournal(const TJournal& journal)
     Lege(bytes, OffsetTarif, journal.Tarif);
     Lege(bytes, OffsetBeginn, journal.Beginn);
     Lege(bytes, OffsetDauer, journal.DauerMs);
+    Lege(bytes, OffsetEmpfangen, journal.Bytes ? journal.Bytes->Empfangen : Unbekannt);
+    Lege(bytes, OffsetGesendet, journal.Bytes ? journal.Bytes->Gesendet : Unbekannt);
     if (mitRegeln) {
         Lege(bytes, OffsetPruefsumme, uint32_t(journal.Regeln.size()));
         std::memcpy(
@@ -121,20 +130,19 @@ QByteArray KodiereJournal(const TJournal& journal)
 
 std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
 {
-    if (size_t(bytes.size()) < JournalGroesse || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0)
+    if (size_t(bytes.size()) < GroesseVersion1
+        || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0)
         return std::nullopt;
     const uint16_t version = Hole<uint16_t>(bytes, OffsetVersion);
-    size_t pruefsumme = OffsetPruefsumme;
-    if (version == JournalVersionMitRegeln) {
+    size_t pruefsumme = version == 1 ? PruefsummeVersion1 : OffsetPruefsumme;
+    if (version == JournalVersionMitRegeln && size_t(bytes.size()) >= JournalGroesse) {
         const uint32_t laenge = Hole<uint32_t>(bytes, OffsetPruefsumme);
         if (laenge == 0 || laenge > RegeldateiHoechstens)
             return std::nullopt;
         pruefsumme = OffsetPruefsumme + 4 + laenge;
     }
-    else if (version != JournalVersion) {
-        return std::nullopt;
-    }
-    if (size_t(bytes.size()) != pruefsumme + 4
+    if ((version != 1 && version != JournalVersion && version != JournalVersionMitRegeln)
+        || size_t(bytes.size()) != pruefsumme + 4
         || Hole<uint32_t>(bytes, pruefsumme) != Crc32(bytes.constData(), pruefsumme))
         return std::nullopt;
 
@@ -144,6 +152,12 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
     j.Tarif = Hole<TTarif>(bytes, OffsetTarif);
     j.Beginn = Hole<double>(bytes, OffsetBeginn);
     j.DauerMs = Hole<int64_t>(bytes, OffsetDauer);
+    if (version != 1) {
+        const uint64_t empfangen = Hole<uint64_t>(bytes, OffsetEmpfangen);
+        const uint64_t gesendet = Hole<uint64_t>(bytes, OffsetGesendet);
+        if (empfangen != Unbekannt && gesendet != Unbekannt)
+            j.Bytes = TBytestand { empfangen, gesendet };
+    }
     if (j.Benutzer < 1 || j.Benutzer > MaxBenutzer || j.TarifNr > MaxTarife || j.Tarif.Name.Laenge > 50)
         return std::nullopt;
     if (!SinnvollerPreis(j.Tarif.Preis) || !SinnvollerPreis(j.Tarif.Grundpreis)

@@ -25,6 +25,7 @@ struct TJournal {
     TTarif Tarif {}; // name and prices as they priced the connection
     TDateTime Beginn = 0; // wall clock
     int64_t DauerMs = 0; // elapsed (monotonic) at the checkpoint
+    std::optional<TBytestand> Bytes; // received and sent up to the checkpoint
     QByteArray Regeln; // the rules file that prices it; empty: per minute by Tarif
 };
 
@@ -37,22 +38,25 @@ struct TJournal {
 //   8 76  tariff, as in "Tarife.kwt"
 //  84  8  start (date-time double)
 //  92  8  elapsed milliseconds (int64)
-// 100  4  CRC-32 of bytes 0..99
-// All numbers little-endian.
+// 100  8  bytes received (uint64), all ones when unknown
+// 108  8  bytes sent (uint64), all ones when unknown
+// 116  4  CRC-32 of bytes 0..115
+// All numbers little-endian. Version 1 ended with its CRC-32 at 100, without bytes; a
+// journal left by it is still read.
 // A connection priced by a tariff's rules carries them along, so that recovery prices
-// it as the meter did (version 2):
-// 100  4  length N of the rules text
-// 104  N  the rules file text
-// 104+N 4 CRC-32 of bytes 0..103+N
-constexpr size_t JournalGroesse = 104;
-constexpr uint16_t JournalVersion = 1;
-constexpr uint16_t JournalVersionMitRegeln = 2;
+// it as the meter did (version 3):
+// 116  4  length N of the rules text
+// 120  N  the rules file text
+// 120+N 4 CRC-32 of bytes 0..119+N
+constexpr size_t JournalGroesse = 120;
+constexpr uint16_t JournalVersion = 2;
+constexpr uint16_t JournalVersionMitRegeln = 3;
 // The longest journal with rules: for reading it whole.
 size_t JournalHoechstGroesse();
 
 // Encodes without checking, so tests can build every kind of bad record.
 QByteArray KodiereJournal(const TJournal& journal);
-// Nothing unless the bytes are exactly one record of a known version with a matching
+// Nothing unless the bytes are exactly one record of this version with a matching
 // checksum and values that can be logged: a user 1..4, a tariff slot up to 99, a name
 // within its capacity, finite prices of sane size, a start between 1900 and 9999 and
 // an elapsed time of 0 to 366 days, and rules, if any, that can be read.

@@ -1,5 +1,6 @@
 #include "core/Messung.h"
 
+#include "runtime/Format.h"
 #include "store/Daten.h"
 #include "store/Startablauf.h"
 
@@ -13,13 +14,6 @@ namespace {
 TDateTime AlsTage(int64_t ms)
 {
     return double(ms) / double(MSecsPerDay);
-}
-
-int MonatsIndex(TDateTime wann)
-{
-    int jahr, monat, tag;
-    DecodeDate(wann, jahr, monat, tag);
-    return jahr * 12 + monat - 1;
 }
 
 QString UhrzeitKurz(TDateTime wann)
@@ -58,6 +52,7 @@ std::optional<TLaufendeVerbindung> TMessung::Laufend() const
     v.Kosten = FKosten;
     if (FLauf)
         v.Regeln = FRegelText;
+    v.Bytes = FZaehler.Summe();
     return v;
 }
 
@@ -71,8 +66,13 @@ TMessErgebnis TMessung::Verbunden()
         FKosten = 0;
         FLaufTarif.reset();
         FLauf.reset();
+        // The counters as the connection is found: what they grow by from here is its.
+        FZaehler = TBytezaehler();
+        if (FByteLeser)
+            FZaehler.Lies(FByteLeser());
         ergebnis.ZeitText = QStringLiteral("00:00:00");
         ergebnis.KostenText = NullBetragText();
+        ergebnis.VolumenText = VolumenText(FZaehler.Summe());
         if (FFreigegeben) {
             FMisst = true;
             ergebnis.MessungBegonnen = true;
@@ -103,26 +103,32 @@ void TMessung::Tickt(TMessErgebnis& ergebnis)
     FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
     const TDateTime dauer = AlsTage(FDauerMs);
     FolgeTarif(ergebnis);
+    if (FByteLeser)
+        FZaehler.Lies(FByteLeser());
+    const double volumen = Volumen(ergebnis);
     ergebnis.ZeitText = DauerToStr(dauer);
     ergebnis.BezahltText = QString();
     ergebnis.WechselText = QString();
-    if (!FLauf) {
-        FKosten = Verbindungspreis(dauer, AktTarif);
-        ergebnis.KostenText = BetragText(FKosten);
-        ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
-        return;
+    QString bezahlt;
+    if (FLauf) {
+        const TTarifStand stand = FLauf->Stand(FDauerMs);
+        FKosten = stand.Kosten + volumen;
+        bezahlt = TimeToStr(FLauf->Ortszeit(stand.BezahltBisMs));
+        ergebnis.BezahltText = QStringLiteral("Bezahlt bis ") + bezahlt;
+        if (const std::optional<TPreisWechsel> wechsel = FLauf->NaechsterWechsel(FDauerMs))
+            ergebnis.WechselText = QStringLiteral("Ab %1 Uhr: %2")
+                                       .arg(UhrzeitKurz(FLauf->Ortszeit(wechsel->AbMs)),
+                                           PreisJeEinheitText(wechsel->PreisPf, wechsel->EinheitMs));
     }
-    const TTarifStand stand = FLauf->Stand(FDauerMs);
-    FKosten = stand.Kosten;
-    const QString bezahlt = TimeToStr(FLauf->Ortszeit(stand.BezahltBisMs));
-    ergebnis.BezahltText = QStringLiteral("Bezahlt bis ") + bezahlt;
-    if (const std::optional<TPreisWechsel> wechsel = FLauf->NaechsterWechsel(FDauerMs))
-        ergebnis.WechselText = QStringLiteral("Ab %1 Uhr: %2")
-                                   .arg(UhrzeitKurz(FLauf->Ortszeit(wechsel->AbMs)),
-                                       PreisJeEinheitText(wechsel->PreisPf, wechsel->EinheitMs));
+    else {
+        FKosten = Verbindungspreis(dauer, AktTarif) + volumen;
+    }
     ergebnis.KostenText = BetragText(FKosten);
-    ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText
-        + QStringLiteral(" - bezahlt bis ") + bezahlt;
+    ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
+    if (!bezahlt.isEmpty())
+        *ergebnis.Hint += QStringLiteral(" - bezahlt bis ") + bezahlt;
+    else if (FZaehler.Summe())
+        *ergebnis.Hint += QStringLiteral(" - ") + *ergebnis.VolumenText;
 }
 
 void TMessung::FolgeTarif(TMessErgebnis& ergebnis)
@@ -154,6 +160,24 @@ double TMessung::Preis(TDateTime beginn, int64_t dauerMs, TMessErgebnis& ergebni
     return Verbindungspreis(AlsTage(dauerMs), AktTarif);
 }
 
+double TMessung::Volumen(TMessErgebnis& ergebnis)
+{
+    const std::optional<TBytestand> bytes = FZaehler.Summe();
+    Volumenbuch().SetzeMeldetBytes(bytes.has_value());
+    ergebnis.VolumenText = VolumenText(bytes);
+    const TVolumenpreis tarif = FVolumentarif ? FVolumentarif() : TVolumenpreis();
+    if (!tarif.Gesetzt()) {
+        ergebnis.InklusivText = QString();
+        return 0;
+    }
+    // Unknown bytes are priced as none.
+    const std::uint64_t volumen = bytes ? Gesamt(*bytes) : 0;
+    const std::uint64_t vorher
+        = Volumenbuch().Monatsvolumen(AktBenutzer, MonatsIndexVon(FBeginn)).value_or(0);
+    ergebnis.InklusivText = tarif.Inklusiv > 0 ? InklusivText(vorher + volumen, tarif.Inklusiv) : QString();
+    return AufPfennig(VolumenKosten(tarif, vorher, volumen) / 100);
+}
+
 TMessErgebnis TMessung::Getrennt()
 {
     TMessErgebnis ergebnis;
@@ -171,7 +195,7 @@ TMessErgebnis TMessung::Getrennt()
     ergebnis.ZeitText = DauerToStr(AlsTage(FDauerMs));
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Meldungen << KostetText(FKosten);
-    Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten);
+    Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten, FZaehler.Summe());
     Abschliessen(ergebnis, true);
     return ergebnis;
 }
@@ -182,7 +206,7 @@ TMessErgebnis TMessung::Freigeben()
     if (FFreigegeben)
         return ergebnis;
     FFreigegeben = true;
-    FMonatIndex = MonatsIndex(FWanduhr());
+    FMonatIndex = MonatsIndexVon(FWanduhr());
 
     const std::vector<TGehalten> gehalten = std::move(FGehalten);
     FGehalten.clear();
@@ -226,7 +250,7 @@ TMessErgebnis TMessung::Schliessen()
     if (FMisst) {
         Tickt(ergebnis);
         FMisst = false;
-        Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten);
+        Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten, FZaehler.Summe());
         ergebnis.MonatText = MonatsText(MonatsSumme(AktBenutzer));
     }
     FOffenGehalten = false;
@@ -234,16 +258,19 @@ TMessErgebnis TMessung::Schliessen()
     return ergebnis;
 }
 
-void TMessung::Protokolliere(
-    TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs, double kosten)
+void TMessung::Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
+    double kosten, const std::optional<TBytestand>& bytes)
 {
     TBeendeteVerbindung v;
     v.Benutzer = AktBenutzer;
     v.Beginn = beginn;
     v.Dauer = AlsTage(dauerMs);
     v.Kosten = kosten;
+    v.Bytes = bytes;
     v.Ergebnis = ProtokolliereVerbindungImBeginnmonat(
         AktBenutzer, AktTarif, beginn, v.Dauer, kosten, FMonatIndex % 12 + 1, datum);
+    if (v.Ergebnis == TProtokollErgebnis::Eingetragen)
+        Volumenbuch().Trage({ AktBenutzer, MonatsIndexVon(beginn), datum, v.Dauer, kosten, bytes });
     if (v.Ergebnis == TProtokollErgebnis::MonatVoll)
         ergebnis.Meldungen << MonatVollText;
     ergebnis.Protokolliert.push_back(v);
@@ -264,7 +291,7 @@ void TMessung::Abschliessen(TMessErgebnis& ergebnis, bool speichern)
 
 bool TMessung::WechsleMonatFallsNoetig(TMessErgebnis& ergebnis)
 {
-    const int index = MonatsIndex(FWanduhr());
+    const int index = MonatsIndexVon(FWanduhr());
     if (index <= FMonatIndex)
         return false;
     FMonatIndex = index;

@@ -8,6 +8,7 @@
 // from the monotonic clock, dates from the wall clock; both are injected.
 #pragma once
 
+#include "core/Datenvolumen.h"
 #include "core/TarifZeiten.h"
 #include "runtime/Datum.h"
 #include "store/Abrechnung.h"
@@ -31,6 +32,7 @@ struct TLaufendeVerbindung {
     double Kosten = 0; // DM, as of the last tick
     // The rules file that prices it, as read when it began; empty: per minute by Tarif.
     QByteArray Regeln;
+    std::optional<TBytestand> Bytes; // as of the last tick; none when unknown
 };
 
 // A finished connection and where it went.
@@ -39,6 +41,7 @@ struct TBeendeteVerbindung {
     TDateTime Beginn = 0; // wall-clock start; the entry's Datum is when it was logged
     TDateTime Dauer = 0; // days
     double Kosten = 0;
+    std::optional<TBytestand> Bytes;
     TProtokollErgebnis Ergebnis = TProtokollErgebnis::Eingetragen;
 };
 
@@ -52,6 +55,10 @@ struct TMessErgebnis {
     // rules prices the connection; empty texts when there is nothing to show.
     std::optional<QString> BezahltText;
     std::optional<QString> WechselText;
+    // The connection's volume ("12,3 MB", "–") and, where the tariff includes a volume,
+    // how much of it the month has used; an empty text hides that line.
+    std::optional<QString> VolumenText;
+    std::optional<QString> InklusivText;
     // Whether the one-second tick should run after this event.
     bool TickLaeuft = false;
     // A connection began to be metered in this event (it is in Laufend).
@@ -101,6 +108,13 @@ public:
     // and the tick stops. Messages are for the window to show after its saves, or drop.
     TMessErgebnis Schliessen();
 
+    // Reads the running connection's byte counters, once a tick.
+    using TByteLeser = std::function<std::optional<TBytestand>()>;
+    void SetzeByteLeser(TByteLeser leser) { FByteLeser = std::move(leser); }
+    // The volume price of the current tariff, asked at every tick; none by default.
+    using TVolumentarif = std::function<TVolumenpreis()>;
+    void SetzeVolumentarif(TVolumentarif tarif) { FVolumentarif = std::move(tarif); }
+
     bool Freigegeben() const { return FFreigegeben; }
     bool Misst() const { return FMisst; }
     std::optional<TLaufendeVerbindung> Laufend() const;
@@ -119,9 +133,11 @@ private:
     void FolgeTarif(TMessErgebnis& ergebnis);
     // The cost of a connection held during start-up, by AktTarif and its rules.
     double Preis(TDateTime beginn, int64_t dauerMs, TMessErgebnis& ergebnis);
+    // The volume's share of the cost as of the last reading, and its texts.
+    double Volumen(TMessErgebnis& ergebnis);
     // 'datum' is the entry's Datum: the moment the connection ended or is logged.
-    void Protokolliere(
-        TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs, double kosten);
+    void Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
+        double kosten, const std::optional<TBytestand>& bytes = std::nullopt);
     void Abschliessen(TMessErgebnis& ergebnis, bool speichern);
     bool WechsleMonatFallsNoetig(TMessErgebnis& ergebnis);
 
@@ -129,6 +145,8 @@ private:
     TMonotoneUhr FMonoton;
     TSpeichern FSpeichern;
     TRegelnLaden FRegelnLaden;
+    TByteLeser FByteLeser;
+    TVolumentarif FVolumentarif;
 
     bool FFreigegeben = false;
     bool FMisst = false;
@@ -137,6 +155,7 @@ private:
     int64_t FBeginnMs = 0;
     int64_t FDauerMs = 0;
     double FKosten = 0;
+    TBytezaehler FZaehler;
     std::vector<TGehalten> FGehalten;
     std::optional<QString> FLaufTarif; // the tariff name FLauf was read for
     std::optional<TTarifLauf> FLauf;

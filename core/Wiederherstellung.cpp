@@ -1,5 +1,6 @@
 #include "core/Wiederherstellung.h"
 
+#include "core/Datenvolumen.h"
 #include "core/Journal.h"
 #include "store/Daten.h"
 
@@ -108,6 +109,8 @@ TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
         return ergebnis;
     }
     EntferneJournal(pfad);
+    // Its bytes count towards the month's volume; "Daten.kwd" has no room for them.
+    Volumenbuch().Trage({ j.Benutzer, MonatsIndexVon(j.Beginn), j.Beginn + dauer, dauer, kosten, j.Bytes });
     ergebnis.Meldungen << WiederhergestelltText(j.Beginn, dauer, kosten);
     return ergebnis;
 }

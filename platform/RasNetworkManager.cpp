@@ -1,5 +1,6 @@
 #include "platform/RasNetworkManager.h"
 
+#include "platform/RasSchnittstellen.h"
 #include "runtime/Codepage.h"
 
 #include <QDBusArgument>
@@ -20,6 +21,12 @@ const QString AktivIf = QStringLiteral("org.freedesktop.NetworkManager.Connectio
 const QString GeraetIf = QStringLiteral("org.freedesktop.NetworkManager.Device");
 const QString Ip4If = QStringLiteral("org.freedesktop.NetworkManager.IP4Config");
 const QString AktivPfade = QStringLiteral("/org/freedesktop/NetworkManager/ActiveConnection/");
+const QString StatistikIf = QStringLiteral("org.freedesktop.NetworkManager.Device.Statistics");
+const QString Rate = QStringLiteral("RefreshRateMs");
+
+// One refresh a second matches the meter's tick; a faster one set by someone else is
+// just as good.
+constexpr uint StatistikRate = 1000;
 
 // Values of NetworkManager's D-Bus API.
 constexpr uint GeraetModem = 8;
@@ -109,6 +116,7 @@ std::vector<TNmVerbindung> NmWaehlverbindungen(const TNmObjekte& objekte)
         v.Pfad = pfad.path();
         v.Name = aktiv.value(QStringLiteral("Id")).toString();
         v.Geraetetyp = typ == QLatin1String("pppoe") ? QStringLiteral("PPPoE") : QStringLiteral("modem");
+        v.GeraetPfad = geraete.isEmpty() ? QString() : geraete.first().path();
         v.Geraet = geraet.value(QStringLiteral("IpInterface")).toString();
         if (v.Geraet.isEmpty())
             v.Geraet = geraet.value(QStringLiteral("Interface")).toString();
@@ -228,6 +236,7 @@ void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
         sicht.push_back(std::move(r));
     }
     FKennungen = std::move(kennungen);
+    MerkeGeraete(objekte);
 
     FBeobachtet.clear();
     const auto aktive = qdbus_cast<QList<QDBusObjectPath>>(
@@ -255,6 +264,7 @@ void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
 
 void TRasNetworkManager::Signal(const QDBusMessage& nachricht)
 {
+    StatistikSignal(nachricht);
     const QString pfad = nachricht.path();
     const QString name = nachricht.member();
     const QVariantList argumente = nachricht.arguments();
@@ -290,6 +300,9 @@ void TRasNetworkManager::Vergiss()
     FSicht.clear();
     FBeobachtet.clear();
     FKennungen.clear();
+    FGeraete.clear();
+    FStatistikLaeuft.clear();
+    FStatistikGefragt.clear();
 }
 
 void TRasNetworkManager::EigentuemerGewechselt(const QString& alt, const QString& neu)
@@ -298,4 +311,86 @@ void TRasNetworkManager::EigentuemerGewechselt(const QString& alt, const QString
         Vergiss();
     if (!neu.isEmpty())
         Frage();
+}
+
+void TRasNetworkManager::MerkeGeraete(const TNmObjekte& objekte)
+{
+    std::map<std::uint32_t, TNmGeraet> geraete;
+    for (const TNmVerbindung& v : NmWaehlverbindungen(objekte)) {
+        const auto kennung = FKennungen.find(v.Pfad);
+        if (kennung == FKennungen.end() || v.GeraetPfad.isEmpty())
+            continue;
+        TNmGeraet& g = geraete[kennung->second];
+        g.Pfad = v.GeraetPfad;
+        g.Schnittstelle = v.Geraet.toStdString();
+        if (const auto alt = FGeraete.find(kennung->second);
+            alt != FGeraete.end() && alt->second.Pfad == g.Pfad) {
+            g.Empfangen = alt->second.Empfangen;
+            g.Gesendet = alt->second.Gesendet;
+        }
+    }
+    FGeraete = std::move(geraete);
+    for (const auto& [kennung, g] : FGeraete) {
+        const QVariantMap statistik = Schnittstelle(objekte, g.Pfad, StatistikIf);
+        if (statistik.isEmpty())
+            continue; // an older NetworkManager: the interface's counters
+        NimmStatistik(g.Pfad, statistik);
+        BitteUmStatistik(g.Pfad);
+    }
+}
+
+void TRasNetworkManager::NimmStatistik(const QString& pfad, const QVariantMap& werte)
+{
+    if (werte.contains(Rate)) {
+        const uint rate = werte.value(Rate).toUInt();
+        if (rate > 0 && rate <= StatistikRate)
+            FStatistikLaeuft.insert(pfad);
+        else
+            FStatistikLaeuft.remove(pfad);
+    }
+    for (auto& [kennung, g] : FGeraete) {
+        if (g.Pfad != pfad)
+            continue;
+        bool ok = false;
+        if (const qulonglong n = werte.value(QStringLiteral("RxBytes")).toULongLong(&ok); ok)
+            g.Empfangen = n;
+        if (const qulonglong n = werte.value(QStringLiteral("TxBytes")).toULongLong(&ok); ok)
+            g.Gesendet = n;
+    }
+}
+
+void TRasNetworkManager::StatistikSignal(const QDBusMessage& nachricht)
+{
+    const QVariantList argumente = nachricht.arguments();
+    if (nachricht.member() == QLatin1String("PropertiesChanged") && nachricht.interface() == Eigenschaften
+        && argumente.size() >= 2 && argumente[0].toString() == StatistikIf)
+        NimmStatistik(nachricht.path(), qdbus_cast<QVariantMap>(argumente[1]));
+}
+
+void TRasNetworkManager::BitteUmStatistik(const QString& pfad)
+{
+    if (FStatistikLaeuft.contains(pfad) || FStatistikGefragt.contains(pfad))
+        return;
+    // Asked once per device: NetworkManager lets only those allowed to change it.
+    FStatistikGefragt.insert(pfad);
+    QDBusMessage frage = QDBusMessage::createMethodCall(Dienst, pfad, Eigenschaften, QStringLiteral("Set"));
+    frage << StatistikIf << Rate << QVariant::fromValue(QDBusVariant(StatistikRate));
+    frage.setAutoStartService(false);
+    auto* aufruf = new QDBusPendingCallWatcher(FBus.asyncCall(frage), this);
+    connect(aufruf, &QDBusPendingCallWatcher::finished, this, [this, pfad](QDBusPendingCallWatcher* a) {
+        a->deleteLater();
+        if (!a->isError() && FStatistikGefragt.contains(pfad))
+            FStatistikLaeuft.insert(pfad);
+    });
+}
+
+std::optional<TBytestand> TRasNetworkManager::Bytes(std::uint32_t kennung)
+{
+    const auto it = Bereit() ? FGeraete.find(kennung) : FGeraete.end();
+    if (it == FGeraete.end())
+        return std::nullopt;
+    const TNmGeraet& g = it->second;
+    if (FStatistikLaeuft.contains(g.Pfad) && g.Empfangen && g.Gesendet)
+        return TBytestand { *g.Empfangen, *g.Gesendet };
+    return SchnittstellenBytes(g.Schnittstelle);
 }

@@ -32,6 +32,7 @@ struct TNmVerbindung {
     QString Name;
     QString Geraetetyp;
     QString Geraet;
+    QString GeraetPfad; // of its first device, whose counters are its bytes
     // None while the connection is still being brought up.
     std::optional<QString> Adresse;
 };
@@ -56,11 +57,27 @@ public:
     std::vector<TRasVerbindung> Verbindungen() override;
     // Counts the views received, so that tests can wait for the next one.
     int Stand() const { return FStand; }
+    // The counters of the connection's device: NetworkManager's statistics, which it
+    // is asked to refresh every second, or, where it may not be asked, the kernel's
+    // counters of the device's interface.
+    std::optional<TBytestand> Bytes(std::uint32_t kennung) override;
 
 private slots:
     void Signal(const QDBusMessage& nachricht);
 
 private:
+    // The devices of the connections in the view and their statistics.
+    struct TNmGeraet {
+        QString Pfad;
+        std::string Schnittstelle;
+        std::optional<std::uint64_t> Empfangen;
+        std::optional<std::uint64_t> Gesendet;
+    };
+    void MerkeGeraete(const TNmObjekte& objekte);
+    void NimmStatistik(const QString& pfad, const QVariantMap& werte);
+    void StatistikSignal(const QDBusMessage& nachricht);
+    void BitteUmStatistik(const QString& pfad);
+
     void Frage();
     void Antwort(QDBusPendingCallWatcher* aufruf);
     void Vergiss();
@@ -81,6 +98,10 @@ private:
     // Handles stay the same for as long as an active connection lasts.
     std::map<QString, std::uint32_t> FKennungen;
     std::uint32_t FNaechsteKennung = 1;
+    std::map<std::uint32_t, TNmGeraet> FGeraete;
+    // Devices whose statistics refresh every second (or faster), and those asked to.
+    QSet<QString> FStatistikLaeuft;
+    QSet<QString> FStatistikGefragt;
 };
 
 // NetworkManager while it is ready, the other source otherwise. Both give the same
@@ -95,6 +116,10 @@ public:
     std::vector<TRasVerbindung> Verbindungen() override
     {
         return FNm.Bereit() ? FNm.Verbindungen() : FSonst.Verbindungen();
+    }
+    std::optional<TBytestand> Bytes(std::uint32_t kennung) override
+    {
+        return FNm.Bereit() ? FNm.Bytes(kennung) : FSonst.Bytes(kennung);
     }
 
 private:

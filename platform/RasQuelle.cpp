@@ -43,9 +43,27 @@ public:
             return TRasVorrang(*nm, schnittstellen).Verbindungen();
         return schnittstellen.Verbindungen();
     }
+
+    std::optional<TBytestand> Bytes(std::uint32_t kennung) override
+    {
+        if (const char* datei = Simulation())
+            return TRasSimulation(datei).Bytes(kennung);
+        TRasSchnittstellen schnittstellen(Muster());
+        if (TRasNetworkManager* nm = NetworkManager())
+            return TRasVorrang(*nm, schnittstellen).Bytes(kennung);
+        return schnittstellen.Bytes(kennung);
+    }
 };
 
 } // namespace
+
+std::optional<TBytestand> TRasQuelle::Bytes(std::uint32_t kennung)
+{
+    for (const TRasVerbindung& v : Verbindungen())
+        if (v.Kennung == kennung)
+            return v.Bytes;
+    return std::nullopt;
+}
 
 TRasQuelle& StandardRasQuelle()
 {

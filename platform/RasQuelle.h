@@ -3,6 +3,8 @@
 // the Windows records; tests put a fake one in their place.
 #pragma once
 
+#include "runtime/Bytestand.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +20,8 @@ struct TRasVerbindung {
     std::string Geraet;
     // The PPP IP address text; none while the IP projection is not complete.
     std::optional<std::string> Adresse;
+    // The link's byte counters where the source keeps them at hand; none otherwise.
+    std::optional<TBytestand> Bytes;
 };
 
 class TRasQuelle {
@@ -25,6 +29,10 @@ public:
     virtual ~TRasQuelle() = default;
     // The active connections in order; asked afresh at every call.
     virtual std::vector<TRasVerbindung> Verbindungen() = 0;
+    // The byte counters of the connection with this handle, read now: at most one read
+    // of each counter. None when it is gone or its source cannot tell. Unless a source
+    // reads them otherwise, they are those of the connection list.
+    virtual std::optional<TBytestand> Bytes(std::uint32_t kennung);
 };
 
 // The source of a running program: the file named by KOSTENWOLF_RAS_SIMULATION when

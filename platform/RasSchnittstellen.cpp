@@ -1,10 +1,13 @@
 #include "platform/RasSchnittstellen.h"
 
 #include <arpa/inet.h>
+#include <charconv>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,7 +20,49 @@ std::string OhneLeerraum(const std::string& text)
     return text.substr(anfang, ende - anfang + 1);
 }
 
+// One decimal counter file of sysfs; its text is short, one read takes it whole.
+std::optional<std::uint64_t> LeseZaehler(const std::string& pfad)
+{
+    const int fd = ::open(pfad.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    char text[32];
+    const ssize_t n = ::read(fd, text, sizeof text);
+    ::close(fd);
+    if (n <= 0)
+        return std::nullopt;
+    std::uint64_t wert = 0;
+    const auto [ende, fehler] = std::from_chars(text, text + n, wert);
+    if (fehler != std::errc() || ende == text)
+        return std::nullopt;
+    return wert;
+}
+
 } // namespace
+
+std::optional<TBytestand> SchnittstellenBytes(const std::string& name)
+{
+    // A name from elsewhere must not lead out of the interface's folder.
+    if (name.empty() || name.size() >= IFNAMSIZ || name == "." || name == ".."
+        || name.find('/') != std::string::npos)
+        return std::nullopt;
+    const std::string ordner = "/sys/class/net/" + name + "/statistics/";
+    const auto empfangen = LeseZaehler(ordner + "rx_bytes");
+    if (!empfangen)
+        return std::nullopt;
+    const auto gesendet = LeseZaehler(ordner + "tx_bytes");
+    if (!gesendet)
+        return std::nullopt;
+    return TBytestand { *empfangen, *gesendet };
+}
+
+std::optional<TBytestand> TRasSchnittstellen::Bytes(std::uint32_t kennung)
+{
+    char name[IF_NAMESIZE] = {};
+    if (kennung == 0 || !if_indextoname(kennung, name) || !Passt(name))
+        return std::nullopt;
+    return SchnittstellenBytes(name);
+}
 
 TRasSchnittstellen::TRasSchnittstellen(const std::string& muster)
 {
@@ -63,7 +108,7 @@ std::vector<TRasVerbindung> TRasSchnittstellen::Verbindungen()
             const unsigned index = if_nametoindex(a->ifa_name);
             if (index == 0) // gone since getifaddrs
                 continue;
-            liste.push_back({ index, a->ifa_name, "modem", a->ifa_name, std::nullopt });
+            liste.push_back({ index, a->ifa_name, "modem", a->ifa_name, std::nullopt, std::nullopt });
             v = &liste.back();
         }
         if (!v->Adresse && a->ifa_addr && a->ifa_addr->sa_family == AF_INET) {

@@ -11,6 +11,8 @@ public:
     // means "ppp*", the names pppd gives its links.
     explicit TRasSchnittstellen(const std::string& muster);
     std::vector<TRasVerbindung> Verbindungen() override;
+    // The counters of the interface whose index is the handle.
+    std::optional<TBytestand> Bytes(std::uint32_t kennung) override;
 
     const std::vector<std::string>& Muster() const { return FMuster; }
     bool Passt(const char* name) const;
@@ -18,3 +20,7 @@ public:
 private:
     std::vector<std::string> FMuster;
 };
+
+// The kernel's counters of one interface, /sys/class/net/NAME/statistics/rx_bytes and
+// tx_bytes; none when the interface or either file is not there.
+std::optional<TBytestand> SchnittstellenBytes(const std::string& name);

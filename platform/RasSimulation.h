@@ -1,6 +1,8 @@
 // Dial-up connections read from a text file, so the program can be tried and tested
 // without a modem. Every non-empty line is one connection holding the address text
-// its projection returns; a line of just "-" is a connection still negotiating.
+// its projection returns; a line of just "-" is a connection still negotiating. Two
+// numbers after the address are its received and sent bytes ("192.0.2.7 1200000
+// 300000"); without them its bytes are unknown.
 #pragma once
 
 #include "platform/RasQuelle.h"

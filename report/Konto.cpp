@@ -2,6 +2,7 @@
 
 #include "core/BerichtsDatei.h"
 #include "core/CsvExport.h"
+#include "core/Datenvolumen.h"
 #include "core/Hochrechnung.h"
 #include "core/KontoBericht.h"
 #include "core/RtfDokument.h"
@@ -103,8 +104,9 @@ TForm4::TForm4(QWidget* parent)
     panel2Layout->addWidget(Memo1);
 
     Panel1 = Benannt(new QFrame(this), "Panel1");
-    // Taller than designed by one line, for the forecast under the month total.
-    Panel1->setFixedHeight(121 + HochrechnungHoehe);
+    // Taller than designed by two lines, for the forecast and the volume under the
+    // month total.
+    Panel1->setFixedHeight(121 + 2 * HochrechnungHoehe);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
     Werbebanner = Benannt(new TWerbebanner(Panel1), "Werbebanner");
@@ -124,6 +126,8 @@ TForm4::TForm4(QWidget* parent)
     Label1->setGeometry(125, 95, 274, 21);
     HochrechnungLabel = Benannt(new QLabel(Panel1), "HochrechnungLabel");
     HochrechnungLabel->setGeometry(125, 116, 274, HochrechnungHoehe);
+    VolumenLabel = Benannt(new QLabel(Panel1), "VolumenLabel");
+    VolumenLabel->setGeometry(125, 116 + HochrechnungHoehe, 274, HochrechnungHoehe);
 
     Button1 = Benannt(new QPushButton(QStringLiteral("Monat drucken"), Panel1), "Button1");
     Button1->setGeometry(400, 93, 116, 25);
@@ -138,6 +142,7 @@ TForm4::TForm4(QWidget* parent)
         Button1->setGeometry(Button2->x() + 1 - breite1, 93, breite1, 25);
         Label1->setFixedWidth(std::max(0, Button1->x() - 1 - Label1->x()));
         HochrechnungLabel->setFixedWidth(Label1->width());
+        VolumenLabel->setFixedWidth(Label1->width());
     }
 
     auto* oben = new QHBoxLayout;
@@ -230,6 +235,9 @@ void TForm4::MonatAnzeigen()
     if (GewaehlterMonat == monat)
         hochrechnung = Hochrechnung(BerichtsMonat(GewaehlterMonat), AktTarif.Grundpreis, jetzt);
     HochrechnungLabel->setText(hochrechnung ? HochrechnungsText(*hochrechnung) : QString());
+    const auto volumen = Volumenbuch().Monatsvolumen(
+        AktBenutzer, BerichtsJahr(jetzt, GewaehlterMonat) * 12 + GewaehlterMonat - 1);
+    VolumenLabel->setText(volumen ? MonatsvolumenText(*volumen) : QString());
 }
 
 QStringList TForm4::AusgabeZeilen(bool einruecken) const
@@ -277,7 +285,8 @@ void TForm4::Button2Click(QObject*)
     if (pfad.isEmpty())
         return;
     const QByteArray inhalt = AlsCsvGewaehlt(SaveDialog1.FilterIndex, pfad)
-        ? MonatAlsCsv(BerichtsMonat(GewaehlterMonat))
+        ? MonatAlsCsv(BerichtsMonat(GewaehlterMonat),
+            [](const TVerbindung& v) { return Volumenbuch().Bytes(AktBenutzer, v.Datum, v.Dauer, v.Kosten); })
         : RtfDokument(AusgabeZeilen(false), BerichtSchrift, BerichtPunkte);
     const TExportErgebnis ergebnis = SchreibeBerichtsDatei(pfad, inhalt);
     if (ergebnis != TExportErgebnis::Geschrieben)

@@ -33,6 +33,8 @@ public:
     QLabel* Label1;
     // Under the month total: where the current month is heading; empty for other months.
     QLabel* HochrechnungLabel;
+    // Below it: the month's data volume, where bytes of it are known.
+    QLabel* VolumenLabel;
     QPushButton* Button1;
     QPushButton* Button2;
     // The options the save dialog is shown with; the file name is preset anew each time.

@@ -240,7 +240,7 @@ private slots:
         QVERIFY(form->windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(form->windowFlags() & Qt::WindowMinimizeButtonHint);
-        QCOMPARE(form->centralWidget()->size(), QSize(171, 97));
+        QCOMPARE(form->centralWidget()->size(), QSize(171, 129));
         QCOMPARE(form->windowTitle(), "Kostenwolf");
         QCOMPARE(form->TrayIcon1->Hint(), "Kostenwolf - 0,00DM");
         QCOMPARE(form->TrayIcon1->PopupMenu.data(), form->PopupMenu1);

@@ -1,6 +1,7 @@
 // The interface source against a real kernel: a tun device named like a pppd link in
 // a network namespace of its own, so the machine's interfaces are never touched.
 #include "components/InternetDetect.h"
+#include "core/Datenvolumen.h"
 #include "platform/RasSchnittstellen.h"
 #include "support/Umgebungsvariable.h"
 
@@ -14,9 +15,12 @@
 #include <linux/if_tun.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -150,6 +154,90 @@ TEST_F(Namensraum, DetectorFollowsAPppLink)
     EXPECT_EQ(arten,
         (QStringList { "connect:192.0.2.1", "disconnect", "connect:192.0.2.1", "disconnect",
             "connect:192.0.2.1", "disconnect" }));
+}
+
+// The kernel's counters under /sys/class/net belong to the namespace sysfs was mounted
+// in, so this test mounts its own in a mount namespace of its own. Neither can be left
+// again by a thread of a process with several, so a thread of its own goes there and
+// ends there.
+TEST(NamensraumZaehler, BytesOfALinkAndOfItsSuccessor)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "Skipped: a network namespace with its own sysfs needs root.";
+    std::string uebersprungen;
+    std::vector<std::optional<TBytestand>> lesungen;
+    std::thread([&] {
+        if (::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0
+            || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("sysfs", "/sys", "sysfs", 0, nullptr) != 0) {
+            uebersprungen = std::strerror(errno);
+            return;
+        }
+        const auto oeffne = [] {
+            const int tun = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC | O_NONBLOCK);
+            ifreq ifr {};
+            std::strncpy(ifr.ifr_name, Name, IFNAMSIZ - 1);
+            ifr.ifr_flags = IFF_TUN | IFF_NO_PI;
+            if (tun >= 0 && ::ioctl(tun, TUNSETIFF, &ifr) != 0) {
+                ::close(tun);
+                return -1;
+            }
+            const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+            ifr.ifr_flags = IFF_UP;
+            ::ioctl(s, SIOCSIFFLAGS, &ifr);
+            auto* sin = reinterpret_cast<sockaddr_in*>(&ifr.ifr_addr);
+            sin->sin_family = AF_INET;
+            ::inet_pton(AF_INET, "192.0.2.1", &sin->sin_addr);
+            ::ioctl(s, SIOCSIFADDR, &ifr);
+            ::inet_pton(AF_INET, "255.255.255.0", &sin->sin_addr);
+            ::ioctl(s, SIOCSIFNETMASK, &ifr);
+            ::close(s);
+            return tun;
+        };
+        const auto lies = [&] { lesungen.push_back(TRasSchnittstellen("").Bytes(if_nametoindex(Name))); };
+        int tun = oeffne();
+        if (tun < 0) {
+            uebersprungen = "no tun device";
+            return;
+        }
+        lies();
+        // 100 bytes in: an IPv4 packet written to the device is what the link received.
+        unsigned char paket[100] = { 0x45, 0, 0, 100, 0, 0, 0, 0, 64, 17 };
+        ASSERT_EQ(::write(tun, paket, sizeof paket), ssize_t(sizeof paket));
+        // 28 + 50 bytes out: a datagram into the link's network, taken off the device.
+        const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in ziel {};
+        ziel.sin_family = AF_INET;
+        ziel.sin_port = htons(9);
+        ::inet_pton(AF_INET, "192.0.2.2", &ziel.sin_addr);
+        ASSERT_EQ(::sendto(s, paket, 50, 0, reinterpret_cast<sockaddr*>(&ziel), sizeof ziel), 50);
+        ::close(s);
+        pollfd warten { tun, POLLIN, 0 };
+        char puffer[2048];
+        while (::poll(&warten, 1, 200) > 0 && ::read(tun, puffer, sizeof puffer) > 0) { }
+        lies();
+        ::close(tun); // pppd redials: a new link of the same name counts from zero
+        tun = oeffne();
+        lies();
+        ::close(tun);
+        lies();
+    }).join();
+    if (!uebersprungen.empty())
+        GTEST_SKIP() << "Skipped: " << uebersprungen;
+
+    ASSERT_EQ(lesungen.size(), 4u);
+    ASSERT_TRUE(lesungen[0] && lesungen[1] && lesungen[2]);
+    EXPECT_GE(lesungen[1]->Empfangen - lesungen[0]->Empfangen, 100u);
+    EXPECT_GE(lesungen[1]->Gesendet - lesungen[0]->Gesendet, 78u);
+    EXPECT_LT(lesungen[2]->Empfangen, lesungen[1]->Empfangen);
+    EXPECT_FALSE(lesungen[3]) << "the link is gone";
+
+    TBytezaehler zaehler;
+    for (const auto& l : lesungen)
+        zaehler.Lies(l);
+    ASSERT_TRUE(zaehler.Summe());
+    EXPECT_GE(zaehler.Summe()->Empfangen, 100u);
+    EXPECT_LE(zaehler.Summe()->Empfangen, lesungen[1]->Empfangen + lesungen[2]->Empfangen);
 }
 
 } // namespace

@@ -135,6 +135,22 @@ TEST(RasSimulation, ParsesLines)
     EXPECT_EQ(liste[3].Adresse, "10.8.0.2");
     for (std::size_t i = 0; i < liste.size(); ++i)
         EXPECT_EQ(liste[i].Kennung, i + 1);
+
+    // Received and sent bytes after the address; anything else leaves them unknown.
+    const auto bytes = LeseSimulation("192.0.2.7 1200000 300000\n192.0.2.8\t5 6 \n1 2\n- 7 8\n"
+                                      "192.0.2.9 12 x\n192.0.2.10 -1 3\n192.0.2.11 99999999999999999999 3");
+    ASSERT_EQ(bytes.size(), 7u);
+    EXPECT_EQ(bytes[0].Adresse, "192.0.2.7");
+    EXPECT_EQ(bytes[0].Bytes, (TBytestand { 1200000, 300000 }));
+    EXPECT_EQ(bytes[1].Adresse, "192.0.2.8");
+    EXPECT_EQ(bytes[1].Bytes, (TBytestand { 5, 6 }));
+    EXPECT_EQ(bytes[2].Adresse, "1 2") << "two numbers alone are an address text";
+    EXPECT_FALSE(bytes[2].Bytes);
+    EXPECT_FALSE(bytes[3].Adresse) << "still negotiating";
+    EXPECT_EQ(bytes[3].Bytes, (TBytestand { 7, 8 }));
+    for (std::size_t i = 4; i < bytes.size(); ++i)
+        EXPECT_FALSE(bytes[i].Bytes) << *bytes[i].Adresse;
+    EXPECT_EQ(bytes[4].Adresse, "192.0.2.9 12 x");
 }
 
 TEST(RasSimulation, ReadsNoMoreThanTheLimit)

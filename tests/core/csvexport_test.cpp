@@ -72,7 +72,8 @@ TCsvGelesen LiesCsv(const QByteArray& roh)
     return ergebnis;
 }
 
-const QStringList Kopf { "Datum", "Uhrzeit", "Dauer", "Dauer (Sekunden)", "Kosten (DM)", "Tarif" };
+const QStringList Kopf { "Datum", "Uhrzeit", "Dauer", "Dauer (Sekunden)", "Kosten (DM)", "Tarif",
+    "Empfangen (Bytes)", "Gesendet (Bytes)" };
 
 struct CsvExport : ::testing::Test {
     std::unique_ptr<TMonat> monat = std::make_unique<TMonat>();
@@ -111,7 +112,12 @@ TEST_F(CsvExport, MonthReadsBackFieldByFieldOldestFirst)
     Eintrag(Am(2, 8, 0), 1 + EncodeTime(1, 0, 1, 0), 2.675, QStringLiteral("Mond;schein \"Spar\""));
     Eintrag(Am(9, 0, 0), EncodeTime(0, 0, 0, 0), 0, QStringLiteral("Abend"));
 
-    const QByteArray csv = MonatAlsCsv(*monat);
+    // Bytes are known of the one on the 5th only.
+    const QByteArray csv = MonatAlsCsv(*monat, [](const TVerbindung& v) -> std::optional<TBytestand> {
+        if (v.Kosten == 0.125)
+            return TBytestand { 12'345'678'901, 0 };
+        return std::nullopt;
+    });
     const TCsvGelesen gelesen = LiesCsv(csv);
     ASSERT_TRUE(gelesen.Fehler.isEmpty()) << gelesen.Fehler.toStdString();
     EXPECT_TRUE(gelesen.Bom);
@@ -120,14 +126,16 @@ TEST_F(CsvExport, MonthReadsBackFieldByFieldOldestFirst)
     // 25 hours count on in the text rather than wrapping to 01:00:01. Costs read as the
     // report's lines do: 0.125 goes up, while 2.675, stored as 2.67499999..., goes down.
     EXPECT_EQ(gelesen.Zeilen[1],
-        (QStringList { "02.03.2026", "08:00:00", "25:00:01", "90001", "2,67", "Mond;schein \"Spar\"" }));
+        (QStringList {
+            "02.03.2026", "08:00:00", "25:00:01", "90001", "2,67", "Mond;schein \"Spar\"", "", "" }));
     EXPECT_EQ(gelesen.Zeilen[2],
-        (QStringList { "05.03.2026", "23:59:59", "00:01:30", "90", "0,13", "Früh & Spät" }));
-    EXPECT_EQ(
-        gelesen.Zeilen[3], (QStringList { "09.03.2026", "00:00:00", "00:00:00", "0", "0,00", "Abend" }));
+        (QStringList {
+            "05.03.2026", "23:59:59", "00:01:30", "90", "0,13", "Früh & Spät", "12345678901", "0" }));
+    EXPECT_EQ(gelesen.Zeilen[3],
+        (QStringList { "09.03.2026", "00:00:00", "00:00:00", "0", "0,00", "Abend", "", "" }));
     // The name with ';' and '"' is quoted in the file itself, the others are not.
-    EXPECT_TRUE(csv.contains(";\"Mond;schein \"\"Spar\"\"\"\r\n"));
-    EXPECT_TRUE(csv.contains(";Abend\r\n"));
+    EXPECT_TRUE(csv.contains(";\"Mond;schein \"\"Spar\"\"\";;\r\n"));
+    EXPECT_TRUE(csv.contains(";Abend;;\r\n"));
     EXPECT_EQ(csv.count("\r\n"), 4);
 }
 
@@ -135,7 +143,8 @@ TEST_F(CsvExport, OnlyUsedEntriesAndNoRegionalSettings)
 {
     EXPECT_EQ(MonatAlsCsv(*monat),
         QByteArray("\xEF\xBB\xBF"
-                   "Datum;Uhrzeit;Dauer;Dauer (Sekunden);Kosten (DM);Tarif\r\n"));
+                   "Datum;Uhrzeit;Dauer;Dauer (Sekunden);Kosten (DM);Tarif;Empfangen (Bytes);Gesendet "
+                   "(Bytes)\r\n"));
 
     Eintrag(Am(3, 14, 5, 9), EncodeTime(0, 10, 0, 0), 1.5, QStringLiteral("Zeile\nzwei"));
     Eintrag(Am(4, 14, 5), EncodeTime(0, 10, 0, 0), 1.5, QString()); // ends the list
@@ -154,7 +163,7 @@ TEST_F(CsvExport, OnlyUsedEntriesAndNoRegionalSettings)
     ASSERT_TRUE(gelesen.Fehler.isEmpty()) << gelesen.Fehler.toStdString();
     ASSERT_EQ(gelesen.Zeilen.size(), 2u);
     EXPECT_EQ(gelesen.Zeilen[1],
-        (QStringList { "03.03.2026", "14:05:09", "00:10:00", "600", "1,50", "Zeile\nzwei" }));
+        (QStringList { "03.03.2026", "14:05:09", "00:10:00", "600", "1,50", "Zeile\nzwei", "", "" }));
 }
 
 TEST(CsvFeld, QuotesOnlyWhereASpreadsheetWouldSplit)

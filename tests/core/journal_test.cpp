@@ -26,14 +26,15 @@ TJournal Beispiel()
     j.Tarif.Einwahl = 6;
     j.Beginn = EncodeDate(2026, 11, 30) + EncodeTime(23, 50, 0, 0);
     j.DauerMs = 3'723'456;
+    j.Bytes = TBytestand { 5'000'000'123, 0 };
     return j;
 }
 
 // A record with a matching checksum, so that only the value checks can refuse it.
 QByteArray MitPruefsumme(QByteArray bytes)
 {
-    const uint32_t crc = Crc32(bytes.constData(), 100);
-    std::memcpy(bytes.data() + 100, &crc, 4);
+    const uint32_t crc = Crc32(bytes.constData(), size_t(bytes.size()) - 4);
+    std::memcpy(bytes.data() + bytes.size() - 4, &crc, 4);
     return bytes;
 }
 
@@ -76,6 +77,7 @@ TEST_F(Journal, RecordSurvivesTheFileWithEveryField)
     EXPECT_EQ(j.Tarif.Einwahl, 6);
     EXPECT_EQ(j.Beginn, Beispiel().Beginn);
     EXPECT_EQ(j.DauerMs, 3'723'456);
+    EXPECT_EQ(j.Bytes, Beispiel().Bytes);
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { JournalName });
 }
@@ -111,7 +113,9 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
     QByteArray fremdeKennung = gut;
     fremdeKennung[0] = 'X';
     QByteArray andereVersion = gut;
-    andereVersion[4] = 3;
+    andereVersion[4] = 4;
+    QByteArray version1 = gut;
+    version1[4] = 1;
     QByteArray umgekippt = gut;
     umgekippt[90] = char(umgekippt[90] ^ 0x01);
     QByteArray nameZuLang = gut;
@@ -126,6 +130,7 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
         { "Zufall mit Prüfsumme", MitPruefsumme(zufaellig) },
         { "fremde Kennung", MitPruefsumme(fremdeKennung) },
         { "andere Version", MitPruefsumme(andereVersion) },
+        { "Version 1 in der Länge von Version 2", MitPruefsumme(version1) },
         { "ein Bit umgekippt", umgekippt },
         { "Name zu lang", MitPruefsumme(nameZuLang) },
         { "Benutzer 0", mit([](TJournal& j) { j.Benutzer = 0; }) },
@@ -150,6 +155,12 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
         Schreib(pfad, bytes);
         EXPECT_EQ(LeseJournal(pfad).art, TJournalFund::Defekt);
     }
+
+    // A journal left by the version before bytes were counted is still read.
+    const auto alt = DekodiereJournal(MitPruefsumme(version1.left(104)));
+    ASSERT_TRUE(alt.has_value());
+    EXPECT_EQ(alt->DauerMs, Beispiel().DauerMs);
+    EXPECT_FALSE(alt->Bytes);
 }
 
 TEST_F(Journal, MissingUnreadableAndSpecialFilesNeverBlock)
@@ -178,8 +189,10 @@ TEST_F(Journal, CheckpointsFollowTheIntervalAndChangesAtOnce)
 
     journal.Beginne(stand);
     EXPECT_EQ(GeschriebeneDauer(), 0);
+    // Bytes grow with every tick, as time does: neither makes a checkpoint due.
     for (int64_t ms = 1000; ms < TVerbindungsjournal::SicherungsabstandMs; ms += 1000) {
         stand.DauerMs = ms;
+        stand.Bytes = TBytestand { uint64_t(ms) * 1000, uint64_t(ms) };
         journal.Takt(stand);
         EXPECT_EQ(GeschriebeneDauer(), 0);
     }

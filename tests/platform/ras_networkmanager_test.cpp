@@ -197,6 +197,40 @@ TEST_F(NetworkManagerQuelle, TetheredPhoneCountsHomeNetworksDoNot)
     EXPECT_EQ(quelle.Verbindungen()[0].Geraet, "enx0a1b2c3d4e5f");
 }
 
+TEST_F(NetworkManagerQuelle, BytesFromTheDeviceStatisticsOrElseItsInterface)
+{
+    TRasNetworkManager quelle(Nm.Bus());
+    ASSERT_TRUE(WarteBis([&] { return quelle.Bereit(); }));
+    const auto steht = [&](const QString& name, const QString& geraet, const QString& adresse) {
+        Nm.Zustand(Nm.Aktiv(name, "gsm", geraet, Nm::WirdAufgebaut), Nm::Steht, adresse);
+        std::uint32_t kennung = 0;
+        WarteBis([&] {
+            for (const TRasVerbindung& v : quelle.Verbindungen())
+                if (v.Eintrag == name.toStdString() && v.Adresse)
+                    kennung = v.Kennung;
+            return kennung != 0;
+        });
+        return kennung;
+    };
+
+    const QString modem = Nm.Geraet("modem0", "wwan7", Nm::Modem, 0);
+    Nm.Statistik(modem, 0, 0);
+    const std::uint32_t mobil = steht("Mobilfunk", modem, "10.64.0.5");
+    ASSERT_NE(mobil, 0u) << Nm.Fehler().toStdString();
+    // Once it has been asked to refresh them every second, its statistics count.
+    ASSERT_TRUE(WarteBis([&] { return quelle.Bytes(mobil) == TBytestand {}; }));
+    Nm.Statistik(modem, 5'000'000'000, 700);
+    ASSERT_TRUE(WarteBis([&] { return quelle.Bytes(mobil) == TBytestand { 5'000'000'000, 700 }; }));
+    TRasQuellenTausch tausch(quelle);
+    EXPECT_EQ(RasVerbindungsBytes(mobil), (TBytestand { 5'000'000'000, 700 }));
+
+    // Without statistics: the kernel's counters of the device's interface.
+    const std::uint32_t ohne = steht("OhneStatistik", Nm.Geraet("modem1", "lo", Nm::Modem, 0), "10.64.0.6");
+    ASSERT_NE(ohne, 0u) << Nm.Fehler().toStdString();
+    EXPECT_TRUE(quelle.Bytes(ohne));
+    EXPECT_FALSE(quelle.Bytes(12345)) << "no such connection";
+}
+
 TEST_F(NetworkManagerQuelle, LeavingAndComingBackSwitchesSourceWithoutAFalseEvent)
 {
     TFalscheRas schnittstellen; // the interface patterns, which see the same link

@@ -273,7 +273,7 @@ private slots:
         const TLauf csv = Starte({ QStringLiteral("--format"), QStringLiteral("csv") });
         QCOMPARE(csv.Code, 0);
         QCOMPARE(csv.Ausgabe, Exportiert(1, monat));
-        QVERIFY(csv.Ausgabe.contains(";25:00:00;90000;2,67;\"Tag;\"\"Spar\"\"\"\r\n"));
+        QVERIFY(csv.Ausgabe.contains(";25:00:00;90000;2,67;\"Tag;\"\"Spar\"\"\";;\r\n"));
         QCOMPARE(Starte({ QString::number(monat) + '/' + QString::number(jahr), "--format=csv" }).Ausgabe,
             csv.Ausgabe);
     }

@@ -189,3 +189,9 @@ void TNetworkManagerAttrappe::Entferne(const QString& aktiv)
 {
     Rufe(QStringLiteral("RemoveKwActive"), { QVariant::fromValue(QDBusObjectPath(aktiv)) });
 }
+
+void TNetworkManagerAttrappe::Statistik(const QString& geraet, qulonglong empfangen, qulonglong gesendet)
+{
+    Rufe(QStringLiteral("SetKwStatistics"),
+        { QVariant::fromValue(QDBusObjectPath(geraet)), empfangen, gesendet });
+}

@@ -48,6 +48,9 @@ public:
     QString Aktiv(const QString& name, const QString& typ, const QString& geraet, uint zustand);
     void Zustand(const QString& aktiv, uint zustand, const QString& adresse = {});
     void Entferne(const QString& aktiv);
+    // A device's statistics: the first call gives it that interface, refreshing never
+    // until asked to; later calls set its counters.
+    void Statistik(const QString& geraet, qulonglong empfangen, qulonglong gesendet);
 
 private:
     bool Rufe(const QString& methode, const QVariantList& argumente, QString* ergebnis = nullptr);

@@ -92,3 +92,20 @@ def RemoveKwActive(self, path):
     manager.Set(nm.MANAGER_IFACE, 'ActiveConnections', values)
     self.object_manager_emit_removed(path)
     self.RemoveObject(path)
+
+
+STATS_IFACE = 'org.freedesktop.NetworkManager.Device.Statistics'
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='ott', out_signature='')
+def SetKwStatistics(self, path, rx, tx):
+    device = dbusmock.get_object(path)
+    if STATS_IFACE not in device.props:
+        device.AddProperties(STATS_IFACE, {
+            'RefreshRateMs': dbus.UInt32(0),
+            'RxBytes': dbus.UInt64(rx),
+            'TxBytes': dbus.UInt64(tx),
+        })
+        return
+    device.Set(STATS_IFACE, 'RxBytes', dbus.UInt64(rx))
+    device.Set(STATS_IFACE, 'TxBytes', dbus.UInt64(tx))
