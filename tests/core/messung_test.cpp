@@ -181,246 +181,248 @@ TEST_F(Messung, TarifMitRegelnPreistJedenTickUndSagtWasBezahltIst)
     EXPECT_EQ(tick.KostenText, "0,06 DM");
     EXPECT_EQ(tick.BezahltText, "");
     EXPECT_TRUE(messung->Laufend()->Regeln.isEmpty());
-    // The counters are read once per tick; their increase is the volume, priced beyond
-    // what the month included, and logged with the connection.
-    TEST_F(Messung, VolumenJeTickGezaehltBepreistUndProtokolliert)
-    {
-        Volumenbuch().Leere();
-        Volumenbuch().Trage({ 1, MonatsIndexVon(uhr.Wand), uhr.Wand - 1, 0.01, 1, TBytestand { 4 * GB, 0 } });
-        int lesungen = 0;
-        std::optional<TBytestand> zaehler = TBytestand { 1000, 1000 };
-        messung->SetzeByteLeser([&] {
-            ++lesungen;
-            return zaehler;
-        });
-        messung->SetzeVolumentarif([] { return TVolumenpreis { 50, 100 * MB, 5 * GB }; });
-        messung->Freigeben();
-        EXPECT_EQ(messung->Verbunden().VolumenText, "0,0 kB");
+}
 
-        zaehler = TBytestand { 1000 + GB, 1000 + 5 * MB };
-        uhr.Vergeht(60);
-        const TMessErgebnis tick = messung->Tick();
-        EXPECT_EQ(lesungen, 2);
-        EXPECT_EQ(tick.VolumenText, "1,0 GB");
-        EXPECT_EQ(tick.InklusivText, "Inklusivvolumen: 5,0 von 5,0 GB");
-        // One minute at 6 Pfennig and one started block of 100 MB beyond the 5 GB.
-        EXPECT_DOUBLE_EQ(tick.Laufend->Kosten, 0.56);
-        EXPECT_EQ(tick.Hint, "00:01:00 - 0,56 DM - 1,0 GB");
+// The counters are read once per tick; their increase is the volume, priced beyond
+// what the month included, and logged with the connection.
+TEST_F(Messung, VolumenJeTickGezaehltBepreistUndProtokolliert)
+{
+    Volumenbuch().Leere();
+    Volumenbuch().Trage({ 1, MonatsIndexVon(uhr.Wand), uhr.Wand - 1, 0.01, 1, TBytestand { 4 * GB, 0 } });
+    int lesungen = 0;
+    std::optional<TBytestand> zaehler = TBytestand { 1000, 1000 };
+    messung->SetzeByteLeser([&] {
+        ++lesungen;
+        return zaehler;
+    });
+    messung->SetzeVolumentarif([] { return TVolumenpreis { 50, 100 * MB, 5 * GB }; });
+    messung->Freigeben();
+    EXPECT_EQ(messung->Verbunden().VolumenText, "0,0 kB");
 
-        zaehler = std::nullopt; // gone before the disconnect: the last tick's bytes stay
-        const TMessErgebnis ende = messung->Getrennt();
-        EXPECT_EQ(lesungen, 2) << "the disconnect reads no counter";
-        ASSERT_EQ(ende.Protokolliert.size(), 1u);
-        EXPECT_EQ(ende.Protokolliert[0].Bytes, (TBytestand { GB, 5 * MB }));
-        EXPECT_EQ(Volumenbuch().Monatsvolumen(1, MonatsIndexVon(uhr.Wand)), 4 * GB + GB + 5 * MB);
-        const TVerbindung& eintrag = Monat(3).Verbindungen[0];
-        EXPECT_EQ(Volumenbuch().Bytes(1, eintrag.Datum, eintrag.Dauer, eintrag.Kosten),
-            ende.Protokolliert[0].Bytes);
+    zaehler = TBytestand { 1000 + GB, 1000 + 5 * MB };
+    uhr.Vergeht(60);
+    const TMessErgebnis tick = messung->Tick();
+    EXPECT_EQ(lesungen, 2);
+    EXPECT_EQ(tick.VolumenText, "1,0 GB");
+    EXPECT_EQ(tick.InklusivText, "Inklusivvolumen: 5,0 von 5,0 GB");
+    // One minute at 6 Pfennig and one started block of 100 MB beyond the 5 GB.
+    EXPECT_DOUBLE_EQ(tick.Laufend->Kosten, 0.56);
+    EXPECT_EQ(tick.Hint, "00:01:00 - 0,56 DM - 1,0 GB");
 
-        // A source that tells nothing: unknown, priced as no bytes, no volume in the hint.
-        messung->SetzeByteLeser([] { return std::nullopt; });
-        messung->Verbunden();
-        uhr.Vergeht(1);
-        const TMessErgebnis ohne = messung->Tick();
-        EXPECT_EQ(ohne.VolumenText, "–");
-        EXPECT_EQ(ohne.Hint, "00:00:01 - 0,06 DM");
-        Volumenbuch().Leere();
+    zaehler = std::nullopt; // gone before the disconnect: the last tick's bytes stay
+    const TMessErgebnis ende = messung->Getrennt();
+    EXPECT_EQ(lesungen, 2) << "the disconnect reads no counter";
+    ASSERT_EQ(ende.Protokolliert.size(), 1u);
+    EXPECT_EQ(ende.Protokolliert[0].Bytes, (TBytestand { GB, 5 * MB }));
+    EXPECT_EQ(Volumenbuch().Monatsvolumen(1, MonatsIndexVon(uhr.Wand)), 4 * GB + GB + 5 * MB);
+    const TVerbindung& eintrag = Monat(3).Verbindungen[0];
+    EXPECT_EQ(
+        Volumenbuch().Bytes(1, eintrag.Datum, eintrag.Dauer, eintrag.Kosten), ende.Protokolliert[0].Bytes);
+
+    // A source that tells nothing: unknown, priced as no bytes, no volume in the hint.
+    messung->SetzeByteLeser([] { return std::nullopt; });
+    messung->Verbunden();
+    uhr.Vergeht(1);
+    const TMessErgebnis ohne = messung->Tick();
+    EXPECT_EQ(ohne.VolumenText, "–");
+    EXPECT_EQ(ohne.Hint, "00:00:01 - 0,06 DM");
+    Volumenbuch().Leere();
+}
+
+TEST_F(Messung, SchliessenImVollenMonatSpeichertNichtSelbstUndSagtEsNurAn)
+{
+    messung->Freigeben();
+    TMonat& maerz = Daten.Benutzer[1].Monate[3];
+    for (int k = 0; k < MaxVerbindungen; ++k) {
+        maerz.Verbindungen[k].Tarif.Setze(QStringLiteral("Alt"));
+        maerz.Verbindungen[k].Kosten = 0.01;
     }
+    maerz.SummeKosten = 6;
+    const auto vorher = std::make_unique<TMonat>(maerz);
+    speicherungen = 0;
 
-    TEST_F(Messung, SchliessenImVollenMonatSpeichertNichtSelbstUndSagtEsNurAn)
-    {
-        messung->Freigeben();
-        TMonat& maerz = Daten.Benutzer[1].Monate[3];
-        for (int k = 0; k < MaxVerbindungen; ++k) {
-            maerz.Verbindungen[k].Tarif.Setze(QStringLiteral("Alt"));
-            maerz.Verbindungen[k].Kosten = 0.01;
-        }
-        maerz.SummeKosten = 6;
-        const auto vorher = std::make_unique<TMonat>(maerz);
-        speicherungen = 0;
+    messung->Verbunden();
+    uhr.Vergeht(90);
+    const TMessErgebnis ende = messung->Schliessen();
+    EXPECT_FALSE(ende.TickLaeuft);
+    EXPECT_FALSE(ende.Gespeichert);
+    EXPECT_EQ(speicherungen, 0); // the close sequence saves both files itself
+    ASSERT_EQ(ende.Protokolliert.size(), 1u);
+    EXPECT_EQ(ende.Protokolliert[0].Ergebnis, TProtokollErgebnis::MonatVoll);
+    EXPECT_DOUBLE_EQ(ende.Protokolliert[0].Kosten, 0.12);
+    EXPECT_EQ(ende.Meldungen, QStringList { MonatVollText });
+    EXPECT_EQ(std::memcmp(vorher.get(), &maerz, sizeof(TMonat)), 0);
+}
 
-        messung->Verbunden();
-        uhr.Vergeht(90);
-        const TMessErgebnis ende = messung->Schliessen();
-        EXPECT_FALSE(ende.TickLaeuft);
-        EXPECT_FALSE(ende.Gespeichert);
-        EXPECT_EQ(speicherungen, 0); // the close sequence saves both files itself
-        ASSERT_EQ(ende.Protokolliert.size(), 1u);
-        EXPECT_EQ(ende.Protokolliert[0].Ergebnis, TProtokollErgebnis::MonatVoll);
-        EXPECT_DOUBLE_EQ(ende.Protokolliert[0].Kosten, 0.12);
-        EXPECT_EQ(ende.Meldungen, QStringList { MonatVollText });
-        EXPECT_EQ(std::memcmp(vorher.get(), &maerz, sizeof(TMonat)), 0);
-    }
+TEST_F(Messung, MonatswechselImLaufendenBetrieb)
+{
+    Daten.Benutzer[1].MonatNr = 10;
+    Daten.Benutzer[2].MonatNr = 10;
+    Beginne(EncodeDate(2026, 11, 30) + EncodeTime(23, 40, 0, 0));
+    // Last year's December still in its slot, for both users.
+    Daten.Benutzer[1].Monate[12].Verbindungen[0].Tarif.Setze(QStringLiteral("Alt"));
+    Daten.Benutzer[2].Monate[12].Verbindungen[0].Tarif.Setze(QStringLiteral("Alt"));
+    messung->Freigeben();
 
-    TEST_F(Messung, MonatswechselImLaufendenBetrieb)
-    {
-        Daten.Benutzer[1].MonatNr = 10;
-        Daten.Benutzer[2].MonatNr = 10;
-        Beginne(EncodeDate(2026, 11, 30) + EncodeTime(23, 40, 0, 0));
-        // Last year's December still in its slot, for both users.
-        Daten.Benutzer[1].Monate[12].Verbindungen[0].Tarif.Setze(QStringLiteral("Alt"));
-        Daten.Benutzer[2].Monate[12].Verbindungen[0].Tarif.Setze(QStringLiteral("Alt"));
-        messung->Freigeben();
+    messung->Verbunden(); // before midnight
+    uhr.Vergeht(60);
+    messung->Tick();
+    EXPECT_FALSE(messung->Getrennt().MonatGewechselt);
+    EXPECT_EQ(AnzahlVerbindungen(Monat(11)), 1);
 
-        messung->Verbunden(); // before midnight
-        uhr.Vergeht(60);
-        messung->Tick();
-        EXPECT_FALSE(messung->Getrennt().MonatGewechselt);
-        EXPECT_EQ(AnzahlVerbindungen(Monat(11)), 1);
+    // Spanning midnight: no turn while it is metered; logged into November.
+    uhr.Wand = EncodeDate(2026, 11, 30) + EncodeTime(23, 55, 0, 0);
+    const TDateTime beginn = uhr.Wand;
+    messung->Verbunden();
+    uhr.Vergeht(6 * 60);
+    EXPECT_FALSE(messung->Tick().MonatGewechselt);
+    EXPECT_EQ(Daten.Benutzer[1].MonatNr, 11);
+    uhr.Vergeht(4 * 60);
+    messung->Tick();
+    const TMessErgebnis ende = messung->Getrennt();
+    ASSERT_EQ(AnzahlVerbindungen(Monat(11)), 2);
+    EXPECT_DOUBLE_EQ(Monat(11).Verbindungen[1].Datum, beginn + 10 * 60 * Sekunde); // dated 1 December
+    EXPECT_DOUBLE_EQ(Monat(11).Verbindungen[1].Dauer, 10 * 60 * Sekunde);
 
-        // Spanning midnight: no turn while it is metered; logged into November.
-        uhr.Wand = EncodeDate(2026, 11, 30) + EncodeTime(23, 55, 0, 0);
+    // Once it is logged the month turns for everybody, before the save.
+    EXPECT_TRUE(ende.MonatGewechselt);
+    EXPECT_EQ(ende.MonatText, "Diesen Monat: 0 DM");
+    EXPECT_EQ(Daten.Benutzer[1].MonatNr, 12);
+    EXPECT_EQ(Daten.Benutzer[2].MonatNr, 12);
+    EXPECT_EQ(AnzahlVerbindungen(Monat(12, 1)), 0);
+    EXPECT_EQ(AnzahlVerbindungen(Monat(12, 2)), 0);
+    EXPECT_EQ(monatBeimSpeichern, 12);
+    EXPECT_EQ(AnzahlVerbindungen(Monat(11)), 2);
+
+    // December's connections go into December.
+    messung->Verbunden();
+    uhr.Vergeht(30);
+    messung->Getrennt();
+    EXPECT_EQ(AnzahlVerbindungen(Monat(12)), 1);
+    EXPECT_EQ(AnzahlVerbindungen(Monat(11)), 2);
+}
+
+TEST_F(Messung, MonatswechselOhneVerbindungBeimErstenTickUndNieZurueck)
+{
+    Beginne(EncodeDate(2026, 11, 30) + EncodeTime(23, 59, 50, 0));
+    Daten.Benutzer[1].Monate[11].Verbindungen[0].Tarif.Setze(QStringLiteral("Nov"));
+    Daten.Benutzer[1].Monate[12].Verbindungen[0].Tarif.Setze(QStringLiteral("Alt"));
+    messung->Freigeben();
+    EXPECT_FALSE(messung->PruefeMonat().MonatGewechselt);
+
+    uhr.Vergeht(20);
+    const TMessErgebnis wechsel = messung->PruefeMonat();
+    EXPECT_TRUE(wechsel.MonatGewechselt);
+    EXPECT_EQ(Daten.Benutzer[1].MonatNr, 12);
+    EXPECT_EQ(AnzahlVerbindungen(Monat(12)), 0);
+    EXPECT_FALSE(messung->PruefeMonat().MonatGewechselt); // once
+
+    // The clock set back into November: November is not emptied, and a connection
+    // begun there goes into November's slot without turning the month back.
+    uhr.Wand -= 3600 * Sekunde;
+    EXPECT_FALSE(messung->PruefeMonat().MonatGewechselt);
+    messung->Verbunden();
+    uhr.Vergeht(60);
+    messung->Getrennt();
+    EXPECT_EQ(Daten.Benutzer[1].MonatNr, 12);
+    ASSERT_EQ(AnzahlVerbindungen(Monat(11)), 2);
+    EXPECT_EQ(Monat(11).Verbindungen[0].Tarif.Text(), "Nov");
+}
+
+// The wall clock moved by an hour while the connection ran: billed by its real length.
+TEST_F(Messung, UhrVorUndZurueckGestelltZaehltNicht)
+{
+    messung->Freigeben();
+    for (int sprung : { -3600, 3600 }) {
         const TDateTime beginn = uhr.Wand;
         messung->Verbunden();
-        uhr.Vergeht(6 * 60);
-        EXPECT_FALSE(messung->Tick().MonatGewechselt);
-        EXPECT_EQ(Daten.Benutzer[1].MonatNr, 11);
-        uhr.Vergeht(4 * 60);
-        messung->Tick();
-        const TMessErgebnis ende = messung->Getrennt();
-        ASSERT_EQ(AnzahlVerbindungen(Monat(11)), 2);
-        EXPECT_DOUBLE_EQ(Monat(11).Verbindungen[1].Datum, beginn + 10 * 60 * Sekunde); // dated 1 December
-        EXPECT_DOUBLE_EQ(Monat(11).Verbindungen[1].Dauer, 10 * 60 * Sekunde);
-
-        // Once it is logged the month turns for everybody, before the save.
-        EXPECT_TRUE(ende.MonatGewechselt);
-        EXPECT_EQ(ende.MonatText, "Diesen Monat: 0 DM");
-        EXPECT_EQ(Daten.Benutzer[1].MonatNr, 12);
-        EXPECT_EQ(Daten.Benutzer[2].MonatNr, 12);
-        EXPECT_EQ(AnzahlVerbindungen(Monat(12, 1)), 0);
-        EXPECT_EQ(AnzahlVerbindungen(Monat(12, 2)), 0);
-        EXPECT_EQ(monatBeimSpeichern, 12);
-        EXPECT_EQ(AnzahlVerbindungen(Monat(11)), 2);
-
-        // December's connections go into December.
-        messung->Verbunden();
-        uhr.Vergeht(30);
-        messung->Getrennt();
-        EXPECT_EQ(AnzahlVerbindungen(Monat(12)), 1);
-        EXPECT_EQ(AnzahlVerbindungen(Monat(11)), 2);
-    }
-
-    TEST_F(Messung, MonatswechselOhneVerbindungBeimErstenTickUndNieZurueck)
-    {
-        Beginne(EncodeDate(2026, 11, 30) + EncodeTime(23, 59, 50, 0));
-        Daten.Benutzer[1].Monate[11].Verbindungen[0].Tarif.Setze(QStringLiteral("Nov"));
-        Daten.Benutzer[1].Monate[12].Verbindungen[0].Tarif.Setze(QStringLiteral("Alt"));
-        messung->Freigeben();
-        EXPECT_FALSE(messung->PruefeMonat().MonatGewechselt);
-
-        uhr.Vergeht(20);
-        const TMessErgebnis wechsel = messung->PruefeMonat();
-        EXPECT_TRUE(wechsel.MonatGewechselt);
-        EXPECT_EQ(Daten.Benutzer[1].MonatNr, 12);
-        EXPECT_EQ(AnzahlVerbindungen(Monat(12)), 0);
-        EXPECT_FALSE(messung->PruefeMonat().MonatGewechselt); // once
-
-        // The clock set back into November: November is not emptied, and a connection
-        // begun there goes into November's slot without turning the month back.
-        uhr.Wand -= 3600 * Sekunde;
-        EXPECT_FALSE(messung->PruefeMonat().MonatGewechselt);
-        messung->Verbunden();
         uhr.Vergeht(60);
-        messung->Getrennt();
-        EXPECT_EQ(Daten.Benutzer[1].MonatNr, 12);
-        ASSERT_EQ(AnzahlVerbindungen(Monat(11)), 2);
-        EXPECT_EQ(Monat(11).Verbindungen[0].Tarif.Text(), "Nov");
+        uhr.Wand += sprung * Sekunde;
+        uhr.Vergeht(60);
+        const TMessErgebnis tick = messung->Tick();
+        EXPECT_EQ(tick.ZeitText, "00:02:00");
+        EXPECT_EQ(tick.KostenText, "0,12 DM");
+        const TMessErgebnis ende = messung->Getrennt();
+        ASSERT_EQ(ende.Protokolliert.size(), 1u);
+        EXPECT_DOUBLE_EQ(ende.Protokolliert[0].Dauer, 120 * Sekunde);
+        EXPECT_EQ(ende.Protokolliert[0].Beginn, beginn);
+        uhr.Vergeht(10);
     }
+}
 
-    // The wall clock moved by an hour while the connection ran: billed by its real length.
-    TEST_F(Messung, UhrVorUndZurueckGestelltZaehltNicht)
+// The program's clocks in TZ=Europe/Berlin, from one instant: local wall-clock time
+// and a monotonic clock that runs with the instant.
+class Sommerzeit : public Messung {
+protected:
+    std::optional<std::string> altesTz;
+    int64_t sekunden = 0;
+
+    void SetUp() override
     {
-        messung->Freigeben();
-        for (int sprung : { -3600, 3600 }) {
-            const TDateTime beginn = uhr.Wand;
-            messung->Verbunden();
-            uhr.Vergeht(60);
-            uhr.Wand += sprung * Sekunde;
-            uhr.Vergeht(60);
-            const TMessErgebnis tick = messung->Tick();
-            EXPECT_EQ(tick.ZeitText, "00:02:00");
-            EXPECT_EQ(tick.KostenText, "0,12 DM");
-            const TMessErgebnis ende = messung->Getrennt();
-            ASSERT_EQ(ende.Protokolliert.size(), 1u);
-            EXPECT_DOUBLE_EQ(ende.Protokolliert[0].Dauer, 120 * Sekunde);
-            EXPECT_EQ(ende.Protokolliert[0].Beginn, beginn);
-            uhr.Vergeht(10);
-        }
+        if (const char* tz = std::getenv("TZ"))
+            altesTz = tz;
+        ::setenv("TZ", "Europe/Berlin", 1);
+        ::tzset();
+        Messung::SetUp();
     }
 
-    // The program's clocks in TZ=Europe/Berlin, from one instant: local wall-clock time
-    // and a monotonic clock that runs with the instant.
-    class Sommerzeit : public Messung {
-    protected:
-        std::optional<std::string> altesTz;
-        int64_t sekunden = 0;
+    void TearDown() override
+    {
+        if (altesTz)
+            ::setenv("TZ", altesTz->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
 
-        void SetUp() override
-        {
-            if (const char* tz = std::getenv("TZ"))
-                altesTz = tz;
-            ::setenv("TZ", "Europe/Berlin", 1);
-            ::tzset();
-            Messung::SetUp();
-        }
+    void Zu(int64_t utcSekunden)
+    {
+        sekunden = utcSekunden;
+        const std::time_t t = std::time_t(utcSekunden);
+        std::tm lokal {};
+        ::localtime_r(&t, &lokal);
+        uhr.Wand = EncodeDate(lokal.tm_year + 1900, lokal.tm_mon + 1, lokal.tm_mday)
+            + EncodeTime(lokal.tm_hour, lokal.tm_min, lokal.tm_sec, 0);
+        uhr.Mono = utcSekunden * 1000;
+    }
+};
 
-        void TearDown() override
-        {
-            if (altesTz)
-                ::setenv("TZ", altesTz->c_str(), 1);
-            else
-                ::unsetenv("TZ");
-            ::tzset();
-        }
-
-        void Zu(int64_t utcSekunden)
-        {
-            sekunden = utcSekunden;
-            const std::time_t t = std::time_t(utcSekunden);
-            std::tm lokal {};
-            ::localtime_r(&t, &lokal);
-            uhr.Wand = EncodeDate(lokal.tm_year + 1900, lokal.tm_mon + 1, lokal.tm_mday)
-                + EncodeTime(lokal.tm_hour, lokal.tm_min, lokal.tm_sec, 0);
-            uhr.Mono = utcSekunden * 1000;
-        }
+TEST_F(Sommerzeit, VerbindungUeberDieZeitumstellungNachEchterLaenge)
+{
+    struct Fall {
+        int64_t beginnUtc; // one hour before the change, in UTC
+        TDateTime beginnLokal;
+        TDateTime endeLokal; // what the wall clock reads one real hour later
     };
-
-    TEST_F(Sommerzeit, VerbindungUeberDieZeitumstellungNachEchterLaenge)
-    {
-        struct Fall {
-            int64_t beginnUtc; // one hour before the change, in UTC
-            TDateTime beginnLokal;
-            TDateTime endeLokal; // what the wall clock reads one real hour later
-        };
-        const Fall faelle[] = {
-            // 29 March 2026 01:30 CET .. 03:30 CEST
-            { 1'774'744'200, EncodeDate(2026, 3, 29) + EncodeTime(1, 30, 0, 0),
-                EncodeDate(2026, 3, 29) + EncodeTime(3, 30, 0, 0) },
-            // 25 October 2026 02:30 CEST .. 02:30 CET
-            { 1'792'888'200, EncodeDate(2026, 10, 25) + EncodeTime(2, 30, 0, 0),
-                EncodeDate(2026, 10, 25) + EncodeTime(2, 30, 0, 0) },
-        };
-        for (const Fall& f : faelle) {
-            std::memset(&Daten, 0, sizeof Daten);
-            Daten.BenutzerAnzahl = 1;
-            Zu(f.beginnUtc);
-            ASSERT_EQ(uhr.Wand, f.beginnLokal) << "time zone data missing?";
-            Beginne(uhr.Wand);
-            Zu(f.beginnUtc);
-            messung->Freigeben();
-            messung->Verbunden();
-            Zu(f.beginnUtc + 3600);
-            ASSERT_EQ(uhr.Wand, f.endeLokal);
-            EXPECT_EQ(messung->Tick().KostenText, "3,6 DM");
-            messung->Getrennt();
-            int jahr, monat, tag;
-            DecodeDate(f.beginnLokal, jahr, monat, tag);
-            ASSERT_EQ(AnzahlVerbindungen(Monat(monat)), 1);
-            const TVerbindung& v = Monat(monat).Verbindungen[0];
-            EXPECT_DOUBLE_EQ(v.Dauer, 3600 * Sekunde);
-            EXPECT_DOUBLE_EQ(v.Kosten, 3.6);
-            EXPECT_EQ(v.Datum, f.endeLokal);
-        }
+    const Fall faelle[] = {
+        // 29 March 2026 01:30 CET .. 03:30 CEST
+        { 1'774'744'200, EncodeDate(2026, 3, 29) + EncodeTime(1, 30, 0, 0),
+            EncodeDate(2026, 3, 29) + EncodeTime(3, 30, 0, 0) },
+        // 25 October 2026 02:30 CEST .. 02:30 CET
+        { 1'792'888'200, EncodeDate(2026, 10, 25) + EncodeTime(2, 30, 0, 0),
+            EncodeDate(2026, 10, 25) + EncodeTime(2, 30, 0, 0) },
+    };
+    for (const Fall& f : faelle) {
+        std::memset(&Daten, 0, sizeof Daten);
+        Daten.BenutzerAnzahl = 1;
+        Zu(f.beginnUtc);
+        ASSERT_EQ(uhr.Wand, f.beginnLokal) << "time zone data missing?";
+        Beginne(uhr.Wand);
+        Zu(f.beginnUtc);
+        messung->Freigeben();
+        messung->Verbunden();
+        Zu(f.beginnUtc + 3600);
+        ASSERT_EQ(uhr.Wand, f.endeLokal);
+        EXPECT_EQ(messung->Tick().KostenText, "3,6 DM");
+        messung->Getrennt();
+        int jahr, monat, tag;
+        DecodeDate(f.beginnLokal, jahr, monat, tag);
+        ASSERT_EQ(AnzahlVerbindungen(Monat(monat)), 1);
+        const TVerbindung& v = Monat(monat).Verbindungen[0];
+        EXPECT_DOUBLE_EQ(v.Dauer, 3600 * Sekunde);
+        EXPECT_DOUBLE_EQ(v.Kosten, 3.6);
+        EXPECT_EQ(v.Datum, f.endeLokal);
     }
+}
 
 } // namespace
