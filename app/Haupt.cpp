@@ -80,6 +80,8 @@ TForm1::TForm1(QWidget* parent, TStart start)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
+    // A coarse timer may fire early, and the tick's time prices the connection.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
     FMonatsTimer = new QTimer(this);
     FMonatsTimer->setInterval(10'000);
@@ -87,6 +89,9 @@ TForm1::TForm1(QWidget* parent, TStart start)
         if (!FGeschlossen && !Messung.Misst())
             Wende(Messung.PruefeMonat());
     });
+
+    // The journal learns which entry its connection became before anything is saved.
+    Messung.BeiProtokoll = [this](const TBeendeteVerbindung& v) { FJournal.Protokolliert(v); };
 
     TrayIcon1 = new TTrayIcon(this);
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));

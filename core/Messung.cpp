@@ -30,11 +30,13 @@ QString KostetText(double kosten)
 
 } // namespace
 
-TMessung::TMessung(TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern, TRegelnLaden regelnLaden)
+TMessung::TMessung(
+    TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern, TMonotoneUhr wach, TRegelnLaden regelnLaden)
     : FWanduhr(std::move(wanduhr))
     , FMonoton(std::move(monoton))
     , FSpeichern(std::move(speichern))
     , FRegelnLaden(std::move(regelnLaden))
+    , FWach(std::move(wach))
 {
 }
 
@@ -60,8 +62,15 @@ TMessErgebnis TMessung::Verbunden()
 {
     TMessErgebnis ergebnis;
     if (!FMisst && !FOffenGehalten) {
+        // A connection of a new month goes into a slot already turned: the idle check
+        // may not have come round since midnight.
+        if (FFreigegeben)
+            WechsleMonatFallsNoetig(ergebnis);
         FBeginn = FWanduhr();
         FBeginnMs = FMonoton();
+        FSchlafMs = FBeginnMs - FWach();
+        FWachNachSchlaf.reset();
+        FLetzteWand = FBeginn;
         FDauerMs = 0;
         FKosten = 0;
         FLaufTarif.reset();
@@ -98,10 +107,30 @@ TMessErgebnis TMessung::Tick()
     return ergebnis;
 }
 
+bool TMessung::Geschlafen(int64_t jetztMs, int64_t wachMs) const
+{
+    return FWachNachSchlaf || jetztMs - wachMs - FSchlafMs > SchlafSchwelleMs;
+}
+
 void TMessung::Tickt(TMessErgebnis& ergebnis)
 {
-    FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
-    const TDateTime dauer = AlsTage(FDauerMs);
+    const int64_t jetztMs = FMonoton();
+    const int64_t wachMs = FWach();
+    if (jetztMs - wachMs - FSchlafMs > SchlafSchwelleMs) {
+        // The machine slept since the last tick. Whether the link lasted through it, only
+        // the detector's next poll tells; until then nothing more is billed.
+        FSchlafMs = jetztMs - wachMs;
+        FWachNachSchlaf = wachMs;
+        return;
+    }
+    FSchlafMs = jetztMs - wachMs;
+    if (FWachNachSchlaf && wachMs - *FWachNachSchlaf < BestaetigungNachSchlafMs)
+        return;
+    // Still up after the sleep: the provider billed all of it.
+    FWachNachSchlaf.reset();
+    FDauerMs = std::max<int64_t>(0, jetztMs - FBeginnMs);
+    FLetzteWand = FWanduhr();
+    const TDateTime dauer = GanzeSekunden(FDauerMs);
     FolgeTarif(ergebnis);
     if (FByteLeser)
         FZaehler.Lies(FByteLeser());
@@ -121,7 +150,7 @@ void TMessung::Tickt(TMessErgebnis& ergebnis)
                                            PreisJeEinheitText(wechsel->PreisPf, wechsel->EinheitMs));
     }
     else {
-        FKosten = Verbindungspreis(dauer, AktTarif) + volumen;
+        FKosten = PreisNachLaufzeit(FDauerMs, AktTarif) + volumen;
     }
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
@@ -157,7 +186,7 @@ double TMessung::Preis(TDateTime beginn, int64_t dauerMs, TMessErgebnis& ergebni
         return Regelpreis(*regeln.Regeln, beginn, dauerMs);
     if (regeln.art == TRegelnDesTarifs::Fehlerhaft)
         ergebnis.Meldungen << RegelnFehlerText(name, regeln.Fehler);
-    return Verbindungspreis(AlsTage(dauerMs), AktTarif);
+    return PreisNachLaufzeit(dauerMs, AktTarif);
 }
 
 double TMessung::Volumen(TMessErgebnis& ergebnis)
@@ -172,8 +201,7 @@ double TMessung::Volumen(TMessErgebnis& ergebnis)
     }
     // Unknown bytes are priced as none.
     const std::uint64_t volumen = bytes ? Gesamt(*bytes) : 0;
-    const std::uint64_t vorher
-        = Volumenbuch().Monatsvolumen(AktBenutzer, MonatsIndexVon(FBeginn)).value_or(0);
+    const std::uint64_t vorher = Volumenbuch().Monatsvolumen(AktBenutzer, MonatsIndex(FBeginn)).value_or(0);
     ergebnis.InklusivText = tarif.Inklusiv > 0 ? InklusivText(vorher + volumen, tarif.Inklusiv) : QString();
     return AufPfennig(VolumenKosten(tarif, vorher, volumen) / 100);
 }
@@ -190,12 +218,20 @@ TMessErgebnis TMessung::Getrennt()
     if (!FMisst)
         return ergebnis;
     FMisst = false;
-    FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
+    const int64_t jetztMs = FMonoton();
+    TDateTime datum = FLetzteWand;
+    // Found down at the first poll after a sleep, it ended when the machine went to
+    // sleep: at the last tick before, with that tick's time and cost.
+    if (!Geschlafen(jetztMs, FWach())) {
+        FDauerMs = std::max<int64_t>(0, jetztMs - FBeginnMs);
+        datum = FWanduhr();
+    }
+    FWachNachSchlaf.reset();
     // The cost stays the last tick's: a started second is not charged at the end.
     ergebnis.ZeitText = DauerToStr(AlsTage(FDauerMs));
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Meldungen << KostetText(FKosten);
-    Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten, FZaehler.Summe());
+    Protokolliere(ergebnis, FBeginn, datum, FDauerMs, FKosten, FZaehler.Summe());
     Abschliessen(ergebnis, true);
     return ergebnis;
 }
@@ -206,7 +242,7 @@ TMessErgebnis TMessung::Freigeben()
     if (FFreigegeben)
         return ergebnis;
     FFreigegeben = true;
-    FMonatIndex = MonatsIndexVon(FWanduhr());
+    FMonatIndex = MonatsIndex(FWanduhr());
 
     const std::vector<TGehalten> gehalten = std::move(FGehalten);
     FGehalten.clear();
@@ -261,18 +297,26 @@ TMessErgebnis TMessung::Schliessen()
 void TMessung::Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
     double kosten, const std::optional<TBytestand>& bytes)
 {
+    // Begun in a month the log has not turned to yet: turned first, or the turn that
+    // follows would empty the slot it went into.
+    WechsleMonatBis(MonatsIndex(beginn), ergebnis);
     TBeendeteVerbindung v;
     v.Benutzer = AktBenutzer;
+    v.Tarif = AktTarif;
     v.Beginn = beginn;
+    v.Datum = datum;
+    v.DauerMs = dauerMs;
     v.Dauer = AlsTage(dauerMs);
     v.Kosten = kosten;
     v.Bytes = bytes;
     v.Ergebnis = ProtokolliereVerbindungImBeginnmonat(
         AktBenutzer, AktTarif, beginn, v.Dauer, kosten, FMonatIndex % 12 + 1, datum);
     if (v.Ergebnis == TProtokollErgebnis::Eingetragen)
-        Volumenbuch().Trage({ AktBenutzer, MonatsIndexVon(beginn), datum, v.Dauer, kosten, bytes });
+        Volumenbuch().Trage({ AktBenutzer, MonatsIndex(beginn), datum, v.Dauer, kosten, bytes });
     if (v.Ergebnis == TProtokollErgebnis::MonatVoll)
         ergebnis.Meldungen << MonatVollText;
+    if (BeiProtokoll)
+        BeiProtokoll(v);
     ergebnis.Protokolliert.push_back(v);
 }
 
@@ -291,7 +335,11 @@ void TMessung::Abschliessen(TMessErgebnis& ergebnis, bool speichern)
 
 bool TMessung::WechsleMonatFallsNoetig(TMessErgebnis& ergebnis)
 {
-    const int index = MonatsIndexVon(FWanduhr());
+    return WechsleMonatBis(MonatsIndex(FWanduhr()), ergebnis);
+}
+
+bool TMessung::WechsleMonatBis(int index, TMessErgebnis& ergebnis)
+{
     if (index <= FMonatIndex)
         return false;
     FMonatIndex = index;

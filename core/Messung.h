@@ -5,7 +5,9 @@
 // stands inside an event and no state changes behind an open box.
 //
 // Reads and writes the shared record (Daten, AktBenutzer, AktTarif). Elapsed time comes
-// from the monotonic clock, dates from the wall clock; both are injected.
+// from a monotonic clock that runs on through suspend, dates from the wall clock; a
+// second monotonic clock that stops in suspend tells when the machine slept. All three
+// are injected.
 #pragma once
 
 #include "core/Datenvolumen.h"
@@ -38,8 +40,11 @@ struct TLaufendeVerbindung {
 // A finished connection and where it went.
 struct TBeendeteVerbindung {
     int Benutzer = 0;
-    TDateTime Beginn = 0; // wall-clock start; the entry's Datum is when it was logged
-    TDateTime Dauer = 0; // days
+    TTarif Tarif {}; // the tariff it was logged with
+    TDateTime Beginn = 0; // wall-clock start
+    TDateTime Datum = 0; // the entry's Datum: when it ended or was logged
+    int64_t DauerMs = 0;
+    TDateTime Dauer = 0; // days, the same span
     double Kosten = 0;
     std::optional<TBytestand> Bytes;
     TProtokollErgebnis Ergebnis = TProtokollErgebnis::Eingetragen;
@@ -86,8 +91,20 @@ public:
     using TSpeichern = std::function<TSpeicherErgebnis()>;
     using TRegelnLaden = std::function<TRegelnDesTarifs(const QString& tarifname)>;
 
+    // A tick finding that the clocks drifted apart by more than this since the last one
+    // takes it for a sleep of the machine.
+    static constexpr int64_t SchlafSchwelleMs = 1000;
+    // After a sleep the connection is billed on only once it has been seen up this long
+    // awake: by then the detector has polled at least once.
+    static constexpr int64_t BestaetigungNachSchlafMs = 2000;
+
     explicit TMessung(TWanduhr wanduhr = Now, TMonotoneUhr monoton = MonotoneMillisekunden,
-        TSpeichern speichern = SpeichereDaten, TRegelnLaden regelnLaden = LadeRegelnDesTarifs);
+        TSpeichern speichern = SpeichereDaten, TMonotoneUhr wach = WachMillisekunden,
+        TRegelnLaden regelnLaden = LadeRegelnDesTarifs);
+
+    // Runs for every connection written into the record, before anything saves the
+    // record: the journal notes which entry its connection became.
+    std::function<void(const TBeendeteVerbindung&)> BeiProtokoll;
 
     // The detector's events and the one-second tick. Until Freigeben, connect and
     // disconnect are only noted, each with its own times.
@@ -135,11 +152,15 @@ private:
     double Preis(TDateTime beginn, int64_t dauerMs, TMessErgebnis& ergebnis);
     // The volume's share of the cost as of the last reading, and its texts.
     double Volumen(TMessErgebnis& ergebnis);
+    // Since the last tick the machine slept: by the clocks, or as a tick found already.
+    bool Geschlafen(int64_t jetztMs, int64_t wachMs) const;
     // 'datum' is the entry's Datum: the moment the connection ended or is logged.
     void Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
         double kosten, const std::optional<TBytestand>& bytes = std::nullopt);
     void Abschliessen(TMessErgebnis& ergebnis, bool speichern);
     bool WechsleMonatFallsNoetig(TMessErgebnis& ergebnis);
+    // Turns the month forward to 'index' (year * 12 + month - 1), if it lies ahead.
+    bool WechsleMonatBis(int index, TMessErgebnis& ergebnis);
 
     TWanduhr FWanduhr;
     TMonotoneUhr FMonoton;
@@ -147,6 +168,7 @@ private:
     TRegelnLaden FRegelnLaden;
     TByteLeser FByteLeser;
     TVolumentarif FVolumentarif;
+    TMonotoneUhr FWach;
 
     bool FFreigegeben = false;
     bool FMisst = false;
@@ -156,6 +178,9 @@ private:
     int64_t FDauerMs = 0;
     double FKosten = 0;
     TBytezaehler FZaehler;
+    TDateTime FLetzteWand = 0; // the wall clock at the last tick that billed
+    int64_t FSchlafMs = 0; // how far the two monotonic clocks lay apart at the last tick
+    std::optional<int64_t> FWachNachSchlaf; // awake time at the tick that found a sleep
     std::vector<TGehalten> FGehalten;
     std::optional<QString> FLaufTarif; // the tariff name FLauf was read for
     std::optional<TTarifLauf> FLauf;

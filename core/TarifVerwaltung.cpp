@@ -6,6 +6,10 @@
 
 #include <optional>
 
+namespace {
+bool geaendert = false;
+}
+
 int ErsterFreierTarif()
 {
     for (int k = 1; k <= MaxTarife; ++k)
@@ -50,6 +54,8 @@ QString TTarifErgebnis::Meldung(const TTarifEingabe& eingabe) const
         return QStringLiteral("Bitte geben Sie einen Namen für den Tarif ein.");
     case NameVergeben:
         return QStringLiteral("Ein Tarif mit diesem Namen existiert bereits.");
+    case Negativ:
+        return TarifFeldName(feld) + QStringLiteral(": bitte eine Zahl ab 0 eingeben");
     case KeineZahl:
         break;
     }
@@ -57,6 +63,21 @@ QString TTarifErgebnis::Meldung(const TTarifEingabe& eingabe) const
         : feld == FeldEinwahl               ? eingabe.Einwahl
                                             : eingabe.Grundpreis;
     return QStringLiteral("'%1' ist kein gültiger Fließkommawert").arg(text);
+}
+
+QString TarifFeldName(TTarifErgebnis::Feld feld)
+{
+    switch (feld) {
+    case TTarifErgebnis::FeldName:
+        return QStringLiteral("Name des Tarifs");
+    case TTarifErgebnis::FeldPreis:
+        return QStringLiteral("Preis / Minute");
+    case TTarifErgebnis::FeldEinwahl:
+        return QStringLiteral("Einwahlkosten");
+    case TTarifErgebnis::FeldGrundpreis:
+        break;
+    }
+    return QStringLiteral("Grundgebühr / Monat");
 }
 
 namespace {
@@ -98,7 +119,13 @@ std::optional<TGeprueft> Pruefe(const TTarifEingabe& e, int eigenerSlot, TTarifE
             ergebnis.feld = z.feld;
             return std::nullopt;
         }
-        z.ziel = *wert;
+        // A negative price would bill the user a credit.
+        if (*wert < 0) {
+            ergebnis.art = TTarifErgebnis::Negativ;
+            ergebnis.feld = z.feld;
+            return std::nullopt;
+        }
+        z.ziel = *wert + 0.0; // no -0 into the file
     }
     return g;
 }
@@ -109,6 +136,7 @@ void Schreibe(TTarif& tarif, const TGeprueft& g)
     tarif.Preis = g.Preis;
     tarif.Einwahl = g.Einwahl;
     tarif.Grundpreis = g.Grundpreis;
+    geaendert = true;
 }
 
 } // namespace
@@ -146,6 +174,24 @@ TTarifErgebnis TarifAendern(int slot, const TTarifEingabe& eingabe)
     return ergebnis;
 }
 
+bool TarifeGeaendert()
+{
+    return geaendert;
+}
+
+TSpeicherErgebnis SichereTarife()
+{
+    const TSpeicherErgebnis ergebnis = SpeichereTarife();
+    if (ergebnis.Ok)
+        geaendert = false;
+    return ergebnis;
+}
+
+TSpeicherErgebnis SichereGeaenderteTarife()
+{
+    return geaendert ? SichereTarife() : TSpeicherErgebnis {};
+}
+
 void TarifLoeschen(int slot)
 {
     if (slot < 1 || slot > MaxTarife)
@@ -154,12 +200,14 @@ void TarifLoeschen(int slot)
     if (!Tarife[slot].Name.Leer())
         EntferneRegeldatei(Tarife[slot].Name.Text());
     LeereTarif(Tarife[slot]);
+    geaendert = true;
 }
 
 void AlleTarifeLoeschen()
 {
     for (int k = 1; k <= MaxTarife; ++k)
         TarifLoeschen(k);
+    geaendert = true;
 }
 
 bool TarifWaehlen(int slot)

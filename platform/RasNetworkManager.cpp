@@ -35,6 +35,8 @@ constexpr uint GemessenJa = 1;
 constexpr uint GemessenVermutlichJa = 3;
 constexpr uint AktivWirdAufgebaut = 1;
 constexpr uint AktivSteht = 2;
+constexpr uint GeraetUnbekannt = 0;
+constexpr uint GeraetNichtVerwaltet = 10;
 
 // A wrong answer must not keep us asking it in a tight loop.
 constexpr int WiederholungNachFehler = 1000;
@@ -132,6 +134,23 @@ std::vector<TNmVerbindung> NmWaehlverbindungen(const TNmObjekte& objekte)
     return liste;
 }
 
+QSet<QString> NmVerwalteteSchnittstellen(const TNmObjekte& objekte)
+{
+    QSet<QString> namen;
+    for (const TNmObjekt& objekt : objekte) {
+        const auto geraet = objekt.find(GeraetIf);
+        if (geraet == objekt.end())
+            continue;
+        const uint zustand = geraet->value(QStringLiteral("State")).toUInt();
+        if (zustand == GeraetUnbekannt || zustand == GeraetNichtVerwaltet)
+            continue;
+        for (const QString& name : { QStringLiteral("Interface"), QStringLiteral("IpInterface") })
+            if (const QString schnittstelle = geraet->value(name).toString(); !schnittstelle.isEmpty())
+                namen.insert(schnittstelle);
+    }
+    return namen;
+}
+
 TRasNetworkManager::TRasNetworkManager(const QDBusConnection& bus, QObject* parent)
     : QObject(parent)
     , FBus(bus)
@@ -142,9 +161,6 @@ TRasNetworkManager::TRasNetworkManager(const QDBusConnection& bus, QObject* pare
     qDBusRegisterMetaType<TNmObjekt>();
     qDBusRegisterMetaType<TNmObjekte>();
 
-    FFrist.setSingleShot(true);
-    FFrist.setInterval(Antwortfrist);
-    connect(&FFrist, &QTimer::timeout, this, [this] { FAntwortet = false; });
     FWiederholung.setSingleShot(true);
     FWiederholung.setInterval(WiederholungNachFehler);
     connect(&FWiederholung, &QTimer::timeout, this, &TRasNetworkManager::Frage);
@@ -176,6 +192,11 @@ std::vector<TRasVerbindung> TRasNetworkManager::Verbindungen()
     return Bereit() ? FSicht : std::vector<TRasVerbindung>();
 }
 
+bool TRasNetworkManager::Verwaltet(const std::string& schnittstelle) const
+{
+    return FVerwaltet.contains(QString::fromStdString(schnittstelle));
+}
+
 void TRasNetworkManager::Frage()
 {
     if (!FBus.isConnected()) // no system bus at all: nobody to ask, now or later
@@ -191,8 +212,6 @@ void TRasNetworkManager::Frage()
     frage.setAutoStartService(false);
     FOffen = new QDBusPendingCallWatcher(FBus.asyncCall(frage), this);
     connect(FOffen, &QDBusPendingCallWatcher::finished, this, &TRasNetworkManager::Antwort);
-    if (!FFrist.isActive())
-        FFrist.start();
 }
 
 void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
@@ -201,16 +220,13 @@ void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
     if (aufruf != FOffen)
         return;
     FOffen = nullptr;
-    FFrist.stop();
     const QDBusPendingReply<TNmObjekte> antwort = *aufruf;
     if (antwort.isError()) {
         const QDBusError::ErrorType fehler = antwort.error().type();
         if (fehler == QDBusError::ServiceUnknown)
             Vergiss(); // the watcher tells us when it comes
-        else {
-            FAntwortet = false;
-            FWiederholung.start();
-        }
+        else
+            FWiederholung.start(); // the view stands until an answer changes it
         FNochmal = false;
         return;
     }
@@ -222,7 +238,8 @@ void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
         std::uint32_t kennung = FKennungen[v.Pfad];
         if (kennung == 0) {
             kennung = FNaechsteKennung++;
-            if (FNaechsteKennung == 0) // zero is no handle
+            // Zero is no handle, and the upper half is the other source's.
+            if (FNaechsteKennung >= TRasVorrang::FremdeKennung)
                 FNaechsteKennung = 1;
         }
         kennungen[v.Pfad] = kennung;
@@ -253,8 +270,8 @@ void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
     }
 
     FSicht = std::move(sicht);
+    FVerwaltet = NmVerwalteteSchnittstellen(objekte);
     FDa = true;
-    FAntwortet = true;
     ++FStand;
     if (FNochmal) {
         FNochmal = false;
@@ -293,11 +310,10 @@ void TRasNetworkManager::Vergiss()
 {
     delete FOffen;
     FOffen = nullptr;
-    FFrist.stop();
     FWiederholung.stop();
     FDa = false;
-    FAntwortet = false;
     FSicht.clear();
+    FVerwaltet.clear();
     FBeobachtet.clear();
     FKennungen.clear();
     FGeraete.clear();
@@ -393,4 +409,34 @@ std::optional<TBytestand> TRasNetworkManager::Bytes(std::uint32_t kennung)
     if (FStatistikLaeuft.contains(g.Pfad) && g.Empfangen && g.Gesendet)
         return TBytestand { *g.Empfangen, *g.Gesendet };
     return SchnittstellenBytes(g.Schnittstelle);
+}
+
+std::vector<TRasVerbindung> TRasVorrang::Verbindungen()
+{
+    if (!FNm.Bereit())
+        return FSonst.Verbindungen();
+    std::vector<TRasVerbindung> liste = FNm.Verbindungen();
+    const size_t eigene = liste.size();
+    for (TRasVerbindung& v : FSonst.Verbindungen()) {
+        // A link NetworkManager manages is its to count, or not to count.
+        if (FNm.Verwaltet(v.Geraet))
+            continue;
+        bool gezaehlt = false;
+        for (size_t i = 0; i < eigene; ++i)
+            gezaehlt = gezaehlt || liste[i].Geraet == v.Geraet;
+        if (gezaehlt)
+            continue;
+        v.Kennung |= FremdeKennung;
+        liste.push_back(std::move(v));
+    }
+    return liste;
+}
+
+std::optional<TBytestand> TRasVorrang::Bytes(std::uint32_t kennung)
+{
+    if (!FNm.Bereit())
+        return FSonst.Bytes(kennung);
+    if (kennung & FremdeKennung)
+        return FSonst.Bytes(kennung & ~FremdeKennung);
+    return FNm.Bytes(kennung);
 }

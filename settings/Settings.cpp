@@ -196,6 +196,8 @@ void TForm2::FormActivate(QObject*)
 void TForm2::FormClose(QObject*)
 {
     MeldeSpeicherFehler(SpeichereDaten());
+    // Tariffs made or changed must not wait for the program's end: a crash would lose them.
+    MeldeSpeicherFehler(SichereGeaenderteTarife());
 }
 
 void TForm2::Meldung(const QString& text)

@@ -76,18 +76,19 @@ QWidget* TForm2::BaueNeuerTarifSeite()
     EGrundpreis = Benannt(new QLineEdit(seite), "EGrundpreis");
     // The units' names: WaehrungAnzeigen sets their texts.
     const struct {
-        const char* text;
+        TTarifErgebnis::Feld text;
         QLineEdit* feld;
         const char* einheit;
     } zeilen[] = {
-        { "Name des Tarifs:", EName, nullptr },
-        { "Preis / Minute:", EPreis, "EinheitPreis" },
-        { "Einwahlkosten:", EEinwahl, "EinheitEinwahl" },
-        { "Grundgebühr / Monat:", EGrundpreis, "EinheitGrundpreis" },
+        { TTarifErgebnis::FeldName, EName, nullptr },
+        { TTarifErgebnis::FeldPreis, EPreis, "EinheitPreis" },
+        { TTarifErgebnis::FeldEinwahl, EEinwahl, "EinheitEinwahl" },
+        { TTarifErgebnis::FeldGrundpreis, EGrundpreis, "EinheitGrundpreis" },
     };
     int zeile = 0;
     for (const auto& z : zeilen) {
-        auto* beschriftung = new QLabel(QString::fromUtf8(z.text), seite);
+        // The same names as the messages about the fields.
+        auto* beschriftung = new QLabel(TarifFeldName(z.text) + QLatin1Char(':'), seite);
         beschriftung->setBuddy(z.feld);
         felder->addWidget(beschriftung, zeile, 0);
         if (z.einheit) {
@@ -220,7 +221,8 @@ void TForm2::OKBtnClick(QObject*)
         break;
     case TTarifErgebnis::NameLeer:
     case TTarifErgebnis::NameVergeben:
-    case TTarifErgebnis::KeineZahl: {
+    case TTarifErgebnis::KeineZahl:
+    case TTarifErgebnis::Negativ: {
         // The entry stays open to be put right.
         QLineEdit* felder[] = { EName, EPreis, EEinwahl, EGrundpreis };
         QLineEdit* feld = felder[ergebnis.feld];
@@ -276,8 +278,9 @@ void TForm2::DeleteAllTarifsClick(QObject*)
 
 void TForm2::SelectTarifClick(QObject*)
 {
-    if (const int slot = GewaehlterTarif())
-        TarifWaehlen(slot);
+    // Chosen, the tariff must be on disk: the report from the command line reads it.
+    if (const int slot = GewaehlterTarif(); slot && TarifWaehlen(slot))
+        MeldeSpeicherFehler(SichereTarife());
 }
 
 void TForm2::ENameClick(QObject*)

@@ -1,6 +1,7 @@
 // Start-up, login, month roll-over, window options, minimize to the tray and the close
 // sequence of the main window.
 #include "app/Haupt.h"
+#include "app/Programm.h"
 #include "app/Signale.h"
 #include "components/InternetDetect.h"
 #include "components/TrayIcon.h"
@@ -24,6 +25,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSessionManager>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -343,6 +345,7 @@ private slots:
         QTest::newRow("&Beenden") << "Beenden1";
         QTest::newRow("Beenden im Tray-Menü") << "Beenden2";
         QTest::newRow("Schließfeld") << "close";
+        QTest::newRow("Ende der Desktop-Sitzung") << "Sitzungsende";
     }
 
     void jedesEndeSpeichertBeideDateien()
@@ -353,8 +356,15 @@ private slots:
         Tarife[2].Name.Setze(QStringLiteral("Neu"));
         Daten.FensterStil = 3;
         QSignalSpy geschlossen(form.get(), &TForm1::Geschlossen);
-        if (weg == "close")
+        if (weg == "close") {
             form->close();
+        }
+        else if (weg == "Sitzungsende") {
+            VerbindeSitzungsende(*qApp, *form);
+            auto* sitzung = qApp->findChild<QSessionManager*>();
+            QVERIFY(sitzung);
+            emit qApp->commitDataRequest(*sitzung);
+        }
         else
             form->findChild<QAction*>(weg)->trigger();
         QCOMPARE(geschlossen.count(), 1);

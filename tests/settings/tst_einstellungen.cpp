@@ -237,9 +237,8 @@ private slots:
         QCOMPARE(Ausgewaehlt(f.TarifList), QStringLiteral("Drei"));
         QVERIFY(dialoge().Meldungen().isEmpty());
 
-        // The slot number, not the line, survives a restart.
+        // The slot number, not the line, survives a restart; the choice wrote the tariffs.
         f.close();
-        QVERIFY(SpeichereTarife().Ok);
         std::memset(&Daten, 0, sizeof Daten);
         std::memset(&Tarife, 0, sizeof Tarife);
         std::memset(&AktTarif, 0, sizeof AktTarif);
@@ -248,6 +247,17 @@ private slots:
         SetzeAktTarif(Daten.Benutzer[1].TarifNr);
         QCOMPARE(AktTarif.Name.Text(), QStringLiteral("Drei"));
         QCOMPARE(AktTarif.Grundpreis, 7.0);
+    }
+
+    // A tariff made in the editor is on disk once the window closes: a crash loses nothing.
+    void neueTarifeSindNachDemSchliessenGeschrieben()
+    {
+        TForm2& f = Oeffne();
+        NeuerTarifEingeben(QStringLiteral("Neu"), QStringLiteral("1,5"));
+        f.close();
+        std::memset(&Tarife, 0, sizeof Tarife);
+        LadeTarife();
+        QCOMPARE(Tarife[1].Name.Text(), QStringLiteral("Neu"));
     }
 
     void bearbeitenUndUmbenennen()
