@@ -77,6 +77,7 @@ TForm1::TForm1(QWidget* parent, TStart start)
     BaueMenues();
     BaueFenster();
     PasseAnSchriftAn(this);
+    FDesignFlaeche = centralWidget()->size();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -185,6 +186,10 @@ void TForm1::BaueFenster()
     URLLabel->resize(URLLabel->sizeHint().width(), URLLabel->height());
     AlsVerweis(URLLabel);
     URLLabel->installEventFilter(this);
+    BezahltLabel = NeuesLabel(flaeche, "BezahltLabel", QString(), 5, 97, 166);
+    WechselLabel = NeuesLabel(flaeche, "WechselLabel", QString(), 5, 117, 166);
+    BezahltLabel->hide();
+    WechselLabel->hide();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(226, 84);
@@ -561,6 +566,28 @@ void TForm1::ZeigeTexte(const TMessErgebnis& ergebnis)
         InklusivLabel->setText(*ergebnis.InklusivText);
         InklusivLabel->setVisible(!ergebnis.InklusivText->isEmpty());
     }
+    if (ergebnis.BezahltText || ergebnis.WechselText)
+        ZeigeRegelZeilen(ergebnis.BezahltText.value_or(QString()), ergebnis.WechselText.value_or(QString()));
+    else if (!ergebnis.TickLaeuft)
+        ZeigeRegelZeilen({}, {});
+}
+
+void TForm1::ZeigeRegelZeilen(const QString& bezahlt, const QString& wechsel)
+{
+    QWidget* flaeche = centralWidget();
+    int unten = FDesignFlaeche.height();
+    int rechts = FDesignFlaeche.width();
+    for (auto [label, text] : { std::pair { BezahltLabel, bezahlt }, std::pair { WechselLabel, wechsel } }) {
+        label->setText(text);
+        label->setVisible(!text.isEmpty());
+        if (text.isEmpty())
+            continue;
+        label->setGeometry(label->x(), unten, label->sizeHint().width(), label->height());
+        unten += label->height() + 4;
+        rechts = qMax(rechts, label->geometry().right() + 10);
+    }
+    if (flaeche->size() != QSize(rechts, unten))
+        flaeche->setFixedSize(rechts, unten);
 }
 
 void TForm1::Wende(const TMessErgebnis& ergebnis)

@@ -60,6 +60,10 @@ public:
     QLabel* Label1 = nullptr;
     QLabel* Benutzerlabel = nullptr;
     QLabel* URLLabel = nullptr;
+    // Below the design's labels, shown only while a tariff with rules prices the
+    // connection: the end of the unit already paid and the next price within the hour.
+    QLabel* BezahltLabel = nullptr;
+    QLabel* WechselLabel = nullptr;
 
     void FormCreate(QObject* Sender);
     void Beenden1Click(QObject* Sender);
@@ -119,6 +123,9 @@ private:
     void Wende(const TMessErgebnis& ergebnis);
     // The labels an event changed.
     void ZeigeTexte(const TMessErgebnis& ergebnis);
+    // Shows or hides the two lines of a tariff with rules; the window keeps the
+    // design's size without them.
+    void ZeigeRegelZeilen(const QString& bezahlt, const QString& wechsel);
     // Shows the queued messages one after another, outside any event handler.
     void ZeigeMeldungen();
     // Queues boxes to show once the event that brought them has ended.
@@ -134,6 +141,7 @@ private:
     QString FHintBasis; // the hint without the budget's share
     std::optional<TSymbolZustand> FSymbolZustand; // what the tray icon shows
     QString FSymbolWaehrung;
+    QSize FDesignFlaeche; // the labels' area as designed, at the desktop's font
     QPointer<QMessageBox> FBudgetNotiz; // the warning where no notification area shows it
 
     bool FStartLaeuft = false;

@@ -297,18 +297,25 @@ QList<TEuroSchritt> WeitereEuroSchritte()
 {
     // The journal of a connection a crash cut short carries the prices it was metered
     // by; the next start logs it by them.
-    TEuroSchritt journal { JournalName, [](const QString& pfad) {
-                              const TKleineDatei datei = LeseKleineDatei(pfad, JournalGroesse);
-                              std::optional<TJournal> j = DekodiereJournal(datei.Inhalt);
-                              // One that cannot be read is set aside at the next start as it is.
-                              if (!j)
-                                  return QString();
-                              RechneTarifInEuroUm(j->Tarif);
-                              const QByteArray neu = KodiereJournal(*j);
-                              const TSpeicherErgebnis e
-                                  = ErsetzeDatei(pfad, neu.constData(), size_t(neu.size()), true);
-                              return e.Ok ? QString() : e.Grund;
-                          } };
+    TEuroSchritt journal { JournalName,
+        [](const QString& pfad) {
+            const TKleineDatei datei = LeseKleineDatei(pfad, JournalHoechstGroesse());
+            std::optional<TJournal> j = DekodiereJournal(datei.Inhalt);
+            // One that cannot be read is set aside at the next start as it is.
+            if (!j)
+                return QString();
+            RechneTarifInEuroUm(j->Tarif);
+            if (!j->Regeln.isEmpty()) {
+                QString grund;
+                const std::optional<QByteArray> regeln = RechneRegelnInEuroUm(j->Regeln, grund);
+                if (!regeln)
+                    return grund;
+                j->Regeln = *regeln;
+            }
+            const QByteArray neu = KodiereJournal(*j);
+            const TSpeicherErgebnis e = ErsetzeDatei(pfad, neu.constData(), size_t(neu.size()), true);
+            return e.Ok ? QString() : e.Grund;
+        } };
     return { journal };
 }
 

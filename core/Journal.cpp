@@ -1,6 +1,7 @@
 #include "core/Journal.h"
 
 #include "store/Daten.h"
+#include "store/Regeldatei.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,6 +88,7 @@ TJournal AlsJournal(const TLaufendeVerbindung& laufend)
     j.Tarif = laufend.Tarif;
     j.Beginn = laufend.Beginn;
     j.DauerMs = laufend.DauerMs;
+    j.Regeln = laufend.Regeln;
     j.Bytes = laufend.Bytes;
     return j;
 }
@@ -100,11 +102,19 @@ uint32_t Crc32(const char* daten, size_t anzahl)
     return c ^ 0xFFFFFFFFu;
 }
 
+size_t JournalHoechstGroesse()
+{
+    return JournalGroesse + 4 + RegeldateiHoechstens;
+}
+
 QByteArray KodiereJournal(const TJournal& journal)
 {
-    QByteArray bytes(qsizetype(JournalGroesse), '\0');
+    const bool mitRegeln = !journal.Regeln.isEmpty();
+    const size_t pruefsumme
+        = mitRegeln ? OffsetPruefsumme + 4 + size_t(journal.Regeln.size()) : OffsetPruefsumme;
+    QByteArray bytes(qsizetype(pruefsumme + 4), '\0');
     std::memcpy(bytes.data(), Kennung, sizeof Kennung);
-    Lege(bytes, OffsetVersion, JournalVersion);
+    Lege(bytes, OffsetVersion, mitRegeln ? JournalVersionMitRegeln : JournalVersion);
     Lege(bytes, OffsetBenutzer, uint8_t(journal.Benutzer));
     Lege(bytes, OffsetTarifNr, uint8_t(journal.TarifNr));
     Lege(bytes, OffsetTarif, journal.Tarif);
@@ -114,7 +124,12 @@ QByteArray KodiereJournal(const TJournal& journal)
     Lege(bytes, OffsetGesendet, journal.Bytes ? journal.Bytes->Gesendet : Unbekannt);
     Lege(bytes, OffsetDatum, journal.Datum);
     Lege(bytes, OffsetKosten, journal.Kosten);
-    Lege(bytes, OffsetPruefsumme, Crc32(bytes.constData(), OffsetPruefsumme));
+    if (mitRegeln) {
+        Lege(bytes, OffsetPruefsumme, uint32_t(journal.Regeln.size()));
+        std::memcpy(
+            bytes.data() + OffsetPruefsumme + 4, journal.Regeln.constData(), size_t(journal.Regeln.size()));
+    }
+    Lege(bytes, pruefsumme, Crc32(bytes.constData(), pruefsumme));
     return bytes;
 }
 
@@ -124,10 +139,16 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
         || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0)
         return std::nullopt;
     const uint16_t version = Hole<uint16_t>(bytes, OffsetVersion);
-    const size_t pruefsumme = version == 1 ? PruefsummeVersion1
-        : version == 2                     ? PruefsummeVersion2
-                                           : OffsetPruefsumme;
-    if (version < 1 || version > JournalVersion || size_t(bytes.size()) != pruefsumme + 4
+    size_t pruefsumme = version == 1 ? PruefsummeVersion1
+        : version == 2               ? PruefsummeVersion2
+                                     : OffsetPruefsumme;
+    if (version == JournalVersionMitRegeln && size_t(bytes.size()) >= JournalGroesse) {
+        const uint32_t laenge = Hole<uint32_t>(bytes, OffsetPruefsumme);
+        if (laenge == 0 || laenge > RegeldateiHoechstens)
+            return std::nullopt;
+        pruefsumme = OffsetPruefsumme + 4 + laenge;
+    }
+    if (version < 1 || version > JournalVersionMitRegeln || size_t(bytes.size()) != pruefsumme + 4
         || Hole<uint32_t>(bytes, pruefsumme) != Crc32(bytes.constData(), pruefsumme))
         return std::nullopt;
 
@@ -159,13 +180,18 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
     if (j.Protokolliert()
         && (!(j.Datum >= FruehesterBeginn && j.Datum < SpaetesterBeginn) || !SinnvollerPreis(j.Kosten)))
         return std::nullopt;
+    if (version == JournalVersionMitRegeln) {
+        j.Regeln = bytes.mid(qsizetype(OffsetPruefsumme + 4), qsizetype(pruefsumme - OffsetPruefsumme - 4));
+        if (!LiesTarifregeln(j.Regeln).Regeln)
+            return std::nullopt;
+    }
     return j;
 }
 
 TJournalFund LeseJournal(const QString& pfad)
 {
     TJournalFund fund;
-    const TKleineDatei datei = LeseKleineDatei(pfad, JournalGroesse);
+    const TKleineDatei datei = LeseKleineDatei(pfad, JournalHoechstGroesse());
     switch (datei.art) {
     case TKleineDatei::Fehlt:
         return fund;

@@ -17,6 +17,13 @@ TDateTime AlsTage(int64_t ms)
     return double(ms) / double(MSecsPerDay);
 }
 
+QString UhrzeitKurz(TDateTime wann)
+{
+    int stunde, minute, sekunde, msek;
+    DecodeTime(wann, stunde, minute, sekunde, msek);
+    return QStringLiteral("%1:%2").arg(stunde, 2, 10, QLatin1Char('0')).arg(minute, 2, 10, QLatin1Char('0'));
+}
+
 QString KostetText(double kosten)
 {
     return QStringLiteral("Die Verbindung kostete: ") + BetragText(kosten);
@@ -24,10 +31,12 @@ QString KostetText(double kosten)
 
 } // namespace
 
-TMessung::TMessung(TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern, TMonotoneUhr wach)
+TMessung::TMessung(
+    TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern, TMonotoneUhr wach, TRegelnLaden regelnLaden)
     : FWanduhr(std::move(wanduhr))
     , FMonoton(std::move(monoton))
     , FSpeichern(std::move(speichern))
+    , FRegelnLaden(std::move(regelnLaden))
     , FWach(std::move(wach))
 {
 }
@@ -44,6 +53,8 @@ std::optional<TLaufendeVerbindung> TMessung::Laufend() const
     v.Beginn = FBeginn;
     v.DauerMs = FDauerMs;
     v.Kosten = FKosten;
+    if (FLauf)
+        v.Regeln = FRegelText;
     v.Bytes = FZaehler.Summe();
     return v;
 }
@@ -63,6 +74,8 @@ TMessErgebnis TMessung::Verbunden()
         FLetzteWand = FBeginn;
         FDauerMs = 0;
         FKosten = 0;
+        FLaufTarif.reset();
+        FLauf.reset();
         // The counters as the connection is found: what they grow by from here is its.
         FZaehler = TBytezaehler();
         if (FByteLeser)
@@ -119,14 +132,62 @@ void TMessung::Tickt(TMessErgebnis& ergebnis)
     FDauerMs = std::max<int64_t>(0, jetztMs - FBeginnMs);
     FLetzteWand = FWanduhr();
     const TDateTime dauer = GanzeSekunden(FDauerMs);
+    FolgeTarif(ergebnis);
     if (FByteLeser)
         FZaehler.Lies(FByteLeser());
-    FKosten = PreisNachLaufzeit(FDauerMs, AktTarif) + Volumen(ergebnis);
+    const double volumen = Volumen(ergebnis);
     ergebnis.ZeitText = DauerToStr(dauer);
+    ergebnis.BezahltText = QString();
+    ergebnis.WechselText = QString();
+    QString bezahlt;
+    if (FLauf) {
+        const TTarifStand stand = FLauf->Stand(FDauerMs);
+        FKosten = stand.Kosten + volumen;
+        bezahlt = TimeToStr(FLauf->Ortszeit(stand.BezahltBisMs));
+        ergebnis.BezahltText = QStringLiteral("Bezahlt bis ") + bezahlt;
+        if (const std::optional<TPreisWechsel> wechsel = FLauf->NaechsterWechsel(FDauerMs))
+            ergebnis.WechselText = QStringLiteral("Ab %1 Uhr: %2")
+                                       .arg(UhrzeitKurz(FLauf->Ortszeit(wechsel->AbMs)),
+                                           PreisJeEinheitText(wechsel->PreisPf, wechsel->EinheitMs));
+    }
+    else {
+        FKosten = PreisNachLaufzeit(FDauerMs, AktTarif) + volumen;
+    }
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
-    if (FZaehler.Summe())
+    if (!bezahlt.isEmpty())
+        *ergebnis.Hint += QStringLiteral(" - bezahlt bis ") + bezahlt;
+    else if (FZaehler.Summe())
         *ergebnis.Hint += QStringLiteral(" - ") + *ergebnis.VolumenText;
+}
+
+void TMessung::FolgeTarif(TMessErgebnis& ergebnis)
+{
+    const QString name = AktTarif.Name.Text();
+    if (FLaufTarif == name)
+        return;
+    FLaufTarif = name;
+    FLauf.reset();
+    FRegelText.clear();
+    const TRegelnDesTarifs regeln = FRegelnLaden(name);
+    if (regeln.art == TRegelnDesTarifs::Geladen) {
+        FLauf.emplace(*regeln.Regeln, FBeginn);
+        FRegelText = SchreibeTarifregeln(*regeln.Regeln);
+    }
+    else if (regeln.art == TRegelnDesTarifs::Fehlerhaft) {
+        ergebnis.Meldungen << RegelnFehlerText(name, regeln.Fehler);
+    }
+}
+
+double TMessung::Preis(TDateTime beginn, int64_t dauerMs, TMessErgebnis& ergebnis)
+{
+    const QString name = AktTarif.Name.Text();
+    const TRegelnDesTarifs regeln = FRegelnLaden(name);
+    if (regeln.art == TRegelnDesTarifs::Geladen)
+        return Regelpreis(*regeln.Regeln, beginn, dauerMs);
+    if (regeln.art == TRegelnDesTarifs::Fehlerhaft)
+        ergebnis.Meldungen << RegelnFehlerText(name, regeln.Fehler);
+    return PreisNachLaufzeit(dauerMs, AktTarif);
 }
 
 double TMessung::Volumen(TMessErgebnis& ergebnis)
@@ -188,7 +249,7 @@ TMessErgebnis TMessung::Freigeben()
     FGehalten.clear();
     for (const TGehalten& g : gehalten) {
         const int64_t dauerMs = std::max<int64_t>(0, g.EndeMs - g.BeginnMs);
-        const double kosten = PreisNachLaufzeit(dauerMs, AktTarif);
+        const double kosten = Preis(g.Beginn, dauerMs, ergebnis);
         ergebnis.ZeitText = DauerToStr(AlsTage(dauerMs));
         ergebnis.KostenText = BetragText(kosten);
         ergebnis.Meldungen << KostetText(kosten);

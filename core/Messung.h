@@ -11,6 +11,7 @@
 #pragma once
 
 #include "core/Datenvolumen.h"
+#include "core/TarifZeiten.h"
 #include "runtime/Datum.h"
 #include "store/Abrechnung.h"
 #include "store/Dateien.h"
@@ -31,6 +32,8 @@ struct TLaufendeVerbindung {
     TDateTime Beginn = 0; // wall-clock start, local time
     int64_t DauerMs = 0; // elapsed on the monotonic clock at this event
     double Kosten = 0; // DM, as of the last tick
+    // The rules file that prices it, as read when it began; empty: per minute by Tarif.
+    QByteArray Regeln;
     std::optional<TBytestand> Bytes; // as of the last tick; none when unknown
 };
 
@@ -53,6 +56,10 @@ struct TMessErgebnis {
     std::optional<QString> KostenText;
     std::optional<QString> MonatText;
     std::optional<QString> Hint;
+    // "Bezahlt bis 21:03:00" and "Ab 21:00 Uhr: 0,03 DM je 60 s" while a tariff with
+    // rules prices the connection; empty texts when there is nothing to show.
+    std::optional<QString> BezahltText;
+    std::optional<QString> WechselText;
     // The connection's volume ("12,3 MB", "–") and, where the tariff includes a volume,
     // how much of it the month has used; an empty text hides that line.
     std::optional<QString> VolumenText;
@@ -82,6 +89,7 @@ public:
     using TWanduhr = std::function<TDateTime()>;
     using TMonotoneUhr = std::function<int64_t()>; // milliseconds
     using TSpeichern = std::function<TSpeicherErgebnis()>;
+    using TRegelnLaden = std::function<TRegelnDesTarifs(const QString& tarifname)>;
 
     // A tick finding that the clocks drifted apart by more than this since the last one
     // takes it for a sleep of the machine.
@@ -91,7 +99,8 @@ public:
     static constexpr int64_t BestaetigungNachSchlafMs = 2000;
 
     explicit TMessung(TWanduhr wanduhr = Now, TMonotoneUhr monoton = MonotoneMillisekunden,
-        TSpeichern speichern = SpeichereDaten, TMonotoneUhr wach = WachMillisekunden);
+        TSpeichern speichern = SpeichereDaten, TMonotoneUhr wach = WachMillisekunden,
+        TRegelnLaden regelnLaden = LadeRegelnDesTarifs);
 
     // Runs for every connection written into the record, before anything saves the
     // record: the journal notes which entry its connection became.
@@ -136,6 +145,11 @@ private:
     };
 
     void Tickt(TMessErgebnis& ergebnis);
+    // The rules of AktTarif for the running connection, read again only when another
+    // tariff prices it; a file that cannot be read leaves the price per minute.
+    void FolgeTarif(TMessErgebnis& ergebnis);
+    // The cost of a connection held during start-up, by AktTarif and its rules.
+    double Preis(TDateTime beginn, int64_t dauerMs, TMessErgebnis& ergebnis);
     // The volume's share of the cost as of the last reading, and its texts.
     double Volumen(TMessErgebnis& ergebnis);
     // Since the last tick the machine slept: by the clocks, or as a tick found already.
@@ -151,6 +165,7 @@ private:
     TWanduhr FWanduhr;
     TMonotoneUhr FMonoton;
     TSpeichern FSpeichern;
+    TRegelnLaden FRegelnLaden;
     TByteLeser FByteLeser;
     TVolumentarif FVolumentarif;
     TMonotoneUhr FWach;
@@ -167,6 +182,9 @@ private:
     int64_t FSchlafMs = 0; // how far the two monotonic clocks lay apart at the last tick
     std::optional<int64_t> FWachNachSchlaf; // awake time at the tick that found a sleep
     std::vector<TGehalten> FGehalten;
+    std::optional<QString> FLaufTarif; // the tariff name FLauf was read for
+    std::optional<TTarifLauf> FLauf;
+    QByteArray FRegelText;
     // The month the log lives in (year * 12 + month - 1); it only moves forward, so a
     // clock set back never empties a month again.
     int FMonatIndex = 0;

@@ -2,6 +2,7 @@
 
 #include "core/Zahleingabe.h"
 #include "store/Daten.h"
+#include "store/Regeldatei.h"
 
 #include <optional>
 
@@ -166,6 +167,8 @@ TTarifErgebnis TarifAendern(int slot, const TTarifEingabe& eingabe)
     const std::optional<TGeprueft> g = Pruefe(eingabe, slot, ergebnis);
     if (!g)
         return ergebnis;
+    // The tariff's rules go by its name.
+    BenenneRegeldateiUm(Tarife[slot].Name.Text(), g->Name);
     Schreibe(Tarife[slot], *g);
     ergebnis.Slot = slot;
     return ergebnis;
@@ -191,16 +194,19 @@ TSpeicherErgebnis SichereGeaenderteTarife()
 
 void TarifLoeschen(int slot)
 {
-    if (slot >= 1 && slot <= MaxTarife) {
-        LeereTarif(Tarife[slot]);
-        geaendert = true;
-    }
+    if (slot < 1 || slot > MaxTarife)
+        return;
+    // A later tariff of the same name must not inherit the rules.
+    if (!Tarife[slot].Name.Leer())
+        EntferneRegeldatei(Tarife[slot].Name.Text());
+    LeereTarif(Tarife[slot]);
+    geaendert = true;
 }
 
 void AlleTarifeLoeschen()
 {
-    for (TTarif& t : Tarife.Slot)
-        LeereTarif(t);
+    for (int k = 1; k <= MaxTarife; ++k)
+        TarifLoeschen(k);
     geaendert = true;
 }
 

@@ -55,6 +55,7 @@ QString TarifFeldName(TTarifErgebnis::Feld feld);
 // Both check every field before they write, so a refused entry leaves the table as it
 // was: never a slot with a new name and old prices.
 TTarifErgebnis NeuerTarif(const TTarifEingabe& eingabe);
+// A renamed tariff takes its rules file along.
 TTarifErgebnis TarifAendern(int slot, const TTarifEingabe& eingabe);
 
 // Whether the table has changed since it was last written.
@@ -63,7 +64,8 @@ bool TarifeGeaendert();
 TSpeicherErgebnis SichereTarife();
 TSpeicherErgebnis SichereGeaenderteTarife();
 
-// Frees the slot. Users who selected it keep its number, AktTarif keeps its copy.
+// Frees the slot and removes its rules file. Users who selected it keep its number,
+// AktTarif keeps its copy.
 void TarifLoeschen(int slot);
 void AlleTarifeLoeschen();
 

@@ -97,9 +97,13 @@ TWiederherstellung StelleVerbindungWiederHer(
     }
 
     const TDateTime dauer = double(j.DauerMs) / double(MSecsPerDay);
-    // Priced like a connection that ended after as long; one already logged keeps the
-    // entry it became.
-    const double kosten = j.Protokolliert() ? j.Kosten : PreisNachLaufzeit(j.DauerMs, j.Tarif);
+    // Priced like a connection that ended after as long, by the rules the journal carries
+    // if it carries any: they priced it. One already logged keeps the entry it became.
+    const std::optional<TTarifregeln> regeln
+        = j.Regeln.isEmpty() ? std::nullopt : LiesTarifregeln(j.Regeln).Regeln;
+    const double kosten = j.Protokolliert() ? j.Kosten
+        : regeln                            ? Regelpreis(*regeln, j.Beginn, j.DauerMs)
+                                            : PreisNachLaufzeit(j.DauerMs, j.Tarif);
     // Dated by its end as far as it is known, the last checkpoint, not by this start.
     const TDateTime datum = j.Protokolliert() ? j.Datum : j.Beginn + dauer;
     int jahr, monat, tag;

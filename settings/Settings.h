@@ -38,6 +38,10 @@ public:
     QPushButton* EditTarif = nullptr;
     QPushButton* DeleteTarif = nullptr;
     QPushButton* DeleteAllTarifs = nullptr;
+    // The selected tariff's rules by time of day, and rules files in and out.
+    QPushButton* ZeitenTarif = nullptr;
+    QPushButton* ImportTarif = nullptr;
+    QPushButton* ExportTarif = nullptr;
     QPushButton* SchliessenBtn1 = nullptr;
 
     // Neuer Tarif / Tarif bearbeiten
@@ -109,6 +113,9 @@ public:
     void DeleteTarifClick(QObject* Sender);
     void DeleteAllTarifsClick(QObject* Sender);
     void SelectTarifClick(QObject* Sender);
+    void ZeitenTarifClick(QObject* Sender);
+    void ImportTarifClick(QObject* Sender);
+    void ExportTarifClick(QObject* Sender);
     void OKBtnClick(QObject* Sender);
     void AbortBtnClick(QObject* Sender);
     void ENameClick(QObject* Sender);
@@ -165,6 +172,9 @@ private:
     void Meldung(const QString& text);
     // Remove, edit, switch and the like need a selected line.
     void KeineZeileGewaehlt();
+    // The slot of the selected line; 0 after the message for an empty list or none
+    // selected.
+    int GewaehlterTarif();
     int BudgetBenutzer() const;
     void ZeigeBudget();
     void SetzeTitel();

@@ -1,13 +1,19 @@
 // The settings window's tariff pages: the list of tariffs and the entry of a new or
 // changed one.
+#include "core/BerichtsDatei.h"
 #include "core/TarifVerwaltung.h"
+#include "core/TarifZeiten.h"
 #include "platform/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "settings/Seitenbausteine.h"
 #include "settings/Settings.h"
+#include "settings/ZeitenFenster.h"
+#include "store/Regeldatei.h"
 #include "store/Tarife.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,8 +40,12 @@ QWidget* TForm2::BaueTarifSeite()
     EditTarif = Benannt(new QPushButton(QStringLiteral("Tarif bearbeiten"), seite), "EditTarif");
     DeleteTarif = Benannt(new QPushButton(QStringLiteral("Tarif löschen"), seite), "DeleteTarif");
     DeleteAllTarifs = Benannt(new QPushButton(QStringLiteral("Alle löschen"), seite), "DeleteAllTarifs");
+    ZeitenTarif = Benannt(new QPushButton(QStringLiteral("Zeiten…"), seite), "ZeitenTarif");
+    ImportTarif = Benannt(new QPushButton(QStringLiteral("Importieren…"), seite), "ImportTarif");
+    ExportTarif = Benannt(new QPushButton(QStringLiteral("Exportieren…"), seite), "ExportTarif");
     SchliessenBtn1 = SchliessenKnopf(seite, "SchliessenBtn1");
-    for (QPushButton* k : { SelectTarif, NewTarif, EditTarif, DeleteTarif, DeleteAllTarifs })
+    for (QPushButton* k : { SelectTarif, NewTarif, EditTarif, DeleteTarif, DeleteAllTarifs, ZeitenTarif,
+             ImportTarif, ExportTarif })
         knoepfe->addWidget(k);
     knoepfe->addStretch(1);
     knoepfe->addWidget(SchliessenBtn1);
@@ -46,6 +56,9 @@ QWidget* TForm2::BaueTarifSeite()
     connect(EditTarif, &QPushButton::clicked, this, [this] { EditTarifClick(EditTarif); });
     connect(DeleteTarif, &QPushButton::clicked, this, [this] { DeleteTarifClick(DeleteTarif); });
     connect(DeleteAllTarifs, &QPushButton::clicked, this, [this] { DeleteAllTarifsClick(DeleteAllTarifs); });
+    connect(ZeitenTarif, &QPushButton::clicked, this, [this] { ZeitenTarifClick(ZeitenTarif); });
+    connect(ImportTarif, &QPushButton::clicked, this, [this] { ImportTarifClick(ImportTarif); });
+    connect(ExportTarif, &QPushButton::clicked, this, [this] { ExportTarifClick(ExportTarif); });
     connect(SchliessenBtn1, &QPushButton::clicked, this, [this] { SchliessenBtn1Click(SchliessenBtn1); });
     return seite;
 }
@@ -265,17 +278,8 @@ void TForm2::DeleteAllTarifsClick(QObject*)
 
 void TForm2::SelectTarifClick(QObject*)
 {
-    if (TarifList->count() == 0) {
-        Meldung(KeinTarifVorhanden);
-        return;
-    }
-    const int zeile = AusgewaehlteZeile(TarifList);
-    if (zeile < 0) {
-        KeineZeileGewaehlt();
-        return;
-    }
     // Chosen, the tariff must be on disk: the report from the command line reads it.
-    if (TarifWaehlen(TarifNachName(TarifList->item(zeile)->text())))
+    if (const int slot = GewaehlterTarif(); slot && TarifWaehlen(slot))
         MeldeSpeicherFehler(SichereTarife());
 }
 
@@ -297,4 +301,102 @@ void TForm2::EEinwahlClick(QObject*)
 void TForm2::EGrundpreisClick(QObject*)
 {
     EGrundpreis->selectAll();
+}
+
+int TForm2::GewaehlterTarif()
+{
+    if (TarifList->count() == 0) {
+        Meldung(KeinTarifVorhanden);
+        return 0;
+    }
+    const int zeile = AusgewaehlteZeile(TarifList);
+    if (zeile < 0) {
+        KeineZeileGewaehlt();
+        return 0;
+    }
+    return TarifNachName(TarifList->item(zeile)->text());
+}
+
+void TForm2::ZeitenTarifClick(QObject*)
+{
+    const int slot = GewaehlterTarif();
+    if (slot == 0)
+        return;
+    QString fehler;
+    const std::optional<TTarifregeln> regeln = ZeitenDesTarifs(slot, fehler);
+    if (!regeln) {
+        Meldung(fehler);
+        return;
+    }
+    TZeitenFenster fenster(
+        Tarife[slot].Name.Text(), *regeln,
+        [slot](const TTarifregeln& neu) {
+            const TSpeicherErgebnis ergebnis = SpeichereZeiten(slot, neu);
+            return ergebnis.Ok ? QString() : SpeicherFehlerText(ergebnis);
+        },
+        this);
+    fenster.exec();
+    FormActivate(this);
+}
+
+namespace {
+const QString RegelFilter = QStringLiteral("Tarifbeschreibung (*.rst)|*.rst|Alle Dateien (*)|*");
+}
+
+void TForm2::ImportTarifClick(QObject*)
+{
+    TSaveDialogOptionen optionen;
+    optionen.Titel = QStringLiteral("Tarif importieren");
+    optionen.Filter = RegelFilter;
+    const QString pfad = Dialoge().OpenDialog(optionen);
+    if (pfad.isEmpty())
+        return;
+    const TKleineDatei datei = LeseKleineDatei(pfad, RegeldateiHoechstens);
+    if (datei.art != TKleineDatei::Gelesen) {
+        Meldung(QStringLiteral("Die Datei %1 kann nicht gelesen werden (%2).")
+                    .arg(QDir::toNativeSeparators(pfad), datei.Grund));
+        return;
+    }
+    const TImport import = PruefeImport(datei.Inhalt, pfad);
+    if (!import.Regeln) {
+        Meldung(import.Fehler);
+        return;
+    }
+    for (const QString& warnung : import.Warnungen)
+        Meldung(warnung);
+    if (import.VorhandenerSlot) {
+        const int antwort = MessageDlg(ErsetzenFrage(import), mtConfirmation, mbYes | mbNo);
+        FormActivate(this);
+        if (antwort != mrYes)
+            return;
+    }
+    const TImportErgebnis ergebnis = FuehreImportAus(import);
+    if (!ergebnis.Fehler.isEmpty())
+        Meldung(ergebnis.Fehler);
+    FuelleTarifListe();
+}
+
+void TForm2::ExportTarifClick(QObject*)
+{
+    const int slot = GewaehlterTarif();
+    if (slot == 0)
+        return;
+    QString fehler;
+    const std::optional<QByteArray> text = ExportText(slot, fehler);
+    if (!text) {
+        Meldung(fehler);
+        return;
+    }
+    TSaveDialogOptionen optionen;
+    optionen.Titel = QStringLiteral("Tarif exportieren");
+    optionen.Filter = RegelFilter;
+    optionen.DefaultExt = QStringLiteral("rst");
+    optionen.FileName = QFileInfo(RegelPfad(Tarife[slot].Name.Text())).fileName();
+    const QString pfad = Dialoge().SaveDialog(optionen);
+    FormActivate(this);
+    if (pfad.isEmpty())
+        return;
+    const TExportErgebnis ergebnis = SchreibeBerichtsDatei(pfad, *text);
+    if (ergebnis != TExportErgebnis::Geschrieben)
+        Meldung(ExportFehlerText(ergebnis, pfad));
 }

@@ -153,6 +153,45 @@ TEST_F(Messung, NeueVerbindungNachDerFreigabeHatIhrenEigenenBeginn)
     EXPECT_DOUBLE_EQ(Monat(3).Verbindungen[2].Dauer, 20 * Sekunde);
 }
 
+TEST_F(Messung, TarifMitRegelnPreistJedenTickUndSagtWasBezahltIst)
+{
+    // Held during start-up, then metered: both by the rules of the tariff "Abend".
+    uhr.Wand = EncodeDate(2026, 3, 4) + EncodeTime(20, 58, 0, 0);
+    messung = std::make_unique<TMessung>([this] { return uhr.Wand; }, [this] { return uhr.Mono; },
+        [] { return TSpeicherErgebnis {}; }, [this] { return uhr.Wach; },
+        [](const QString& name) {
+            TRegelnDesTarifs r;
+            if (name == QLatin1String("Abend")) {
+                r.art = TRegelnDesTarifs::Geladen;
+                r.Regeln = LiesTarifregeln(QByteArray("per_connection=0.06\ndefault=(0.12,90)\n"
+                                                      "on () between (21:00..07:59) use (0.03,60)\n"))
+                               .Regeln;
+            }
+            return r;
+        });
+    AktTarif.Name.Setze(QStringLiteral("Abend"));
+    messung->Verbunden();
+    uhr.Vergeht(200); // 20:58:00, 20:59:30 by day, 21:01:00 by night
+    messung->Getrennt();
+    EXPECT_DOUBLE_EQ(messung->Freigeben().Protokolliert.at(0).Kosten, 0.33);
+
+    messung->Verbunden();
+    uhr.Vergeht(30);
+    TMessErgebnis tick = messung->Tick();
+    EXPECT_EQ(tick.KostenText, "0,09 DM");
+    EXPECT_EQ(tick.BezahltText, "Bezahlt bis 21:02:20");
+    EXPECT_EQ(tick.WechselText, "");
+    EXPECT_EQ(tick.Hint, "00:00:30 - 0,09 DM - bezahlt bis 21:02:20");
+    EXPECT_FALSE(messung->Laufend()->Regeln.isEmpty());
+
+    // Another tariff, without rules, prices the next tick per minute.
+    AktTarif.Name.Setze(QStringLiteral("Tag"));
+    tick = messung->Tick();
+    EXPECT_EQ(tick.KostenText, "0,06 DM");
+    EXPECT_EQ(tick.BezahltText, "");
+    EXPECT_TRUE(messung->Laufend()->Regeln.isEmpty());
+}
+
 // The counters are read once per tick; their increase is the volume, priced beyond
 // what the month included, and logged with the connection.
 TEST_F(Messung, VolumenJeTickGezaehltBepreistUndProtokolliert)

@@ -105,6 +105,18 @@ TEST_F(Wiederherstellung, LogsIntoTheRecordedUsersMonthOfItsStartByRecordedPrice
     EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[11]), 1);
 }
 
+TEST_F(Wiederherstellung, ARulesTariffIsPricedByTheRulesItCarried)
+{
+    TJournal j = Bernds(12, 1);
+    // Six units begin in the cheap window up to 22:20:59, five after it.
+    j.Regeln = "default=(0.02,60)\non () between (22:00..22:20) use (0.01,60)\n";
+    Lege(j);
+    const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
+    ASSERT_EQ(w.Meldungen.size(), 1);
+    EXPECT_TRUE(w.Meldungen[0].endsWith(QStringLiteral("00:10:01, 0,16 DM"))) << w.Meldungen[0].toStdString();
+    EXPECT_DOUBLE_EQ(Daten.Benutzer[2].Monate[12].Verbindungen[0].Kosten, 0.16);
+}
+
 TEST_F(Wiederherstellung, DamagedJournalsAreSetAsideWithoutOverwritingEarlierOnes)
 {
     const QByteArray kaputt1("nicht von uns");
