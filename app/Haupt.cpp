@@ -6,11 +6,13 @@
 #include "core/BenutzerVerwaltung.h"
 #include "core/Budget.h"
 #include "core/EuroUmstellung.h"
+#include "core/Verlaufseintrag.h"
 #include "core/Wiederherstellung.h"
 #include "gui/Gestaltung.h"
 #include "gui/Skalierung.h"
 #include "platform/Anwendung.h"
 #include "platform/ProgrammIcon.h"
+#include "report/Jahresuebersicht.h"
 #include "report/Konto.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
@@ -76,10 +78,13 @@ TForm1::TForm1(QWidget* parent, TStart start)
     BaueMenues();
     BaueFenster();
     PasseAnSchriftAn(this);
+    FDesignFlaeche = centralWidget()->size();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
+    // A coarse timer may fire early, and the tick's time prices the connection.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
     FMonatsTimer = new QTimer(this);
     FMonatsTimer->setInterval(10'000);
@@ -88,12 +93,16 @@ TForm1::TForm1(QWidget* parent, TStart start)
             Wende(Messung.PruefeMonat());
     });
 
+    // The journal learns which entry its connection became before anything is saved.
+    Messung.BeiProtokoll = [this](const TBeendeteVerbindung& v) { FJournal.Protokolliert(v); };
+
     TrayIcon1 = new TTrayIcon(this);
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
     FHintBasis = StartHinweis();
     TrayIcon1->SetHint(FHintBasis);
     TrayIcon1->PopupMenu = PopupMenu1;
     TrayIcon1->OnDblClick = [this](QObject* Sender) { TrayIcon1DblClick(Sender); };
+    ZeigeZustand({});
 
     if (start == TStart::MitStartablauf) {
         FormCreate(this);
@@ -123,6 +132,7 @@ void TForm1::BaueMenues()
         return a;
     };
     Konto1 = eintrag(Kostenwolf1, "Konto1", QStringLiteral("Konto"));
+    Jahresuebersicht1 = eintrag(Kostenwolf1, "Jahresuebersicht1", QStringLiteral("Jahresübersicht"));
     Einstellungen1 = eintrag(Kostenwolf1, "Einstellungen1", QStringLiteral("&Einstellungen"));
     Info1 = eintrag(Kostenwolf1, "Info1", QStringLiteral("&Info"));
     N1 = Kostenwolf1->addSeparator();
@@ -135,6 +145,8 @@ void TForm1::BaueMenues()
     Beenden2 = eintrag(PopupMenu1, "Beenden2", QStringLiteral("Beenden"));
 
     connect(Konto1, &QAction::triggered, this, [this] { Konto1Click(Konto1); });
+    connect(
+        Jahresuebersicht1, &QAction::triggered, this, [this] { Jahresuebersicht1Click(Jahresuebersicht1); });
     connect(Einstellungen1, &QAction::triggered, this, [this] { Einstellungen1Click(Einstellungen1); });
     connect(Info1, &QAction::triggered, this, [this] { Info1Click(Info1); });
     connect(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(Beenden1); });
@@ -175,6 +187,10 @@ void TForm1::BaueFenster()
     URLLabel->resize(URLLabel->sizeHint().width(), URLLabel->height());
     AlsVerweis(URLLabel);
     URLLabel->installEventFilter(this);
+    BezahltLabel = NeuesLabel(flaeche, "BezahltLabel", QString(), 5, 97, 166);
+    WechselLabel = NeuesLabel(flaeche, "WechselLabel", QString(), 5, 117, 166);
+    BezahltLabel->hide();
+    WechselLabel->hide();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(226, 84);
@@ -196,8 +212,8 @@ void TForm1::FormCreate(QObject*)
     FStartLaeuft = true;
 
     // Saves that were killed half-way leave their temporary files behind.
-    RaeumeTemporaereAuf(DatenPfad());
-    RaeumeTemporaereAuf(TarifePfad());
+    for (const QString& pfad : { DatenPfad(), TarifePfad(), JournalPfad(), EinstellungsPfad() })
+        RaeumeTemporaereAuf(pfad);
     // A move to Euro that a crash cut short is taken back before anything is read.
     const QString euroMeldung = SetzeAbgebrocheneEuroUmstellungZurueck(DatenVerzeichnis());
     if (!euroMeldung.isEmpty())
@@ -208,6 +224,7 @@ void TForm1::FormCreate(QObject*)
     KostenLabel->setText(NullBetragText());
     FHintBasis = StartHinweis();
     TrayIcon1->SetHint(FHintBasis);
+    ZeigeZustand({});
     const TLadeErgebnis daten = LadeDaten();
     const TLadeErgebnis tarife = LadeTarife();
     // Also on stderr, with the reason: the box names no cause, and it may sit unseen
@@ -221,8 +238,10 @@ void TForm1::FormCreate(QObject*)
         meldeUnlesbar(DatenPfad(), daten);
     if (tarife.art == TLadeErgebnis::Unlesbar)
         meldeUnlesbar(TarifePfad(), tarife);
-    if (const QString budgetMeldung = LadeBudgets(); !budgetMeldung.isEmpty())
+    if (const QString budgetMeldung = LadeBudgets(); !budgetMeldung.isEmpty()) {
+        qWarning().noquote() << QStringLiteral("Kostenwolf: ") + budgetMeldung;
         ShowMessage(budgetMeldung);
+    }
 
     // Replaces the tray icon's minimize hook; its restore hook stays.
     Application().OnMinimize = [form = QPointer<TForm1>(this)](QObject* Sender) {
@@ -252,11 +271,19 @@ void TForm1::FormCreate(QObject*)
             Budgets().NeuerMonat(u);
     WechsleMonat(monat);
 
+    // The log of every connection: open before the recovery, so that a recovered
+    // connection goes in as such; then whatever "Daten.kwd" holds and it lacks, which
+    // no write of this run can double.
+    const QString verlaufMeldung = OeffneVerlaufBeimStart();
     // A connection that a crash or a power cut cut short is logged before anything is
     // metered anew, so that its journal is not taken for the new one's.
     const TWiederherstellung wiederhergestellt = StelleVerbindungWiederHer(JournalPfad());
     if (wiederhergestellt.JournalBleibt)
         FJournal.Sperre();
+    // Once the window is up: a first start of this version takes over the whole account.
+    QTimer::singleShot(0, this, [] { UebernimmDatenInVerlauf(); });
+    if (!verlaufMeldung.isEmpty())
+        ShowMessage(verlaufMeldung);
     for (const QString& meldung : wiederhergestellt.Meldungen)
         ShowMessage(meldung);
 
@@ -327,6 +354,8 @@ void TForm1::FormClose(QObject*)
 
     // The saves come first, whatever is still to be said.
     const TSpeicherErgebnis daten = SpeichereDaten();
+    SchreibeInVerlauf(ergebnis.Protokolliert);
+    Verlauf().Schliesse();
     FJournal.Beende(daten.Ok);
     const TSpeicherErgebnis tarife = SpeichereTarife();
     QStringList meldungen = FMeldungen + ergebnis.Meldungen;
@@ -394,6 +423,17 @@ void TForm1::Konto1Click(QObject*)
         Form4->exec();
 }
 
+void TForm1::Jahresuebersicht1Click(QObject*)
+{
+    if (!GueltigerBenutzer(AktBenutzer))
+        return;
+    int jahr, monat, tag;
+    DecodeDate(Now(), jahr, monat, tag);
+    TJahresuebersicht fenster(Verlauf(), AktBenutzerName(), Budgets().Budget(AktBenutzer).Betrag,
+        Daten.Benutzer[AktBenutzer].TarifNr, jahr, this);
+    fenster.exec();
+}
+
 void TForm1::ffnen1Click(QObject*)
 {
     Application().Restore();
@@ -450,18 +490,37 @@ void TForm1::PruefeBudget()
     const bool benutzer = Messung.Freigegeben() && GueltigerBenutzer(AktBenutzer);
     double betrag = 0;
     TBudget budget;
+    bool gemessen = false;
     if (benutzer) {
         // A connection ended is in the month already; only a running one adds its cost.
         const std::optional<TLaufendeVerbindung> laufend = Messung.Laufend();
+        gemessen = laufend.has_value();
         betrag = MonatsSumme(AktBenutzer) + (laufend ? laufend->Kosten : 0);
         budget = Budgets().Budget(AktBenutzer);
     }
     if (TrayIcon1)
         TrayIcon1->SetHint(FHintBasis + BudgetHinweis(betrag, budget));
-    if (!benutzer)
+    ZeigeZustand({ gemessen, budget.Gesetzt() && StufeErreicht(betrag, budget.Betrag, 100) });
+    if (benutzer)
+        if (const std::optional<QString> warnung = Budgets().Pruefe(AktBenutzer, betrag, Now()))
+            ZeigeBudgetWarnung(*warnung);
+    // A warning the settings file would not take is told once; metering goes on.
+    if (const QString fehler = Budgets().NimmMeldung(); !fehler.isEmpty()) {
+        qWarning().noquote() << QStringLiteral("Kostenwolf: ") + fehler;
+        Melde({ fehler });
+    }
+}
+
+void TForm1::ZeigeZustand(TSymbolZustand zustand)
+{
+    // Drawn anew only when the state or the currency changes, not with every second's
+    // hint.
+    const QString waehrung = WaehrungsZeichen();
+    if (!TrayIcon1 || (FSymbolZustand == zustand && FSymbolWaehrung == waehrung))
         return;
-    if (const std::optional<QString> warnung = Budgets().Pruefe(AktBenutzer, betrag, Now()))
-        ZeigeBudgetWarnung(*warnung);
+    FSymbolZustand = zustand;
+    FSymbolWaehrung = waehrung;
+    TrayIcon1->SetIcon(ZustandsIcon(zustand, waehrung));
 }
 
 void TForm1::ZeigeBudgetWarnung(const QString& text)
@@ -508,6 +567,28 @@ void TForm1::ZeigeTexte(const TMessErgebnis& ergebnis)
         InklusivLabel->setText(*ergebnis.InklusivText);
         InklusivLabel->setVisible(!ergebnis.InklusivText->isEmpty());
     }
+    if (ergebnis.BezahltText || ergebnis.WechselText)
+        ZeigeRegelZeilen(ergebnis.BezahltText.value_or(QString()), ergebnis.WechselText.value_or(QString()));
+    else if (!ergebnis.TickLaeuft)
+        ZeigeRegelZeilen({}, {});
+}
+
+void TForm1::ZeigeRegelZeilen(const QString& bezahlt, const QString& wechsel)
+{
+    QWidget* flaeche = centralWidget();
+    int unten = FDesignFlaeche.height();
+    int rechts = FDesignFlaeche.width();
+    for (auto [label, text] : { std::pair { BezahltLabel, bezahlt }, std::pair { WechselLabel, wechsel } }) {
+        label->setText(text);
+        label->setVisible(!text.isEmpty());
+        if (text.isEmpty())
+            continue;
+        label->setGeometry(label->x(), unten, label->sizeHint().width(), label->height());
+        unten += label->height() + 4;
+        rechts = qMax(rechts, label->geometry().right() + 10);
+    }
+    if (flaeche->size() != QSize(rechts, unten))
+        flaeche->setFixedSize(rechts, unten);
 }
 
 void TForm1::Wende(const TMessErgebnis& ergebnis)
@@ -534,6 +615,11 @@ void TForm1::Wende(const TMessErgebnis& ergebnis)
     const QString journalFehler = FJournal.Verfolge(ergebnis);
     if (!journalFehler.isEmpty())
         meldungen << journalFehler;
+    Melde(meldungen);
+}
+
+void TForm1::Melde(const QStringList& meldungen)
+{
     if (meldungen.isEmpty())
         return;
     FMeldungen += meldungen;

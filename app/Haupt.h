@@ -11,12 +11,14 @@
 
 #include "core/Journal.h"
 #include "core/Messung.h"
+#include "platform/ProgrammIcon.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -54,9 +56,14 @@ public:
     QAction* ffnen1 = nullptr;
     QAction* Beenden2 = nullptr;
     QAction* Konto1 = nullptr;
+    QAction* Jahresuebersicht1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Benutzerlabel = nullptr;
     QLabel* URLLabel = nullptr;
+    // Below the design's labels, shown only while a tariff with rules prices the
+    // connection: the end of the unit already paid and the next price within the hour.
+    QLabel* BezahltLabel = nullptr;
+    QLabel* WechselLabel = nullptr;
 
     void FormCreate(QObject* Sender);
     void Beenden1Click(QObject* Sender);
@@ -67,6 +74,7 @@ public:
     void ffnen1Click(QObject* Sender);
     void TrayIcon1DblClick(QObject* Sender);
     void Konto1Click(QObject* Sender);
+    void Jahresuebersicht1Click(QObject* Sender);
     void InternetDetect1Connect(QObject* Sender);
     void Timer1Timer(QObject* Sender);
     void InternetDetect1Disconnect(QObject* Sender);
@@ -115,15 +123,25 @@ private:
     void Wende(const TMessErgebnis& ergebnis);
     // The labels an event changed.
     void ZeigeTexte(const TMessErgebnis& ergebnis);
+    // Shows or hides the two lines of a tariff with rules; the window keeps the
+    // design's size without them.
+    void ZeigeRegelZeilen(const QString& bezahlt, const QString& wechsel);
     // Shows the queued messages one after another, outside any event handler.
     void ZeigeMeldungen();
+    // Queues boxes to show once the event that brought them has ended.
+    void Melde(const QStringList& meldungen);
     bool ImTray() const;
     // The month so far and the running connection against the current user's budget:
     // warns of a level newly reached and brings the hint's share of the budget up to date.
     void PruefeBudget();
     void ZeigeBudgetWarnung(const QString& text);
+    // The tray icon's marks: metering, budget used up.
+    void ZeigeZustand(TSymbolZustand zustand);
 
     QString FHintBasis; // the hint without the budget's share
+    std::optional<TSymbolZustand> FSymbolZustand; // what the tray icon shows
+    QString FSymbolWaehrung;
+    QSize FDesignFlaeche; // the labels' area as designed, at the desktop's font
     QPointer<QMessageBox> FBudgetNotiz; // the warning where no notification area shows it
 
     bool FStartLaeuft = false;

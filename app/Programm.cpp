@@ -64,12 +64,7 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
         if (Form1)
             Form1->SchliesseOhneRueckfrage();
     });
-#ifndef QT_NO_SESSIONMANAGER
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, form1.get(), [](QSessionManager&) {
-        if (Form1)
-            Form1->SchliesseOhneRueckfrage();
-    });
-#endif
+    VerbindeSitzungsende(app, *form1);
     // Whatever ends the loop, the close sequence has run by then.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, form1.get(), [] {
         if (Form1 && !Form1->CloseSequenzGelaufen())
@@ -83,6 +78,17 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
 
     Form1 = nullptr;
     return ergebnis;
+}
+
+void VerbindeSitzungsende(QGuiApplication& app, TForm1& haupt)
+{
+#ifndef QT_NO_SESSIONMANAGER
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &haupt,
+        [fenster = &haupt](QSessionManager&) { fenster->SchliesseOhneRueckfrage(); });
+#else
+    Q_UNUSED(app);
+    Q_UNUSED(haupt);
+#endif
 }
 
 void VerbindeEinstellungen(TForm1& haupt, TForm2& einstellungen)

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QApplication;
+class QGuiApplication;
 
 // Runs the program on an existing application object and returns its exit code.
 // 'nachDemZeigen' runs once the main window is shown and the loop has started (the
@@ -13,6 +14,10 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
 
 class TForm1;
 class TForm2;
+
+// The desktop session ends: the main window closes without a single box, both files
+// written.
+void VerbindeSitzungsende(QGuiApplication& app, TForm1& haupt);
 
 // What the settings window changes, the main window shows: its window style and the
 // user now current.

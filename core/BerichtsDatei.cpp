@@ -1,11 +1,16 @@
 #include "core/BerichtsDatei.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 TExportErgebnis SchreibeBerichtsDatei(const QString& pfad, const QByteArray& inhalt)
 {
     QSaveFile datei(pfad);
-    if (pfad.isEmpty() || !datei.open(QIODevice::WriteOnly))
+    // The month's connections are the user's own business: a new file is readable by
+    // its owner only, whatever the umask; one written over keeps its mode.
+    const bool neu = !QFileInfo::exists(pfad);
+    if (pfad.isEmpty() || !datei.open(QIODevice::WriteOnly)
+        || (neu && !datei.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)))
         return TExportErgebnis::NichtErstellt;
     if (datei.write(inhalt) != inhalt.size()) {
         datei.cancelWriting();

@@ -5,14 +5,15 @@
 #include "runtime/Waehrung.h"
 #include "store/Daten.h"
 #include "store/Datenverzeichnis.h"
+#include "store/Einstellungsdatei.h"
+#include "store/Waehrungseinstellung.h"
 
-#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -29,13 +30,11 @@ QString Gruppe(int u)
     return QStringLiteral("Budget%1").arg(u);
 }
 
-// A list written by QSettings comes back as a string list, a single value as a string.
-QString Wert(const QVariant& wert)
-{
-    if (wert.typeId() == QMetaType::QStringList)
-        return wert.toStringList().join(QLatin1Char(','));
-    return wert.toString();
-}
+const QString NameSchluessel = QStringLiteral("Name");
+const QString BetragSchluessel = QStringLiteral("Monatsbudget");
+const QString StufenSchluessel = QStringLiteral("Warnstufen");
+const QString MonatSchluessel = QStringLiteral("GewarntMonat");
+const QString GewarntSchluessel = QStringLiteral("Gewarnt");
 
 QStringList AlsListe(const QList<int>& zahlen)
 {
@@ -135,51 +134,22 @@ TBudgets::TLadeZustand TBudgets::Lade(const QString& datei)
 {
     pfad = datei;
     meldung.clear();
+    offeneMeldung.clear();
     gesperrt = false;
+    gemeldet = false;
     eintraege = {};
 
-    const QFileInfo info(pfad);
-    if (!info.exists())
+    const TEinstellungsStand stand = LiesEinstellungen(pfad);
+    if (stand.art == TEinstellungsStand::Fehlt)
         return TLadeZustand::Fehlt;
-    const QString ganzKaputt
-        = QStringLiteral("Die Einstellungsdatei \"%1\" ist beschädigt oder nicht lesbar. "
-                         "Es gelten keine Monatsbudgets, und die Datei bleibt, wie sie ist.")
-              .arg(pfad);
-    QSettings ini(pfad, QSettings::IniFormat);
-    if (!info.isFile() || !info.isReadable() || ini.status() != QSettings::NoError) {
-        gesperrt = true;
-        meldung = ganzKaputt;
+    if (stand.art != TEinstellungsStand::Gelesen) {
+        gesperrt = gemeldet = true;
+        meldung = QStringLiteral("Die Einstellungsdatei \"%1\" ist beschädigt oder nicht lesbar (%2). "
+                                 "Es gelten keine Monatsbudgets, und die Datei bleibt, wie sie ist.")
+                      .arg(pfad, stand.Grund);
         return TLadeZustand::Beschaedigt;
     }
-
-    QStringList kaputt;
-    for (int u = 1; u <= MaxBenutzer; ++u) {
-        ini.beginGroup(Gruppe(u));
-        const bool vorhanden = !ini.childKeys().isEmpty();
-        if (vorhanden) {
-            TEintrag e;
-            e.Name = Wert(ini.value(QStringLiteral("Name")));
-            const std::optional<double> betrag = LiesBetrag(Wert(ini.value(QStringLiteral("Monatsbudget"))));
-            const QString stufenText = Wert(ini.value(QStringLiteral("Warnstufen")));
-            const auto stufen
-                = stufenText.isEmpty() ? std::optional(StandardWarnstufen) : LiesWarnstufen(stufenText);
-            e.GewarntMonat = Wert(ini.value(QStringLiteral("GewarntMonat")));
-            const QString gewarntText = Wert(ini.value(QStringLiteral("Gewarnt")));
-            const auto gewarnt
-                = gewarntText.isEmpty() ? std::optional(QList<int>()) : LiesWarnstufen(gewarntText);
-            const bool monatOk = e.GewarntMonat.isEmpty() || GueltigerMonatsSchluessel(e.GewarntMonat);
-            if (betrag && stufen && gewarnt && monatOk) {
-                e.Budget.Betrag = *betrag;
-                e.Budget.Warnstufen = *stufen;
-                e.Gewarnt = *gewarnt;
-                Platz(u) = e;
-            }
-            else {
-                kaputt << (e.Name.isEmpty() ? QStringLiteral("Benutzer %1").arg(u) : e.Name);
-            }
-        }
-        ini.endGroup();
-    }
+    const QStringList kaputt = Uebernimm(stand.Inhalt);
     if (!kaputt.isEmpty()) {
         meldung = QStringLiteral("In der Einstellungsdatei \"%1\" ist das Monatsbudget von %2 beschädigt; "
                                  "es gilt nicht, bis es neu eingetragen wird.")
@@ -187,6 +157,59 @@ TBudgets::TLadeZustand TBudgets::Lade(const QString& datei)
         return TLadeZustand::Beschaedigt;
     }
     return TLadeZustand::Geladen;
+}
+
+std::optional<TBudgets::TEintrag> TBudgets::LiesEintrag(const TIniText& ini, int u)
+{
+    const QString gruppe = Gruppe(u);
+    if (ini.Schluessel(gruppe).isEmpty())
+        return std::nullopt;
+    const auto wert
+        = [&](const QString& schluessel) { return ini.Wert(gruppe, schluessel).value_or(QString()); };
+    TEintrag e;
+    e.Name = wert(NameSchluessel);
+    const std::optional<double> betrag = LiesBetrag(wert(BetragSchluessel));
+    const QString stufenText = wert(StufenSchluessel);
+    const auto stufen = stufenText.isEmpty() ? std::optional(StandardWarnstufen) : LiesWarnstufen(stufenText);
+    e.GewarntMonat = wert(MonatSchluessel);
+    const QString gewarntText = wert(GewarntSchluessel);
+    const auto gewarnt = gewarntText.isEmpty() ? std::optional(QList<int>()) : LiesWarnstufen(gewarntText);
+    const bool monatOk = e.GewarntMonat.isEmpty() || GueltigerMonatsSchluessel(e.GewarntMonat);
+    if (!betrag || !stufen || !gewarnt || !monatOk) {
+        if (e.Name.isEmpty())
+            e.Name = QStringLiteral("Benutzer %1").arg(u);
+        return e; // damaged: only its name is of use, to say whose budget it was
+    }
+    e.Budget.Betrag = *betrag;
+    e.Budget.Warnstufen = *stufen;
+    e.Gewarnt = *gewarnt;
+    e.Gueltig = true;
+    return e;
+}
+
+QStringList TBudgets::Uebernimm(const TIniText& ini)
+{
+    eintraege = {};
+    QStringList kaputt;
+    for (int u = 1; u <= MaxBenutzer; ++u) {
+        std::optional<TEintrag> e = LiesEintrag(ini, u);
+        if (e && e->Gueltig)
+            Platz(u) = std::move(e);
+        else if (e)
+            kaputt << e->Name;
+    }
+    return kaputt;
+}
+
+QList<QPair<QString, QString>> TBudgets::Felder(const TEintrag& e)
+{
+    QList<QPair<QString, QString>> felder { { NameSchluessel, e.Name },
+        { BetragSchluessel, QString::number(e.Budget.Betrag, 'f', 2) },
+        { StufenSchluessel, AlsListe(e.Budget.Warnstufen).join(QStringLiteral(", ")) } };
+    if (!e.Gewarnt.isEmpty())
+        felder << QPair { MonatSchluessel, e.GewarntMonat }
+               << QPair { GewarntSchluessel, AlsListe(e.Gewarnt).join(QStringLiteral(", ")) };
+    return felder;
 }
 
 const TBudgets::TEintrag* TBudgets::Eintrag(int u) const
@@ -210,20 +233,20 @@ QString TBudgets::SetzeBudget(int u, const TBudget& budget)
         return QStringLiteral("Kein Benutzer an Position %1.").arg(u);
     // Refused as a whole: a budget that held for this run only would look saved.
     if (gesperrt)
-        return Schreibe(u, u);
+        return Schreibe(u, u, TSchreibart::Ganz);
     if (!budget.Gesetzt()) {
         if (!Platz(u))
             return {};
         Platz(u).reset();
-        return Schreibe(u, u);
+        return Schreibe(u, u, TSchreibart::Ganz);
     }
     const QString name = Daten.Benutzer[u].Name.Text();
     const TEintrag* alt = Eintrag(u);
     if (alt && alt->Budget.Betrag == budget.Betrag && alt->Budget.Warnstufen == budget.Warnstufen)
         return {};
     // A new limit or new levels warn afresh.
-    Platz(u) = TEintrag { name, budget, {}, {} };
-    return Schreibe(u, u);
+    Platz(u) = TEintrag { name, budget, {}, {}, true };
+    return Schreibe(u, u, TSchreibart::Ganz);
 }
 
 void TBudgets::BenutzerEntfernt(int u, int anzahlVorher)
@@ -240,14 +263,14 @@ void TBudgets::BenutzerEntfernt(int u, int anzahlVorher)
             Platz(i).reset();
     }
     if (geaendert)
-        Schreibe(u, anzahlVorher);
+        Vermerke(Schreibe(u, anzahlVorher, TSchreibart::Ganz));
 }
 
 void TBudgets::BenutzerAngelegt(int u)
 {
     if (u >= 1 && u <= MaxBenutzer && Platz(u)) {
         Platz(u).reset();
-        Schreibe(u, u);
+        Vermerke(Schreibe(u, u, TSchreibart::Ganz));
     }
 }
 
@@ -270,7 +293,7 @@ std::optional<QString> TBudgets::Pruefe(int u, double betrag, TDateTime jetzt)
     Platz(u)->GewarntMonat = monat;
     Platz(u)->Gewarnt = gewarnt;
     // Should the file refuse it, the memory still keeps this run from warning twice.
-    Schreibe(u, u);
+    Vermerke(Schreibe(u, u, TSchreibart::NurWarnungen));
     return BudgetWarnText(hoechste, betrag, e->Budget.Betrag);
 }
 
@@ -280,38 +303,73 @@ void TBudgets::NeuerMonat(int u)
         return;
     Platz(u)->Gewarnt.clear();
     Platz(u)->GewarntMonat.clear();
-    Schreibe(u, u);
+    Vermerke(Schreibe(u, u, TSchreibart::NurWarnungen));
 }
 
-QString TBudgets::Schreibe(int von, int bis)
+QString TBudgets::Schreibe(int von, int bis, TSchreibart art)
 {
     if (pfad.isEmpty())
         return QStringLiteral("Es ist keine Einstellungsdatei bestimmt.");
     if (gesperrt)
         return QStringLiteral("Die Einstellungsdatei \"%1\" ist beschädigt und wird nicht überschrieben.")
             .arg(pfad);
-    QSettings ini(pfad, QSettings::IniFormat);
-    if (ini.status() != QSettings::NoError)
-        return QStringLiteral("Die Einstellungsdatei \"%1\" ist nicht lesbar.").arg(pfad);
-    for (int u = von; u <= bis; ++u) {
-        ini.remove(Gruppe(u));
-        if (!Platz(u))
-            continue;
-        const TEintrag& e = *Platz(u);
-        ini.beginGroup(Gruppe(u));
-        ini.setValue(QStringLiteral("Name"), e.Name);
-        ini.setValue(QStringLiteral("Monatsbudget"), QString::number(e.Budget.Betrag, 'f', 2));
-        ini.setValue(QStringLiteral("Warnstufen"), AlsListe(e.Budget.Warnstufen));
-        if (!e.Gewarnt.isEmpty()) {
-            ini.setValue(QStringLiteral("GewarntMonat"), e.GewarntMonat);
-            ini.setValue(QStringLiteral("Gewarnt"), AlsListe(e.Gewarnt));
+    const TEinstellungsStand stand = AendereEinstellungen(pfad, [&](TIniText& ini) {
+        for (int u = von; u <= bis; ++u) {
+            const QString gruppe = Gruppe(u);
+            if (art == TSchreibart::Ganz) {
+                ini.EntferneGruppe(gruppe);
+                if (Platz(u))
+                    for (const auto& [schluessel, wert] : Felder(*Platz(u)))
+                        ini.Setze(gruppe, schluessel, wert);
+                continue;
+            }
+            // The warnings given go onto the entry the file holds now, and only while it
+            // is still the budget they were given for: a budget changed outside wins.
+            const std::optional<TEintrag> jetzt = LiesEintrag(ini, u);
+            if (!Platz(u) || !jetzt || !jetzt->Gueltig || jetzt->Name != Platz(u)->Name
+                || jetzt->Budget.Betrag != Platz(u)->Budget.Betrag
+                || jetzt->Budget.Warnstufen != Platz(u)->Budget.Warnstufen)
+                continue;
+            ini.Entferne(gruppe, MonatSchluessel);
+            ini.Entferne(gruppe, GewarntSchluessel);
+            for (const auto& [schluessel, wert] : Felder(*Platz(u)))
+                if (schluessel == MonatSchluessel || schluessel == GewarntSchluessel)
+                    ini.Setze(gruppe, schluessel, wert);
         }
-        ini.endGroup();
+    });
+    switch (stand.art) {
+    case TEinstellungsStand::Gelesen:
+        // What others changed meanwhile holds from now on.
+        Uebernimm(stand.Inhalt);
+        return {};
+    case TEinstellungsStand::Beschaedigt:
+        gesperrt = true;
+        return QStringLiteral("Die Einstellungsdatei \"%1\" ist beschädigt oder nicht lesbar (%2) und wird "
+                              "nicht überschrieben. Es gelten keine Monatsbudgets.")
+            .arg(pfad, stand.Grund);
+    case TEinstellungsStand::Gesperrt:
+        return QStringLiteral("Die Einstellungsdatei \"%1\" ist von einem anderen Programm gesperrt (%2); "
+                              "die Budgetwarnungen werden in diesem Lauf nicht vermerkt.")
+            .arg(pfad, stand.Grund);
+    case TEinstellungsStand::Fehlt:
+    case TEinstellungsStand::Fehler:
+        break;
     }
-    ini.sync();
-    if (ini.status() != QSettings::NoError)
-        return QStringLiteral("Die Einstellungsdatei \"%1\" konnte nicht geschrieben werden.").arg(pfad);
-    return {};
+    return QStringLiteral("Die Einstellungsdatei \"%1\" konnte nicht geschrieben werden (%2).")
+        .arg(pfad, stand.Grund);
+}
+
+void TBudgets::Vermerke(const QString& fehler)
+{
+    if (fehler.isEmpty() || gemeldet)
+        return;
+    gemeldet = true;
+    offeneMeldung = fehler;
+}
+
+QString TBudgets::NimmMeldung()
+{
+    return std::exchange(offeneMeldung, QString());
 }
 
 namespace {
@@ -322,16 +380,11 @@ TBudgets& Instanz()
     return budgets;
 }
 
-QString BudgetPfad()
-{
-    return DatenVerzeichnis() + QLatin1Char('/') + BudgetDateiName;
-}
-
 } // namespace
 
 TBudgets& Budgets()
 {
-    const QString pfad = BudgetPfad();
+    const QString pfad = EinstellungsPfad();
     if (Instanz().Pfad() != pfad)
         Instanz().Lade(pfad);
     return Instanz();
@@ -339,6 +392,6 @@ TBudgets& Budgets()
 
 QString LadeBudgets()
 {
-    Instanz().Lade(BudgetPfad());
+    Instanz().Lade(EinstellungsPfad());
     return Instanz().LadeMeldung();
 }

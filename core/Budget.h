@@ -9,9 +9,12 @@
 #include "runtime/Datum.h"
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <array>
 #include <optional>
+
+class TIniText;
 
 inline const QString BudgetDateiName = QStringLiteral("Kostenwolf.ini");
 inline const QList<int> StandardWarnstufen { 80, 100 };
@@ -57,7 +60,9 @@ public:
     };
 
     // Reads the budgets from the file. A file that cannot be read as a whole is left
-    // untouched for the rest of the run: nothing is written over it.
+    // untouched for the rest of the run: nothing is written over it. Every write reads
+    // the file afresh and changes only what it has to, so what another program or the
+    // user changed meanwhile stays and holds from then on.
     TLadeZustand Lade(const QString& pfad);
     const QString& Pfad() const { return pfad; }
     // What to tell the user after loading; empty when all went well.
@@ -81,23 +86,39 @@ public:
     // User u's month has turned over: the levels warn again.
     void NeuerMonat(int u);
 
+    // Once a run, what a write of the checks above ran into (the file locked, damaged
+    // meanwhile, not writable); empty when there is nothing new to tell.
+    QString NimmMeldung();
+
 private:
     struct TEintrag {
         QString Name;
         TBudget Budget;
         QString GewarntMonat;
         QList<int> Gewarnt;
+        bool Gueltig = false;
+    };
+    enum class TSchreibart {
+        Ganz, // the positions' groups as they are in memory
+        NurWarnungen, // only the levels warned of, onto what the file holds
     };
     std::array<std::optional<TEintrag>, 5> eintraege; // positions 1..4
     std::optional<TEintrag>& Platz(int u) { return eintraege[static_cast<std::size_t>(u)]; }
     const std::optional<TEintrag>& Platz(int u) const { return eintraege[static_cast<std::size_t>(u)]; }
     QString pfad;
     QString meldung;
+    QString offeneMeldung;
     bool gesperrt = false;
+    bool gemeldet = false;
 
     const TEintrag* Eintrag(int u) const;
-    // Writes the entries of positions von..bis over their groups in the file.
-    QString Schreibe(int von, int bis);
+    static std::optional<TEintrag> LiesEintrag(const TIniText& ini, int u);
+    static QList<QPair<QString, QString>> Felder(const TEintrag& e);
+    // Takes the file's entries into memory; returns whose budgets could not be read.
+    QStringList Uebernimm(const TIniText& ini);
+    // Writes positions von..bis into the file and returns the text of the failure.
+    QString Schreibe(int von, int bis, TSchreibart art);
+    void Vermerke(const QString& fehler);
 };
 
 // The budgets of the data directory for the windows; read again whenever the data

@@ -41,7 +41,7 @@ QString Zeile(const TVerbindung& v, const std::optional<TBytestand>& bytes)
     QString kosten = FestBetrag(v.Kosten); // the amount the report's line shows
     kosten.replace(QLatin1Char('.'), QLatin1Char(','));
     const QStringList felder { DateToStr(v.Datum), TimeToStr(v.Datum), DauerToStr(v.Dauer),
-        QString::number(DauerSekunden(v.Dauer)), kosten, v.Tarif.Text(),
+        QString::number(DauerSekunden(v.Dauer)), kosten, CsvText(v.Tarif.Text()),
         bytes ? QString::number(bytes->Empfangen) : QString(),
         bytes ? QString::number(bytes->Gesendet) : QString() };
     QStringList geschuetzt;
@@ -52,6 +52,14 @@ QString Zeile(const TVerbindung& v, const std::optional<TBytestand>& bytes)
 }
 
 } // namespace
+
+QString CsvText(const QString& text)
+{
+    static const QString Formelanfang = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && Formelanfang.contains(text.front()))
+        return QLatin1Char('\'') + text;
+    return text;
+}
 
 QString CsvFeld(const QString& text)
 {

@@ -21,3 +21,8 @@ QByteArray MonatAlsCsv(const TMonat& monat, const TEintragsBytes& bytes = {});
 // A field as written into a line: quoted, with its quotes doubled, where it holds ';',
 // '"' or a line break; otherwise unchanged.
 QString CsvFeld(const QString& text);
+
+// A text cell a spreadsheet must show rather than compute: one beginning with '=', '+',
+// '-', '@', a tab or a carriage return (a tariff named "=cmd|' /C calc'!A0", say) gets a
+// leading "'".
+QString CsvText(const QString& text);

@@ -183,10 +183,3 @@ TVolumenbuch& Volumenbuch()
     static TVolumenbuch buch;
     return buch;
 }
-
-int MonatsIndexVon(TDateTime datum)
-{
-    int jahr, monat, tag;
-    DecodeDate(datum, jahr, monat, tag);
-    return jahr * 12 + monat - 1;
-}

@@ -110,5 +110,3 @@ private:
 
 // The program's one book.
 TVolumenbuch& Volumenbuch();
-
-int MonatsIndexVon(TDateTime datum);

@@ -4,6 +4,7 @@
 #include "core/Journal.h"
 #include "platform/posix/Dateien.h"
 #include "store/Datenverzeichnis.h"
+#include "store/Einstellungsdatei.h"
 #include "store/Waehrungseinstellung.h"
 
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSettings>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -244,46 +244,29 @@ template <typename TSatz> QByteArray SatzInEuro(const QByteArray& alt, void (*re
     return neu;
 }
 
-// The settings file with Waehrung=EUR and its budgets in Euro, worked out on a scratch
-// copy beside it so the file itself is replaced in one step.
+// The settings file with Waehrung=EUR and its budgets in Euro; every other line as it was.
 std::optional<QByteArray> EinstellungenInEuro(
     const QString& verzeichnis, const QByteArray& alt, QString& fehler)
 {
-    const QString schmier
-        = Pfad(verzeichnis, QStringLiteral(".") + EinstellungsDateiName + QStringLiteral(".euro"));
-    const TSpeicherErgebnis e = ErsetzeDatei(schmier, alt.constData(), size_t(alt.size()), false);
-    if (!e.Ok) {
-        fehler = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(schmier), e.Grund);
+    std::optional<TIniText> ini = TIniText::Lies(alt);
+    if (!ini) {
+        fehler = QStringLiteral("%1 ist keine Einstellungsdatei")
+                     .arg(QDir::toNativeSeparators(Pfad(verzeichnis, EinstellungsDateiName)));
         return std::nullopt;
     }
-    bool ok = false;
-    {
-        QSettings ini(schmier, QSettings::IniFormat);
-        if (ini.status() == QSettings::NoError) {
-            ini.setValue(QStringLiteral("Allgemein/Waehrung"), WaehrungsKennung(TWaehrung::EUR));
-            for (const QString& gruppe : ini.childGroups()) {
-                if (!gruppe.startsWith(QStringLiteral("Budget")))
-                    continue;
-                const QString schluessel = gruppe + QStringLiteral("/Monatsbudget");
-                bool zahl = false;
-                const double betrag
-                    = QLocale::c().toDouble(ini.value(schluessel).toString().trimmed(), &zahl);
-                // A budget that cannot be read counts as none already and stays as it is.
-                if (zahl && std::isfinite(betrag))
-                    ini.setValue(schluessel, QString::number(BetragInEuro(betrag), 'f', 2));
-            }
-            ini.sync();
-            ok = ini.status() == QSettings::NoError;
-        }
+    ini->Setze(QStringLiteral("Allgemein"), QStringLiteral("Waehrung"), WaehrungsKennung(TWaehrung::EUR));
+    const QString schluessel = QStringLiteral("Monatsbudget");
+    for (const QString& gruppe : ini->Gruppen()) {
+        if (!gruppe.startsWith(QStringLiteral("Budget")))
+            continue;
+        bool zahl = false;
+        const double betrag
+            = QLocale::c().toDouble(ini->Wert(gruppe, schluessel).value_or(QString()).trimmed(), &zahl);
+        // A budget that cannot be read counts as none already and stays as it is.
+        if (zahl && std::isfinite(betrag))
+            ini->Setze(gruppe, schluessel, QString::number(BetragInEuro(betrag), 'f', 2));
     }
-    QString lesefehler;
-    std::optional<QByteArray> neu = ok ? LiesGanz(schmier, lesefehler) : std::nullopt;
-    QFile::remove(schmier);
-    QFile::remove(schmier + QStringLiteral(".lock"));
-    if (!neu)
-        fehler = QStringLiteral("%1 kann nicht geschrieben werden")
-                     .arg(QDir::toNativeSeparators(Pfad(verzeichnis, EinstellungsDateiName)));
-    return neu;
+    return ini->Bytes();
 }
 
 // Writes every file named in the marker back from its copy; the marker goes once all
@@ -315,18 +298,25 @@ QList<TEuroSchritt> WeitereEuroSchritte()
 {
     // The journal of a connection a crash cut short carries the prices it was metered
     // by; the next start logs it by them.
-    TEuroSchritt journal { JournalName, [](const QString& pfad) {
-                              const TKleineDatei datei = LeseKleineDatei(pfad, JournalGroesse);
-                              std::optional<TJournal> j = DekodiereJournal(datei.Inhalt);
-                              // One that cannot be read is set aside at the next start as it is.
-                              if (!j)
-                                  return QString();
-                              RechneTarifInEuroUm(j->Tarif);
-                              const QByteArray neu = KodiereJournal(*j);
-                              const TSpeicherErgebnis e
-                                  = ErsetzeDatei(pfad, neu.constData(), size_t(neu.size()), true);
-                              return e.Ok ? QString() : e.Grund;
-                          } };
+    TEuroSchritt journal { JournalName,
+        [](const QString& pfad) {
+            const TKleineDatei datei = LeseKleineDatei(pfad, JournalHoechstGroesse());
+            std::optional<TJournal> j = DekodiereJournal(datei.Inhalt);
+            // One that cannot be read is set aside at the next start as it is.
+            if (!j)
+                return QString();
+            RechneTarifInEuroUm(j->Tarif);
+            if (!j->Regeln.isEmpty()) {
+                QString grund;
+                const std::optional<QByteArray> regeln = RechneRegelnInEuroUm(j->Regeln, grund);
+                if (!regeln)
+                    return grund;
+                j->Regeln = *regeln;
+            }
+            const QByteArray neu = KodiereJournal(*j);
+            const TSpeicherErgebnis e = ErsetzeDatei(pfad, neu.constData(), size_t(neu.size()), true);
+            return e.Ok ? QString() : e.Grund;
+        } };
     return { journal };
 }
 

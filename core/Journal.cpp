@@ -2,6 +2,7 @@
 
 #include "store/Daten.h"
 #include "store/Datenverzeichnis.h"
+#include "store/Regeldatei.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,12 +17,15 @@ namespace {
 
 constexpr char Kennung[4] = { 'K', 'W', 'J', 0x1A };
 constexpr size_t OffsetVersion = 4, OffsetBenutzer = 6, OffsetTarifNr = 7, OffsetTarif = 8, OffsetBeginn = 84,
-                 OffsetDauer = 92, OffsetEmpfangen = 100, OffsetGesendet = 108, OffsetPruefsumme = 116;
+                 OffsetDauer = 92, OffsetEmpfangen = 100, OffsetGesendet = 108, OffsetDatum = 116,
+                 OffsetKosten = 124, OffsetPruefsumme = 132;
 static_assert(OffsetTarif + sizeof(TTarif) == OffsetBeginn);
 static_assert(OffsetPruefsumme + 4 == JournalGroesse);
-// Version 1: the same up to the elapsed time, then its checksum.
+// Version 1: the same up to the elapsed time, then its checksum; version 2 added the
+// bytes, with its checksum at 116.
 constexpr size_t PruefsummeVersion1 = 100;
 constexpr size_t GroesseVersion1 = 104;
+constexpr size_t PruefsummeVersion2 = 116;
 constexpr uint64_t Unbekannt = ~uint64_t(0);
 
 // Prices of a million Pfennig a minute or DM a month are no tariff anybody typed; such
@@ -85,6 +89,7 @@ TJournal AlsJournal(const TLaufendeVerbindung& laufend)
     j.Tarif = laufend.Tarif;
     j.Beginn = laufend.Beginn;
     j.DauerMs = laufend.DauerMs;
+    j.Regeln = laufend.Regeln;
     j.Bytes = laufend.Bytes;
     return j;
 }
@@ -98,11 +103,19 @@ uint32_t Crc32(const char* daten, size_t anzahl)
     return c ^ 0xFFFFFFFFu;
 }
 
+size_t JournalHoechstGroesse()
+{
+    return JournalGroesse + 4 + RegeldateiHoechstens;
+}
+
 QByteArray KodiereJournal(const TJournal& journal)
 {
-    QByteArray bytes(qsizetype(JournalGroesse), '\0');
+    const bool mitRegeln = !journal.Regeln.isEmpty();
+    const size_t pruefsumme
+        = mitRegeln ? OffsetPruefsumme + 4 + size_t(journal.Regeln.size()) : OffsetPruefsumme;
+    QByteArray bytes(qsizetype(pruefsumme + 4), '\0');
     std::memcpy(bytes.data(), Kennung, sizeof Kennung);
-    Lege(bytes, OffsetVersion, JournalVersion);
+    Lege(bytes, OffsetVersion, mitRegeln ? JournalVersionMitRegeln : JournalVersion);
     Lege(bytes, OffsetBenutzer, uint8_t(journal.Benutzer));
     Lege(bytes, OffsetTarifNr, uint8_t(journal.TarifNr));
     Lege(bytes, OffsetTarif, journal.Tarif);
@@ -110,7 +123,14 @@ QByteArray KodiereJournal(const TJournal& journal)
     Lege(bytes, OffsetDauer, journal.DauerMs);
     Lege(bytes, OffsetEmpfangen, journal.Bytes ? journal.Bytes->Empfangen : Unbekannt);
     Lege(bytes, OffsetGesendet, journal.Bytes ? journal.Bytes->Gesendet : Unbekannt);
-    Lege(bytes, OffsetPruefsumme, Crc32(bytes.constData(), OffsetPruefsumme));
+    Lege(bytes, OffsetDatum, journal.Datum);
+    Lege(bytes, OffsetKosten, journal.Kosten);
+    if (mitRegeln) {
+        Lege(bytes, OffsetPruefsumme, uint32_t(journal.Regeln.size()));
+        std::memcpy(
+            bytes.data() + OffsetPruefsumme + 4, journal.Regeln.constData(), size_t(journal.Regeln.size()));
+    }
+    Lege(bytes, pruefsumme, Crc32(bytes.constData(), pruefsumme));
     return bytes;
 }
 
@@ -120,8 +140,16 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
         || std::memcmp(bytes.constData(), Kennung, sizeof Kennung) != 0)
         return std::nullopt;
     const uint16_t version = Hole<uint16_t>(bytes, OffsetVersion);
-    const size_t pruefsumme = version == 1 ? PruefsummeVersion1 : OffsetPruefsumme;
-    if ((version != 1 && version != JournalVersion) || size_t(bytes.size()) != pruefsumme + 4
+    size_t pruefsumme = version == 1 ? PruefsummeVersion1
+        : version == 2               ? PruefsummeVersion2
+                                     : OffsetPruefsumme;
+    if (version == JournalVersionMitRegeln && size_t(bytes.size()) >= JournalGroesse) {
+        const uint32_t laenge = Hole<uint32_t>(bytes, OffsetPruefsumme);
+        if (laenge == 0 || laenge > RegeldateiHoechstens)
+            return std::nullopt;
+        pruefsumme = OffsetPruefsumme + 4 + laenge;
+    }
+    if (version < 1 || version > JournalVersionMitRegeln || size_t(bytes.size()) != pruefsumme + 4
         || Hole<uint32_t>(bytes, pruefsumme) != Crc32(bytes.constData(), pruefsumme))
         return std::nullopt;
 
@@ -131,11 +159,15 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
     j.Tarif = Hole<TTarif>(bytes, OffsetTarif);
     j.Beginn = Hole<double>(bytes, OffsetBeginn);
     j.DauerMs = Hole<int64_t>(bytes, OffsetDauer);
-    if (version == JournalVersion) {
+    if (version >= 2) {
         const uint64_t empfangen = Hole<uint64_t>(bytes, OffsetEmpfangen);
         const uint64_t gesendet = Hole<uint64_t>(bytes, OffsetGesendet);
         if (empfangen != Unbekannt && gesendet != Unbekannt)
             j.Bytes = TBytestand { empfangen, gesendet };
+    }
+    if (version >= 3) {
+        j.Datum = Hole<double>(bytes, OffsetDatum);
+        j.Kosten = Hole<double>(bytes, OffsetKosten);
     }
     if (j.Benutzer < 1 || j.Benutzer > MaxBenutzer || j.TarifNr > MaxTarife || j.Tarif.Name.Laenge > 50)
         return std::nullopt;
@@ -146,13 +178,21 @@ std::optional<TJournal> DekodiereJournal(const QByteArray& bytes)
         return std::nullopt;
     if (j.DauerMs < 0 || j.DauerMs > HoechsteDauerMs)
         return std::nullopt;
+    if (j.Protokolliert()
+        && (!(j.Datum >= FruehesterBeginn && j.Datum < SpaetesterBeginn) || !SinnvollerPreis(j.Kosten)))
+        return std::nullopt;
+    if (version == JournalVersionMitRegeln) {
+        j.Regeln = bytes.mid(qsizetype(OffsetPruefsumme + 4), qsizetype(pruefsumme - OffsetPruefsumme - 4));
+        if (!LiesTarifregeln(j.Regeln).Regeln)
+            return std::nullopt;
+    }
     return j;
 }
 
 TJournalFund LeseJournal(const QString& pfad)
 {
     TJournalFund fund;
-    const TKleineDatei datei = LeseKleineDatei(pfad, JournalGroesse);
+    const TKleineDatei datei = LeseKleineDatei(pfad, JournalHoechstGroesse());
     switch (datei.art) {
     case TKleineDatei::Fehlt:
         return fund;
@@ -234,8 +274,24 @@ TSpeicherErgebnis TVerbindungsjournal::Sichere(const TJournal& stand)
         verzeichnisGesichert = true;
         letzter = OhneDauer(stand);
         letzteMs = stand.DauerMs;
+        gesichert = stand;
     }
     return ergebnis;
+}
+
+void TVerbindungsjournal::Protokolliert(const TBeendeteVerbindung& verbindung)
+{
+    if (!aktiv)
+        return;
+    TJournal j = gesichert;
+    j.Benutzer = verbindung.Benutzer;
+    j.Tarif = verbindung.Tarif;
+    j.Beginn = verbindung.Beginn;
+    j.DauerMs = verbindung.DauerMs;
+    j.Datum = verbindung.Datum;
+    j.Kosten = verbindung.Kosten;
+    // Not written: the checkpoint stays, and a start after a crash logs from it.
+    Sichere(j);
 }
 
 void TVerbindungsjournal::Beende(bool gespeichert)

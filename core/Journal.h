@@ -26,6 +26,14 @@ struct TJournal {
     TDateTime Beginn = 0; // wall clock
     int64_t DauerMs = 0; // elapsed (monotonic) at the checkpoint
     std::optional<TBytestand> Bytes; // received and sent up to the checkpoint
+    QByteArray Regeln; // the rules file that prices it; empty: per minute by Tarif
+    // Set once the connection has been written into the record, before that is saved:
+    // the entry's Datum and Kosten. With DauerMs they name the entry, so a start after
+    // a crash can tell whether "Daten.kwd" holds it already.
+    TDateTime Datum = 0;
+    double Kosten = 0;
+
+    bool Protokolliert() const { return Datum != 0; }
 };
 
 // The file image: an identifier and version, so a foreign file is told apart, and a
@@ -39,18 +47,30 @@ struct TJournal {
 //  92  8  elapsed milliseconds (int64)
 // 100  8  bytes received (uint64), all ones when unknown
 // 108  8  bytes sent (uint64), all ones when unknown
-// 116  4  CRC-32 of bytes 0..115
-// All numbers little-endian. Version 1 ended with its CRC-32 at 100, without bytes; a
-// journal left by it is still read.
-constexpr size_t JournalGroesse = 120;
-constexpr uint16_t JournalVersion = 2;
+// 116  8  the entry's date once logged, else 0 (date-time double)
+// 124  8  the entry's cost once logged (double)
+// 132  4  CRC-32 of bytes 0..131
+// All numbers little-endian. Version 1 ended with its CRC-32 at 100 (104 bytes),
+// version 2 at 116 (120 bytes, without the logged entry); journals left by them are
+// still read.
+// A connection priced by a tariff's rules carries them along, so that recovery prices
+// it as the meter did (version 4):
+// 132  4  length N of the rules text
+// 136  N  the rules file text
+// 136+N 4 CRC-32 of bytes 0..135+N
+constexpr size_t JournalGroesse = 136;
+constexpr uint16_t JournalVersion = 3;
+constexpr uint16_t JournalVersionMitRegeln = 4;
+// The longest journal with rules: for reading it whole.
+size_t JournalHoechstGroesse();
 
 // Encodes without checking, so tests can build every kind of bad record.
 QByteArray KodiereJournal(const TJournal& journal);
 // Nothing unless the bytes are exactly one record of this version with a matching
 // checksum and values that can be logged: a user 1..4, a tariff slot up to 99, a name
-// within its capacity, finite prices of sane size, a start between 1900 and 9999 and
-// an elapsed time of 0 to 366 days.
+// within its capacity, finite prices of sane size, a start between 1900 and 9999, an
+// elapsed time of 0 to 366 days, an entry date of 0 or one in that range too, and
+// rules, if any, that can be read.
 std::optional<TJournal> DekodiereJournal(const QByteArray& bytes);
 
 TJournal AlsJournal(const TLaufendeVerbindung& laufend);
@@ -101,6 +121,10 @@ public:
     QString Takt(const TJournal& stand);
     // Writes the state now.
     TSpeicherErgebnis Sichere(const TJournal& stand);
+    // The connection has just been written into the record, not yet saved: the journal
+    // takes the entry's values, so that it is logged exactly once whenever the program
+    // dies from here on.
+    void Protokolliert(const TBeendeteVerbindung& verbindung);
     // The connection has been logged. Saved: the journal goes. Not saved: it stays for
     // the next start, which logs the connection from it, unless a later save of this run
     // (Gespeichert) brings the logged connection to disk first; until then this run
@@ -121,4 +145,5 @@ private:
     bool verzeichnisGesichert = false;
     QByteArray letzter; // the last record written, its elapsed time zeroed
     int64_t letzteMs = 0;
+    TJournal gesichert; // the last record written
 };

@@ -110,3 +110,12 @@ QString BerichtsDokumentName(int monat, int jahr)
 {
     return MonatsName(monat) + QString::number(jahr);
 }
+
+QString OhneSteuerzeichen(const QString& text)
+{
+    QString sicher = text;
+    for (QChar& c : sicher)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    return sicher;
+}

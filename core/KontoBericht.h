@@ -31,3 +31,7 @@ int BerichtsJahr(TDateTime heute, int gewaehlterMonat);
 QString BerichtsUeberschrift(int monat, int jahr);
 // "März2000": the print job's title and the file name the save dialog proposes.
 QString BerichtsDokumentName(int monat, int jahr);
+
+// The text with every control character (escape, bell, carriage return...) shown as '?',
+// so that a name printed on a terminal cannot act on it.
+QString OhneSteuerzeichen(const QString& text);

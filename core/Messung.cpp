@@ -1,5 +1,6 @@
 #include "core/Messung.h"
 
+#include "core/Verlaufseintrag.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
 #include "store/Startablauf.h"
@@ -16,6 +17,13 @@ TDateTime AlsTage(int64_t ms)
     return double(ms) / double(MSecsPerDay);
 }
 
+QString UhrzeitKurz(TDateTime wann)
+{
+    int stunde, minute, sekunde, msek;
+    DecodeTime(wann, stunde, minute, sekunde, msek);
+    return QStringLiteral("%1:%2").arg(stunde, 2, 10, QLatin1Char('0')).arg(minute, 2, 10, QLatin1Char('0'));
+}
+
 QString KostetText(double kosten)
 {
     return QStringLiteral("Die Verbindung kostete: ") + BetragText(kosten);
@@ -23,10 +31,13 @@ QString KostetText(double kosten)
 
 } // namespace
 
-TMessung::TMessung(TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern)
+TMessung::TMessung(
+    TWanduhr wanduhr, TMonotoneUhr monoton, TSpeichern speichern, TMonotoneUhr wach, TRegelnLaden regelnLaden)
     : FWanduhr(std::move(wanduhr))
     , FMonoton(std::move(monoton))
     , FSpeichern(std::move(speichern))
+    , FRegelnLaden(std::move(regelnLaden))
+    , FWach(std::move(wach))
 {
 }
 
@@ -42,6 +53,8 @@ std::optional<TLaufendeVerbindung> TMessung::Laufend() const
     v.Beginn = FBeginn;
     v.DauerMs = FDauerMs;
     v.Kosten = FKosten;
+    if (FLauf)
+        v.Regeln = FRegelText;
     v.Bytes = FZaehler.Summe();
     return v;
 }
@@ -50,10 +63,19 @@ TMessErgebnis TMessung::Verbunden()
 {
     TMessErgebnis ergebnis;
     if (!FMisst && !FOffenGehalten) {
+        // A connection of a new month goes into a slot already turned: the idle check
+        // may not have come round since midnight.
+        if (FFreigegeben)
+            WechsleMonatFallsNoetig(ergebnis);
         FBeginn = FWanduhr();
         FBeginnMs = FMonoton();
+        FSchlafMs = FBeginnMs - FWach();
+        FWachNachSchlaf.reset();
+        FLetzteWand = FBeginn;
         FDauerMs = 0;
         FKosten = 0;
+        FLaufTarif.reset();
+        FLauf.reset();
         // The counters as the connection is found: what they grow by from here is its.
         FZaehler = TBytezaehler();
         if (FByteLeser)
@@ -86,18 +108,86 @@ TMessErgebnis TMessung::Tick()
     return ergebnis;
 }
 
+bool TMessung::Geschlafen(int64_t jetztMs, int64_t wachMs) const
+{
+    return FWachNachSchlaf || jetztMs - wachMs - FSchlafMs > SchlafSchwelleMs;
+}
+
 void TMessung::Tickt(TMessErgebnis& ergebnis)
 {
-    FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
-    const TDateTime dauer = AlsTage(FDauerMs);
+    const int64_t jetztMs = FMonoton();
+    const int64_t wachMs = FWach();
+    if (jetztMs - wachMs - FSchlafMs > SchlafSchwelleMs) {
+        // The machine slept since the last tick. Whether the link lasted through it, only
+        // the detector's next poll tells; until then nothing more is billed.
+        FSchlafMs = jetztMs - wachMs;
+        FWachNachSchlaf = wachMs;
+        return;
+    }
+    FSchlafMs = jetztMs - wachMs;
+    if (FWachNachSchlaf && wachMs - *FWachNachSchlaf < BestaetigungNachSchlafMs)
+        return;
+    // Still up after the sleep: the provider billed all of it.
+    FWachNachSchlaf.reset();
+    FDauerMs = std::max<int64_t>(0, jetztMs - FBeginnMs);
+    FLetzteWand = FWanduhr();
+    const TDateTime dauer = GanzeSekunden(FDauerMs);
+    FolgeTarif(ergebnis);
     if (FByteLeser)
         FZaehler.Lies(FByteLeser());
-    FKosten = Verbindungspreis(dauer, AktTarif) + Volumen(ergebnis);
+    const double volumen = Volumen(ergebnis);
     ergebnis.ZeitText = DauerToStr(dauer);
+    ergebnis.BezahltText = QString();
+    ergebnis.WechselText = QString();
+    QString bezahlt;
+    if (FLauf) {
+        const TTarifStand stand = FLauf->Stand(FDauerMs);
+        FKosten = stand.Kosten + volumen;
+        bezahlt = TimeToStr(FLauf->Ortszeit(stand.BezahltBisMs));
+        ergebnis.BezahltText = QStringLiteral("Bezahlt bis ") + bezahlt;
+        if (const std::optional<TPreisWechsel> wechsel = FLauf->NaechsterWechsel(FDauerMs))
+            ergebnis.WechselText = QStringLiteral("Ab %1 Uhr: %2")
+                                       .arg(UhrzeitKurz(FLauf->Ortszeit(wechsel->AbMs)),
+                                           PreisJeEinheitText(wechsel->PreisPf, wechsel->EinheitMs));
+    }
+    else {
+        FKosten = PreisNachLaufzeit(FDauerMs, AktTarif) + volumen;
+    }
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
-    if (FZaehler.Summe())
+    if (!bezahlt.isEmpty())
+        *ergebnis.Hint += QStringLiteral(" - bezahlt bis ") + bezahlt;
+    else if (FZaehler.Summe())
         *ergebnis.Hint += QStringLiteral(" - ") + *ergebnis.VolumenText;
+}
+
+void TMessung::FolgeTarif(TMessErgebnis& ergebnis)
+{
+    const QString name = AktTarif.Name.Text();
+    if (FLaufTarif == name)
+        return;
+    FLaufTarif = name;
+    FLauf.reset();
+    FRegelText.clear();
+    const TRegelnDesTarifs regeln = FRegelnLaden(name);
+    if (regeln.art == TRegelnDesTarifs::Geladen) {
+        FLauf.emplace(*regeln.Regeln, FBeginn);
+        FRegelText = SchreibeTarifregeln(*regeln.Regeln);
+    }
+    else if (regeln.art == TRegelnDesTarifs::Fehlerhaft) {
+        ergebnis.Meldungen << RegelnFehlerText(name, regeln.Fehler);
+    }
+}
+
+double TMessung::Preis(TDateTime beginn, int64_t dauerMs, TMessErgebnis& ergebnis)
+{
+    const QString name = AktTarif.Name.Text();
+    const TRegelnDesTarifs regeln = FRegelnLaden(name);
+    if (regeln.art == TRegelnDesTarifs::Geladen)
+        return Regelpreis(*regeln.Regeln, beginn, dauerMs);
+    if (regeln.art == TRegelnDesTarifs::Fehlerhaft)
+        ergebnis.Meldungen << RegelnFehlerText(name, regeln.Fehler);
+    return PreisNachLaufzeit(dauerMs, AktTarif);
 }
 
 double TMessung::Volumen(TMessErgebnis& ergebnis)
@@ -112,8 +202,7 @@ double TMessung::Volumen(TMessErgebnis& ergebnis)
     }
     // Unknown bytes are priced as none.
     const std::uint64_t volumen = bytes ? Gesamt(*bytes) : 0;
-    const std::uint64_t vorher
-        = Volumenbuch().Monatsvolumen(AktBenutzer, MonatsIndexVon(FBeginn)).value_or(0);
+    const std::uint64_t vorher = Volumenbuch().Monatsvolumen(AktBenutzer, MonatsIndex(FBeginn)).value_or(0);
     ergebnis.InklusivText = tarif.Inklusiv > 0 ? InklusivText(vorher + volumen, tarif.Inklusiv) : QString();
     return AufPfennig(VolumenKosten(tarif, vorher, volumen) / 100);
 }
@@ -130,12 +219,20 @@ TMessErgebnis TMessung::Getrennt()
     if (!FMisst)
         return ergebnis;
     FMisst = false;
-    FDauerMs = std::max<int64_t>(0, FMonoton() - FBeginnMs);
+    const int64_t jetztMs = FMonoton();
+    TDateTime datum = FLetzteWand;
+    // Found down at the first poll after a sleep, it ended when the machine went to
+    // sleep: at the last tick before, with that tick's time and cost.
+    if (!Geschlafen(jetztMs, FWach())) {
+        FDauerMs = std::max<int64_t>(0, jetztMs - FBeginnMs);
+        datum = FWanduhr();
+    }
+    FWachNachSchlaf.reset();
     // The cost stays the last tick's: a started second is not charged at the end.
     ergebnis.ZeitText = DauerToStr(AlsTage(FDauerMs));
     ergebnis.KostenText = BetragText(FKosten);
     ergebnis.Meldungen << KostetText(FKosten);
-    Protokolliere(ergebnis, FBeginn, FWanduhr(), FDauerMs, FKosten, FZaehler.Summe());
+    Protokolliere(ergebnis, FBeginn, datum, FDauerMs, FKosten, FZaehler.Summe());
     Abschliessen(ergebnis, true);
     return ergebnis;
 }
@@ -146,13 +243,13 @@ TMessErgebnis TMessung::Freigeben()
     if (FFreigegeben)
         return ergebnis;
     FFreigegeben = true;
-    FMonatIndex = MonatsIndexVon(FWanduhr());
+    FMonatIndex = MonatsIndex(FWanduhr());
 
     const std::vector<TGehalten> gehalten = std::move(FGehalten);
     FGehalten.clear();
     for (const TGehalten& g : gehalten) {
         const int64_t dauerMs = std::max<int64_t>(0, g.EndeMs - g.BeginnMs);
-        const double kosten = Verbindungspreis(AlsTage(dauerMs), AktTarif);
+        const double kosten = Preis(g.Beginn, dauerMs, ergebnis);
         ergebnis.ZeitText = DauerToStr(AlsTage(dauerMs));
         ergebnis.KostenText = BetragText(kosten);
         ergebnis.Meldungen << KostetText(kosten);
@@ -201,18 +298,26 @@ TMessErgebnis TMessung::Schliessen()
 void TMessung::Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
     double kosten, const std::optional<TBytestand>& bytes)
 {
+    // Begun in a month the log has not turned to yet: turned first, or the turn that
+    // follows would empty the slot it went into.
+    WechsleMonatBis(MonatsIndex(beginn), ergebnis);
     TBeendeteVerbindung v;
     v.Benutzer = AktBenutzer;
+    v.Tarif = AktTarif;
     v.Beginn = beginn;
+    v.Datum = datum;
+    v.DauerMs = dauerMs;
     v.Dauer = AlsTage(dauerMs);
     v.Kosten = kosten;
     v.Bytes = bytes;
     v.Ergebnis = ProtokolliereVerbindungImBeginnmonat(
         AktBenutzer, AktTarif, beginn, v.Dauer, kosten, FMonatIndex % 12 + 1, datum);
     if (v.Ergebnis == TProtokollErgebnis::Eingetragen)
-        Volumenbuch().Trage({ AktBenutzer, MonatsIndexVon(beginn), datum, v.Dauer, kosten, bytes });
+        Volumenbuch().Trage({ AktBenutzer, MonatsIndex(beginn), datum, v.Dauer, kosten, bytes });
     if (v.Ergebnis == TProtokollErgebnis::MonatVoll)
         ergebnis.Meldungen << MonatVollText;
+    if (BeiProtokoll)
+        BeiProtokoll(v);
     ergebnis.Protokolliert.push_back(v);
 }
 
@@ -227,11 +332,16 @@ void TMessung::Abschliessen(TMessErgebnis& ergebnis, bool speichern)
         if (!fehler.isEmpty())
             ergebnis.Meldungen << fehler;
     }
+    SchreibeInVerlauf(ergebnis.Protokolliert);
 }
 
 bool TMessung::WechsleMonatFallsNoetig(TMessErgebnis& ergebnis)
 {
-    const int index = MonatsIndexVon(FWanduhr());
+    return WechsleMonatBis(MonatsIndex(FWanduhr()), ergebnis);
+}
+
+bool TMessung::WechsleMonatBis(int index, TMessErgebnis& ergebnis)
+{
     if (index <= FMonatIndex)
         return false;
     FMonatIndex = index;

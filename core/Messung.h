@@ -5,10 +5,13 @@
 // stands inside an event and no state changes behind an open box.
 //
 // Reads and writes the shared record (Daten, AktBenutzer, AktTarif). Elapsed time comes
-// from the monotonic clock, dates from the wall clock; both are injected.
+// from a monotonic clock that runs on through suspend, dates from the wall clock; a
+// second monotonic clock that stops in suspend tells when the machine slept. All three
+// are injected.
 #pragma once
 
 #include "core/Datenvolumen.h"
+#include "core/TarifZeiten.h"
 #include "platform/posix/Dateien.h"
 #include "runtime/Datum.h"
 #include "store/Abrechnung.h"
@@ -29,14 +32,19 @@ struct TLaufendeVerbindung {
     TDateTime Beginn = 0; // wall-clock start, local time
     int64_t DauerMs = 0; // elapsed on the monotonic clock at this event
     double Kosten = 0; // DM, as of the last tick
+    // The rules file that prices it, as read when it began; empty: per minute by Tarif.
+    QByteArray Regeln;
     std::optional<TBytestand> Bytes; // as of the last tick; none when unknown
 };
 
 // A finished connection and where it went.
 struct TBeendeteVerbindung {
     int Benutzer = 0;
-    TDateTime Beginn = 0; // wall-clock start; the entry's Datum is when it was logged
-    TDateTime Dauer = 0; // days
+    TTarif Tarif {}; // the tariff it was logged with
+    TDateTime Beginn = 0; // wall-clock start
+    TDateTime Datum = 0; // the entry's Datum: when it ended or was logged
+    int64_t DauerMs = 0;
+    TDateTime Dauer = 0; // days, the same span
     double Kosten = 0;
     std::optional<TBytestand> Bytes;
     TProtokollErgebnis Ergebnis = TProtokollErgebnis::Eingetragen;
@@ -48,6 +56,10 @@ struct TMessErgebnis {
     std::optional<QString> KostenText;
     std::optional<QString> MonatText;
     std::optional<QString> Hint;
+    // "Bezahlt bis 21:03:00" and "Ab 21:00 Uhr: 0,03 DM je 60 s" while a tariff with
+    // rules prices the connection; empty texts when there is nothing to show.
+    std::optional<QString> BezahltText;
+    std::optional<QString> WechselText;
     // The connection's volume ("12,3 MB", "–") and, where the tariff includes a volume,
     // how much of it the month has used; an empty text hides that line.
     std::optional<QString> VolumenText;
@@ -77,9 +89,22 @@ public:
     using TWanduhr = std::function<TDateTime()>;
     using TMonotoneUhr = std::function<int64_t()>; // milliseconds
     using TSpeichern = std::function<TSpeicherErgebnis()>;
+    using TRegelnLaden = std::function<TRegelnDesTarifs(const QString& tarifname)>;
+
+    // A tick finding that the clocks drifted apart by more than this since the last one
+    // takes it for a sleep of the machine.
+    static constexpr int64_t SchlafSchwelleMs = 1000;
+    // After a sleep the connection is billed on only once it has been seen up this long
+    // awake: by then the detector has polled at least once.
+    static constexpr int64_t BestaetigungNachSchlafMs = 2000;
 
     explicit TMessung(TWanduhr wanduhr = Now, TMonotoneUhr monoton = MonotoneMillisekunden,
-        TSpeichern speichern = SpeichereDaten);
+        TSpeichern speichern = SpeichereDaten, TMonotoneUhr wach = WachMillisekunden,
+        TRegelnLaden regelnLaden = LadeRegelnDesTarifs);
+
+    // Runs for every connection written into the record, before anything saves the
+    // record: the journal notes which entry its connection became.
+    std::function<void(const TBeendeteVerbindung&)> BeiProtokoll;
 
     // The detector's events and the one-second tick. Until Freigeben, connect and
     // disconnect are only noted, each with its own times.
@@ -120,19 +145,30 @@ private:
     };
 
     void Tickt(TMessErgebnis& ergebnis);
+    // The rules of AktTarif for the running connection, read again only when another
+    // tariff prices it; a file that cannot be read leaves the price per minute.
+    void FolgeTarif(TMessErgebnis& ergebnis);
+    // The cost of a connection held during start-up, by AktTarif and its rules.
+    double Preis(TDateTime beginn, int64_t dauerMs, TMessErgebnis& ergebnis);
     // The volume's share of the cost as of the last reading, and its texts.
     double Volumen(TMessErgebnis& ergebnis);
+    // Since the last tick the machine slept: by the clocks, or as a tick found already.
+    bool Geschlafen(int64_t jetztMs, int64_t wachMs) const;
     // 'datum' is the entry's Datum: the moment the connection ended or is logged.
     void Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
         double kosten, const std::optional<TBytestand>& bytes = std::nullopt);
     void Abschliessen(TMessErgebnis& ergebnis, bool speichern);
     bool WechsleMonatFallsNoetig(TMessErgebnis& ergebnis);
+    // Turns the month forward to 'index' (year * 12 + month - 1), if it lies ahead.
+    bool WechsleMonatBis(int index, TMessErgebnis& ergebnis);
 
     TWanduhr FWanduhr;
     TMonotoneUhr FMonoton;
     TSpeichern FSpeichern;
+    TRegelnLaden FRegelnLaden;
     TByteLeser FByteLeser;
     TVolumentarif FVolumentarif;
+    TMonotoneUhr FWach;
 
     bool FFreigegeben = false;
     bool FMisst = false;
@@ -142,7 +178,13 @@ private:
     int64_t FDauerMs = 0;
     double FKosten = 0;
     TBytezaehler FZaehler;
+    TDateTime FLetzteWand = 0; // the wall clock at the last tick that billed
+    int64_t FSchlafMs = 0; // how far the two monotonic clocks lay apart at the last tick
+    std::optional<int64_t> FWachNachSchlaf; // awake time at the tick that found a sleep
     std::vector<TGehalten> FGehalten;
+    std::optional<QString> FLaufTarif; // the tariff name FLauf was read for
+    std::optional<TTarifLauf> FLauf;
+    QByteArray FRegelText;
     // The month the log lives in (year * 12 + month - 1); it only moves forward, so a
     // clock set back never empties a month again.
     int FMonatIndex = 0;

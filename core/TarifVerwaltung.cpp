@@ -2,8 +2,13 @@
 
 #include "core/Zahleingabe.h"
 #include "store/Daten.h"
+#include "store/Regeldatei.h"
 
 #include <optional>
+
+namespace {
+bool geaendert = false;
+}
 
 int ErsterFreierTarif()
 {
@@ -49,6 +54,8 @@ QString TTarifErgebnis::Meldung(const TTarifEingabe& eingabe) const
         return QStringLiteral("Bitte geben Sie einen Namen für den Tarif ein.");
     case NameVergeben:
         return QStringLiteral("Ein Tarif mit diesem Namen existiert bereits.");
+    case Negativ:
+        return TarifFeldName(feld) + QStringLiteral(": bitte eine Zahl ab 0 eingeben");
     case KeineZahl:
         break;
     }
@@ -56,6 +63,21 @@ QString TTarifErgebnis::Meldung(const TTarifEingabe& eingabe) const
         : feld == FeldEinwahl               ? eingabe.Einwahl
                                             : eingabe.Grundpreis;
     return QStringLiteral("'%1' ist kein gültiger Fließkommawert").arg(text);
+}
+
+QString TarifFeldName(TTarifErgebnis::Feld feld)
+{
+    switch (feld) {
+    case TTarifErgebnis::FeldName:
+        return QStringLiteral("Name des Tarifs");
+    case TTarifErgebnis::FeldPreis:
+        return QStringLiteral("Preis / Minute");
+    case TTarifErgebnis::FeldEinwahl:
+        return QStringLiteral("Einwahlkosten");
+    case TTarifErgebnis::FeldGrundpreis:
+        break;
+    }
+    return QStringLiteral("Grundgebühr / Monat");
 }
 
 namespace {
@@ -97,7 +119,13 @@ std::optional<TGeprueft> Pruefe(const TTarifEingabe& e, int eigenerSlot, TTarifE
             ergebnis.feld = z.feld;
             return std::nullopt;
         }
-        z.ziel = *wert;
+        // A negative price would bill the user a credit.
+        if (*wert < 0) {
+            ergebnis.art = TTarifErgebnis::Negativ;
+            ergebnis.feld = z.feld;
+            return std::nullopt;
+        }
+        z.ziel = *wert + 0.0; // no -0 into the file
     }
     return g;
 }
@@ -108,6 +136,7 @@ void Schreibe(TTarif& tarif, const TGeprueft& g)
     tarif.Preis = g.Preis;
     tarif.Einwahl = g.Einwahl;
     tarif.Grundpreis = g.Grundpreis;
+    geaendert = true;
 }
 
 } // namespace
@@ -138,21 +167,47 @@ TTarifErgebnis TarifAendern(int slot, const TTarifEingabe& eingabe)
     const std::optional<TGeprueft> g = Pruefe(eingabe, slot, ergebnis);
     if (!g)
         return ergebnis;
+    // The tariff's rules go by its name.
+    BenenneRegeldateiUm(Tarife[slot].Name.Text(), g->Name);
     Schreibe(Tarife[slot], *g);
     ergebnis.Slot = slot;
     return ergebnis;
 }
 
+bool TarifeGeaendert()
+{
+    return geaendert;
+}
+
+TSpeicherErgebnis SichereTarife()
+{
+    const TSpeicherErgebnis ergebnis = SpeichereTarife();
+    if (ergebnis.Ok)
+        geaendert = false;
+    return ergebnis;
+}
+
+TSpeicherErgebnis SichereGeaenderteTarife()
+{
+    return geaendert ? SichereTarife() : TSpeicherErgebnis {};
+}
+
 void TarifLoeschen(int slot)
 {
-    if (slot >= 1 && slot <= MaxTarife)
-        LeereTarif(Tarife[slot]);
+    if (slot < 1 || slot > MaxTarife)
+        return;
+    // A later tariff of the same name must not inherit the rules.
+    if (!Tarife[slot].Name.Leer())
+        EntferneRegeldatei(Tarife[slot].Name.Text());
+    LeereTarif(Tarife[slot]);
+    geaendert = true;
 }
 
 void AlleTarifeLoeschen()
 {
-    for (TTarif& t : Tarife.Slot)
-        LeereTarif(t);
+    for (int k = 1; k <= MaxTarife; ++k)
+        TarifLoeschen(k);
+    geaendert = true;
 }
 
 bool TarifWaehlen(int slot)

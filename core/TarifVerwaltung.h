@@ -36,6 +36,7 @@ struct TTarifErgebnis {
         NameLeer,
         NameVergeben, // another slot bears the name
         KeineZahl, // a number field holds no finite number
+        Negativ, // a number field holds a number below 0
         NichtGefunden, // the slot to change is free
     } art
         = Gespeichert;
@@ -48,12 +49,23 @@ struct TTarifErgebnis {
     QString Meldung(const TTarifEingabe& eingabe) const;
 };
 
+// The label of a number field as the editor shows it, without its colon.
+QString TarifFeldName(TTarifErgebnis::Feld feld);
+
 // Both check every field before they write, so a refused entry leaves the table as it
 // was: never a slot with a new name and old prices.
 TTarifErgebnis NeuerTarif(const TTarifEingabe& eingabe);
+// A renamed tariff takes its rules file along.
 TTarifErgebnis TarifAendern(int slot, const TTarifEingabe& eingabe);
 
-// Frees the slot. Users who selected it keep its number, AktTarif keeps its copy.
+// Whether the table has changed since it was last written.
+bool TarifeGeaendert();
+// Writes "Tarife.kwt" now (crash-safe, as every save), or only when the table has changed.
+TSpeicherErgebnis SichereTarife();
+TSpeicherErgebnis SichereGeaenderteTarife();
+
+// Frees the slot and removes its rules file. Users who selected it keep its number,
+// AktTarif keeps its copy.
 void TarifLoeschen(int slot);
 void AlleTarifeLoeschen();
 

@@ -2,6 +2,7 @@
 
 #include "core/Datenvolumen.h"
 #include "core/Journal.h"
+#include "core/Verlaufseintrag.h"
 #include "store/Daten.h"
 
 #include <QDir>
@@ -32,6 +33,15 @@ void LegeBeiseite(const QString& pfad, const QString& warum, TWiederherstellung&
             + QStringLiteral(").") + BleibtText;
 }
 
+bool HatEintrag(const TMonat& monat, TDateTime datum, TDateTime dauer)
+{
+    const int n = AnzahlVerbindungen(monat);
+    for (int k = 0; k < n; ++k)
+        if (monat.Verbindungen[k].Datum == datum && monat.Verbindungen[k].Dauer == dauer)
+            return true;
+    return false;
+}
+
 } // namespace
 
 QString WiederhergestelltText(TDateTime beginn, TDateTime dauer, double kosten)
@@ -42,7 +52,8 @@ QString WiederhergestelltText(TDateTime beginn, TDateTime dauer, double kosten)
         + QStringLiteral(", ") + BetragText(kosten);
 }
 
-TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
+TWiederherstellung StelleVerbindungWiederHer(
+    const QString& pfad, const std::function<TSpeicherErgebnis()>& speichern)
 {
     TWiederherstellung ergebnis;
     const TJournalFund fund = LeseJournal(pfad);
@@ -67,21 +78,51 @@ TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
         LegeBeiseite(pfad, QStringLiteral(" gehört zu keinem vorhandenen Benutzer."), ergebnis);
         return ergebnis;
     }
+    const TDateTime jetzt = Now();
+    // A day's grace for a clock put right since; beyond that the start is no real one.
+    if (j.Beginn > jetzt + 1) {
+        LegeBeiseite(pfad,
+            QStringLiteral(" beginnt erst am ") + DateToStr(j.Beginn) + QStringLiteral(", in der Zukunft."),
+            ergebnis);
+        return ergebnis;
+    }
+    // The twelve slots hold the last twelve months; an older month's slot holds a later
+    // one now.
+    if (MonatsIndex(j.Beginn) <= MonatsIndex(jetzt) - 12) {
+        LegeBeiseite(pfad,
+            QStringLiteral(" stammt vom ") + DateToStr(j.Beginn)
+                + QStringLiteral("; das Protokoll dieses Monats wird nicht mehr geführt."),
+            ergebnis);
+        return ergebnis;
+    }
+
     const TDateTime dauer = double(j.DauerMs) / double(MSecsPerDay);
-    const double kosten = Verbindungspreis(dauer, j.Tarif);
+    // Priced like a connection that ended after as long, by the rules the journal carries
+    // if it carries any: they priced it. One already logged keeps the entry it became.
+    const std::optional<TTarifregeln> regeln
+        = j.Regeln.isEmpty() ? std::nullopt : LiesTarifregeln(j.Regeln).Regeln;
+    const double kosten = j.Protokolliert() ? j.Kosten
+        : regeln                            ? Regelpreis(*regeln, j.Beginn, j.DauerMs)
+                                            : PreisNachLaufzeit(j.DauerMs, j.Tarif);
+    // Dated by its end as far as it is known, the last checkpoint, not by this start.
+    const TDateTime datum = j.Protokolliert() ? j.Datum : j.Beginn + dauer;
     int jahr, monat, tag;
     DecodeDate(j.Beginn, jahr, monat, tag);
     int heuteJahr, heuteMonat, heuteTag;
-    DecodeDate(Now(), heuteJahr, heuteMonat, heuteTag);
+    DecodeDate(jetzt, heuteJahr, heuteMonat, heuteTag);
+
+    if (HatEintrag(Daten.Benutzer[j.Benutzer].Monate[monat], datum, dauer)) {
+        EntferneJournal(pfad);
+        return ergebnis;
+    }
 
     // Kept to undo the entry when the save fails: the journal then stays, and the next
     // start must not find the connection logged twice.
     const TBenutzer& benutzer = Daten.Benutzer[j.Benutzer];
     const TMonat vorher = benutzer.Monate[monat];
     const uint8_t vorherMonatNr = benutzer.MonatNr;
-    // Dated by its end as far as it is known, the last checkpoint, not by this start.
     const TProtokollErgebnis eingetragen = ProtokolliereVerbindungImBeginnmonat(
-        j.Benutzer, j.Tarif, j.Beginn, dauer, kosten, heuteMonat, j.Beginn + dauer);
+        j.Benutzer, j.Tarif, j.Beginn, dauer, kosten, heuteMonat, datum);
     if (eingetragen == TProtokollErgebnis::MonatVoll) {
         EntferneJournal(pfad);
         ergebnis.Meldungen << QStringLiteral("Eine Verbindung wurde nicht ordnungsgemäß beendet (")
@@ -90,7 +131,7 @@ TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
                                  "wurde nicht gespeichert.");
         return ergebnis;
     }
-    const TSpeicherErgebnis gespeichert = SpeichereDaten();
+    const TSpeicherErgebnis gespeichert = speichern();
     if (!gespeichert.Ok) {
         Daten.Benutzer[j.Benutzer].Monate[monat] = vorher;
         Daten.Benutzer[j.Benutzer].MonatNr = vorherMonatNr;
@@ -104,9 +145,13 @@ TWiederherstellung StelleVerbindungWiederHer(const QString& pfad)
                 + Name(pfad) + QStringLiteral(" bleibt bis zum nächsten Start erhalten.");
         return ergebnis;
     }
+    TVerlaufsEintrag eintrag
+        = VerlaufsEintrag(j.Benutzer, j.Tarif, j.Beginn, j.Beginn + dauer, dauer, kosten);
+    eintrag.Wiederhergestellt = true;
+    SchreibeInVerlauf(eintrag);
     EntferneJournal(pfad);
     // Its bytes count towards the month's volume; "Daten.kwd" has no room for them.
-    Volumenbuch().Trage({ j.Benutzer, MonatsIndexVon(j.Beginn), j.Beginn + dauer, dauer, kosten, j.Bytes });
+    Volumenbuch().Trage({ j.Benutzer, MonatsIndex(j.Beginn), j.Beginn + dauer, dauer, kosten, j.Bytes });
     ergebnis.Meldungen << WiederhergestelltText(j.Beginn, dauer, kosten);
     return ergebnis;
 }

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabBar>
@@ -147,7 +148,57 @@ void ReserviereZeilenhoehe(QWidget* fenster)
     }
 }
 
+// Fits its window into the screen's available area each time it is shown: the screen
+// may have changed, or the desktop's scale, since it was built.
+class TBildschirmHalter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* objekt, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto* fenster = qobject_cast<QWidget*>(objekt); fenster && fenster->isWindow())
+                HalteImBildschirm(fenster);
+        return false;
+    }
+};
+
 } // namespace
+
+QRect ImVerfuegbarenBereich(const QRect& aussen, const QRect& verfuegbar)
+{
+    const QSize groesse = aussen.size().boundedTo(verfuegbar.size());
+    // As near the design's place as it can be.
+    const int x
+        = std::clamp(aussen.x(), verfuegbar.left(), verfuegbar.left() + verfuegbar.width() - groesse.width());
+    const int y
+        = std::clamp(aussen.y(), verfuegbar.top(), verfuegbar.top() + verfuegbar.height() - groesse.height());
+    return { QPoint(x, y), groesse };
+}
+
+void HalteImBildschirm(QWidget* fenster)
+{
+    const QScreen* bildschirm = fenster ? fenster->screen() : nullptr;
+    if (!bildschirm)
+        return;
+    // The frame is known once the window manager framed the window; before its first
+    // showing the window has none.
+    const QRect aussen = fenster->frameGeometry();
+    const QSize rahmen = aussen.size() - fenster->size();
+    const QRect passend = ImVerfuegbarenBereich(aussen, bildschirm->availableGeometry());
+    if (passend == aussen)
+        return;
+    if (passend.size() != aussen.size()) {
+        const QSize innen = (passend.size() - rahmen).expandedTo(QSize(1, 1));
+        if (fenster->minimumSize() == fenster->maximumSize())
+            fenster->setFixedSize(innen);
+        else
+            fenster->setMinimumSize(fenster->minimumSize().boundedTo(innen));
+        fenster->resize(innen);
+    }
+    fenster->move(passend.topLeft());
+}
 
 double Schriftfaktor()
 {
@@ -177,5 +228,11 @@ void PasseAnSchriftAn(QWidget* fenster)
         const QSize noetig = layout->totalMinimumSize();
         if (noetig.width() > fenster->width() || noetig.height() > fenster->height())
             fenster->setFixedSize(fenster->size().expandedTo(noetig));
+    }
+    const QString halter = QStringLiteral("BildschirmHalter");
+    if (fenster->isWindow() && !fenster->findChild<QObject*>(halter, Qt::FindDirectChildrenOnly)) {
+        auto* filter = new TBildschirmHalter(fenster);
+        filter->setObjectName(halter);
+        fenster->installEventFilter(filter);
     }
 }

@@ -6,6 +6,8 @@
 // label and button to hold its text.
 #pragma once
 
+#include <QRect>
+
 class QWidget;
 
 // How much larger than Qt's standard desktop font (9 points) the desktop's font is;
@@ -16,5 +18,12 @@ double Schriftfaktor();
 // its places and sizes further where a label's or button's text would not fit. Call it
 // once, when the window is built. Widgets placed by a layout are left to it; fixed
 // widths and heights grow with the rest, and a window of fixed size grows to what its
-// layout needs.
+// layout needs. From then on the window is kept within the screen whenever it is shown.
 void PasseAnSchriftAn(QWidget* fenster);
+
+// A window's place and size with its frame such that it lies within the screen's
+// available area: the design's size where it fits, shrunk where it does not, moved only
+// as far as needed.
+QRect ImVerfuegbarenBereich(const QRect& aussen, const QRect& verfuegbar);
+// Applies that to the window now, shrinking even a window of fixed size.
+void HalteImBildschirm(QWidget* fenster);

@@ -1,5 +1,7 @@
 #include "platform/Autostart.h"
 
+#include "platform/Laufzeitverzeichnis.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -56,7 +58,8 @@ bool SetzeStartBeimAnmelden(bool an, const QString& programm)
     // A line break would end the key and start another.
     if (programm.isEmpty() || programm.contains(QLatin1Char('\n')) || programm.contains(QLatin1Char('\r')))
         return false;
-    if (!QDir().mkpath(QFileInfo(datei).absolutePath()))
+    // The entry names the command run at every login: no one else may change it.
+    if (!LegePrivatenOrdnerAn(QFileInfo(datei).absolutePath()))
         return false;
     const QString inhalt = QStringLiteral("[Desktop Entry]\n"
                                           "Type=Application\n"
@@ -68,7 +71,7 @@ bool SetzeStartBeimAnmelden(bool an, const QString& programm)
                                           "X-GNOME-Autostart-enabled=true\n")
                                .arg(ExecWert(programm));
     QSaveFile f(datei);
-    if (!f.open(QIODevice::WriteOnly))
+    if (!f.open(QIODevice::WriteOnly) || !f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return false;
     f.write(inhalt.toUtf8());
     return f.commit();

@@ -74,11 +74,16 @@ void TInstanzSperre::Freigeben()
     fd = -1;
 }
 
-TDatenSperre SperreDatenverzeichnis(const QString& verzeichnis, int millisekunden)
+TDatenSperre SperreDatenverzeichnis(const QString& verzeichnis, int millisekunden, QString* grund)
 {
+    const auto nichtMoeglich = [grund](int nummer) {
+        if (grund)
+            *grund = QString::fromLocal8Bit(std::strerror(nummer));
+        return TDatenSperre::NichtMoeglich;
+    };
     const int fd = ::open(QFile::encodeName(verzeichnis).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return TDatenSperre::NichtMoeglich;
+        return nichtMoeglich(errno);
     QDeadlineTimer frist(millisekunden);
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
@@ -86,7 +91,7 @@ TDatenSperre SperreDatenverzeichnis(const QString& verzeichnis, int millisekunde
         const int nummer = errno;
         if (nummer != EWOULDBLOCK && nummer != EINTR) {
             ::close(fd);
-            return TDatenSperre::NichtMoeglich;
+            return nichtMoeglich(nummer);
         }
         if (frist.hasExpired()) {
             ::close(fd);

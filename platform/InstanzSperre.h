@@ -30,11 +30,12 @@ private:
 enum class TDatenSperre {
     Gehalten, // held by this process until it ends
     Belegt, // another living process holds it
-    NichtMoeglich, // the file system offers no such lock; starts go on without it
+    NichtMoeglich, // the folder cannot be opened or offers no such lock ('grund' says why)
 };
 
 // The lock that keeps two instances off the same data files, whichever folder their
-// guards use: a kernel lock on the data folder itself, so nothing is added beside the
+// guards use: a kernel lock on a folder holding them, so nothing is added beside the
 // files, held for the rest of this process's life. Waits a while for a holder that is
 // ending: an instance closes its socket before its last saves.
-TDatenSperre SperreDatenverzeichnis(const QString& verzeichnis, int millisekunden = 0);
+TDatenSperre SperreDatenverzeichnis(
+    const QString& verzeichnis, int millisekunden = 0, QString* grund = nullptr);

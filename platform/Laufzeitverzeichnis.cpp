@@ -19,6 +19,20 @@ QString Systemfehler(int fehlernummer)
 
 } // namespace
 
+bool LegePrivatenOrdnerAn(const QString& pfad)
+{
+    const QByteArray name = QFile::encodeName(QDir::cleanPath(QDir(pfad).absolutePath()));
+    struct stat info { };
+    if (::stat(name.constData(), &info) == 0)
+        return S_ISDIR(info.st_mode);
+    const qsizetype schnitt = name.lastIndexOf('/');
+    if (schnitt > 0 && !LegePrivatenOrdnerAn(QFile::decodeName(name.left(schnitt))))
+        return false;
+    if (::mkdir(name.constData(), 0700) != 0)
+        return errno == EEXIST && ::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::chmod(name.constData(), 0700) == 0;
+}
+
 bool IstPrivatesVerzeichnis(const QString& pfad, QString* fehler)
 {
     auto melde = [&](const QString& text) {
@@ -59,7 +73,7 @@ bool BereiteVor(const QString& pfad, bool mitEltern, QString* fehler)
 {
     const QByteArray nativ = QFile::encodeName(pfad);
     if (mitEltern)
-        QDir().mkpath(QFileInfo(pfad).absolutePath());
+        LegePrivatenOrdnerAn(QFileInfo(pfad).absolutePath());
     if (::mkdir(nativ.constData(), 0700) != 0 && errno != EEXIST) {
         *fehler = QStringLiteral("%1 (%2)").arg(pfad, Systemfehler(errno));
         return false;

@@ -21,3 +21,7 @@ TLaufzeitverzeichnis Laufzeitverzeichnis(int laengsterName = 0);
 // True when pfad is a real directory (no symbolic link) owned by the current user that
 // neither group nor others may enter. Sets fehler otherwise.
 bool IstPrivatesVerzeichnis(const QString& pfad, QString* fehler = nullptr);
+
+// Creates the folder and whatever is missing above it, each closed to others (0700)
+// whatever the umask. True when it is a folder afterwards.
+bool LegePrivatenOrdnerAn(const QString& pfad);

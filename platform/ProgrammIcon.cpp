@@ -1,6 +1,11 @@
 #include "platform/ProgrammIcon.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -18,15 +23,6 @@ const QColor Weiss(255, 255, 255);
 void Punkt(QPainter& p, int x, int y, const QColor& farbe)
 {
     p.fillRect(x, y, 1, 1, farbe);
-}
-
-// A glyph of 5 columns by 7 rows, one string per row, '#' set.
-void Zeichen(QPainter& p, int x, int y, const char* const (&zeilen)[7], const QColor& farbe)
-{
-    for (int zeile = 0; zeile < 7; ++zeile)
-        for (int spalte = 0; zeilen[zeile][spalte] != '\0'; ++spalte)
-            if (zeilen[zeile][spalte] == '#')
-                Punkt(p, x + spalte, y + zeile, farbe);
 }
 
 // A modem-like box with its three status lights.
@@ -54,12 +50,59 @@ void Scheibe(QPainter& p, double mx, double my, double r, const QColor& farbe)
         }
 }
 
-} // namespace
-
-QImage ProgrammBildDaten()
+// Bold glyphs seven rows high, one string per row, '#' set.
+const std::map<QChar, std::vector<const char*>>& Glyphen()
 {
-    QImage bild(32, 32, QImage::Format_RGB32);
-    bild.fill(Marine);
+    static const std::map<QChar, std::vector<const char*>> glyphen {
+        { QLatin1Char('D'), { "#####.", "##..##", "##..##", "##..##", "##..##", "##..##", "#####." } },
+        { QLatin1Char('M'), { "##...##", "###.###", "##.#.##", "##.#.##", "##...##", "##...##", "##...##" } },
+        { QChar(0x20AC), { "..####", ".##...", "#####.", ".##...", "#####.", ".##...", "..####" } },
+    };
+    return glyphen;
+}
+
+// The currency across the coin's face, centred on it; a text with a sign that has no
+// glyph here is written in a small bold font.
+void Waehrung(QPainter& p, const QString& text, int mitte, int oben)
+{
+    int breite = 0;
+    bool alleBekannt = true;
+    for (const QChar c : text) {
+        const auto it = Glyphen().find(c);
+        if (it == Glyphen().end()) {
+            alleBekannt = false;
+            break;
+        }
+        breite += int(std::strlen(it->second.front())) + 1;
+    }
+    if (!alleBekannt) {
+        // Fonts need the GUI application; without one the coin stays blank.
+        if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            return;
+        QFont schrift;
+        schrift.setPixelSize(9);
+        schrift.setBold(true);
+        schrift.setStyleStrategy(QFont::NoAntialias);
+        p.setFont(schrift);
+        p.setPen(Oliv);
+        p.drawText(QRect(mitte - 9, oben - 1, 18, 9), Qt::AlignCenter, text);
+        return;
+    }
+    int x = mitte - (breite - 1) / 2;
+    for (const QChar c : text) {
+        const std::vector<const char*>& zeilen = Glyphen().at(c);
+        for (int zeile = 0; zeile < int(zeilen.size()); ++zeile)
+            for (int spalte = 0; zeilen[size_t(zeile)][spalte] != '\0'; ++spalte)
+                if (zeilen[size_t(zeile)][spalte] == '#')
+                    Punkt(p, x + spalte, oben + zeile, Oliv);
+        x += int(std::strlen(zeilen.front())) + 1;
+    }
+}
+
+QImage Zeichne(const QString& waehrung, bool mitGrund)
+{
+    QImage bild(32, 32, QImage::Format_ARGB32_Premultiplied);
+    bild.fill(mitGrund ? Marine : QColor(Qt::transparent));
     QPainter p(&bild);
     p.setRenderHint(QPainter::Antialiasing, false);
 
@@ -82,37 +125,13 @@ QImage ProgrammBildDaten()
             if (d2 <= (r - 1.0) * (r - 1.0) && d2 > (r - 2.0) * (r - 2.0) && dx + dy < -4.0)
                 Punkt(p, x, y, Weiss);
         }
-
-    static const char* const eins[7] = {
-        "..#..",
-        ".##..",
-        "#.#..",
-        "..#..",
-        "..#..",
-        "..#..",
-        "#####",
-    };
-    static const char* const e[7] = {
-        "#####",
-        "#....",
-        "#....",
-        "####.",
-        "#....",
-        "#....",
-        "#####",
-    };
-    // Doubled horizontally for weight; the letters sit in the middle of the face.
-    for (int versatz = 0; versatz < 2; ++versatz) {
-        Zeichen(p, 9 + versatz, 18, eins, Oliv);
-        Zeichen(p, 17 + versatz, 18, e, Oliv);
-    }
+    Waehrung(p, waehrung, 16, 18);
     p.end();
     return bild;
 }
 
-QImage ProgrammBildDaten(int kante)
+QImage Vergroessert(const QImage& bild, int kante)
 {
-    const QImage bild = ProgrammBildDaten();
     if (kante <= 0)
         return {};
     const int faktor = (kante + bild.width() - 1) / bild.width();
@@ -120,6 +139,30 @@ QImage ProgrammBildDaten(int kante)
     if (scharf.width() == kante)
         return scharf;
     return scharf.scaled(kante, kante, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// A round mark in a lower corner, drawn at the icon's own size so that it stays crisp.
+void Marke(QPainter& p, int kante, bool rechts, const QColor& farbe)
+{
+    const double durchmesser = std::max(6.0, kante * 0.45);
+    const double rand = std::max(1.0, kante / 16.0);
+    const double x = rechts ? kante - durchmesser : 0.0;
+    const QRectF kreis(x + rand / 2, kante - durchmesser + rand / 2, durchmesser - rand, durchmesser - rand);
+    p.setPen(QPen(farbe.darker(250), rand));
+    p.setBrush(farbe);
+    p.drawEllipse(kreis);
+}
+
+} // namespace
+
+QImage ProgrammBildDaten(const QString& waehrung)
+{
+    return Zeichne(waehrung, true).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage ProgrammBildDaten(int kante, const QString& waehrung)
+{
+    return Vergroessert(ProgrammBildDaten(waehrung), kante);
 }
 
 QPixmap ProgrammBild()
@@ -133,5 +176,28 @@ QIcon ProgrammIcon()
     icon.addPixmap(ProgrammBild());
     for (const int kante : { 16, 48, 64, 128 })
         icon.addPixmap(QPixmap::fromImage(ProgrammBildDaten(kante)));
+    return icon;
+}
+
+QImage ZustandsBildDaten(int kante, TSymbolZustand zustand, const QString& waehrung)
+{
+    QImage bild = Vergroessert(Zeichne(waehrung, false), kante);
+    if (bild.isNull())
+        return bild;
+    QPainter p(&bild);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (zustand.UeberBudget)
+        Marke(p, kante, false, QColor(230, 0, 0));
+    if (zustand.Gemessen)
+        Marke(p, kante, true, QColor(0, 200, 0));
+    p.end();
+    return bild;
+}
+
+QIcon ZustandsIcon(TSymbolZustand zustand, const QString& waehrung)
+{
+    QIcon icon;
+    for (const int kante : { 16, 22, 24, 32, 48, 64, 128 })
+        icon.addPixmap(QPixmap::fromImage(ZustandsBildDaten(kante, zustand, waehrung)));
     return icon;
 }

@@ -122,15 +122,22 @@ bool TQtDialoge::PrintDialog(QPrinter& drucker)
     return dialog.exec() == QDialog::Accepted;
 }
 
-QString TQtDialoge::SaveDialog(TSaveDialogOptionen& optionen)
+namespace {
+// "Name (*.ext)|*.ext|..." into Qt's "Name (*.ext)" list and the patterns beside it
+void TeileFilter(const QString& text, QStringList& filter, QStringList& muster)
 {
-    // "Name (*.ext)|*.ext|..." into Qt's "Name (*.ext)" list and the patterns beside it
-    const QStringList teile = optionen.Filter.split(QLatin1Char('|'));
-    QStringList filter, muster;
+    const QStringList teile = text.split(QLatin1Char('|'));
     for (int i = 0; i + 1 < teile.size(); i += 2) {
         filter << teile[i];
         muster << teile[i + 1];
     }
+}
+} // namespace
+
+QString TQtDialoge::SaveDialog(TSaveDialogOptionen& optionen)
+{
+    QStringList filter, muster;
+    TeileFilter(optionen.Filter, filter, muster);
     QFileDialog dialog(Elternfenster(), optionen.Titel, optionen.InitialDir);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(filter);
@@ -160,6 +167,19 @@ QString TQtDialoge::SaveDialog(TSaveDialogOptionen& optionen)
     const qsizetype gewaehlt = filter.indexOf(dialog.selectedNameFilter());
     if (gewaehlt >= 0)
         optionen.FilterIndex = int(gewaehlt) + 1;
+    return dialog.selectedFiles().constFirst();
+}
+
+QString TQtDialoge::OpenDialog(TSaveDialogOptionen& optionen)
+{
+    QStringList filter, muster;
+    TeileFilter(optionen.Filter, filter, muster);
+    QFileDialog dialog(Elternfenster(), optionen.Titel, optionen.InitialDir);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
     return dialog.selectedFiles().constFirst();
 }
 

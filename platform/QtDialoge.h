@@ -15,6 +15,7 @@ public:
     void Fehler(const QString& text) override;
     bool PrintDialog(QPrinter& drucker) override;
     QString SaveDialog(TSaveDialogOptionen& optionen) override;
+    QString OpenDialog(TSaveDialogOptionen& optionen) override;
 };
 
 // Installs TQtDialoge and the desktop's opener for the shell's "open".

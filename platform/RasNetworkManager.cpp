@@ -35,13 +35,50 @@ constexpr uint GemessenJa = 1;
 constexpr uint GemessenVermutlichJa = 3;
 constexpr uint AktivWirdAufgebaut = 1;
 constexpr uint AktivSteht = 2;
+constexpr uint GeraetUnbekannt = 0;
+constexpr uint GeraetNichtVerwaltet = 10;
 
 // A wrong answer must not keep us asking it in a tight loop.
 constexpr int WiederholungNachFehler = 1000;
 
+// Every value from the bus is looked at before it is converted: a value of another type
+// counts as not given. Converting blindly is no option: an array of arrays cast to a list
+// of paths never reaches its end.
+bool HatSignatur(const QVariant& wert, QLatin1String signatur)
+{
+    return wert.userType() == qMetaTypeId<QDBusArgument>()
+        && qvariant_cast<QDBusArgument>(wert).currentSignature() == signatur;
+}
+
 QString Pfad(const QVariant& wert)
 {
-    return qdbus_cast<QDBusObjectPath>(wert).path();
+    return wert.userType() == qMetaTypeId<QDBusObjectPath>() ? wert.value<QDBusObjectPath>().path()
+                                                             : QString();
+}
+
+QList<QDBusObjectPath> Pfade(const QVariant& wert)
+{
+    if (wert.userType() == qMetaTypeId<QList<QDBusObjectPath>>())
+        return wert.value<QList<QDBusObjectPath>>();
+    return HatSignatur(wert, QLatin1String("ao")) ? qdbus_cast<QList<QDBusObjectPath>>(wert)
+                                                  : QList<QDBusObjectPath>();
+}
+
+QString Text(const QVariant& wert)
+{
+    return wert.typeId() == QMetaType::QString ? wert.toString() : QString();
+}
+
+uint Zahl(const QVariant& wert)
+{
+    return wert.typeId() == QMetaType::UInt ? wert.toUInt() : 0;
+}
+
+QVariantMap Eigenschaftsliste(const QVariant& wert)
+{
+    if (wert.typeId() == QMetaType::QVariantMap)
+        return wert.toMap();
+    return HatSignatur(wert, QLatin1String("a{sv}")) ? qdbus_cast<QVariantMap>(wert) : QVariantMap();
 }
 
 QVariantMap Schnittstelle(const TNmObjekte& objekte, const QString& pfad, const QString& name)
@@ -53,9 +90,14 @@ QVariantMap Schnittstelle(const TNmObjekte& objekte, const QString& pfad, const 
 
 std::optional<QString> ErsteAdresse(const QVariantMap& ip4)
 {
-    for (const QVariantMap& eintrag :
-        qdbus_cast<QList<QVariantMap>>(ip4.value(QStringLiteral("AddressData")))) {
-        const QString adresse = eintrag.value(QStringLiteral("address")).toString();
+    const QVariant daten = ip4.value(QStringLiteral("AddressData"));
+    QList<QVariantMap> eintraege;
+    if (daten.userType() == qMetaTypeId<QList<QVariantMap>>())
+        eintraege = daten.value<QList<QVariantMap>>();
+    else if (HatSignatur(daten, QLatin1String("aa{sv}")))
+        eintraege = qdbus_cast<QList<QVariantMap>>(daten);
+    for (const QVariantMap& eintrag : eintraege) {
+        const QString adresse = Text(eintrag.value(QStringLiteral("address")));
         if (!adresse.isEmpty())
             return adresse;
     }
@@ -68,12 +110,12 @@ bool IstWaehlverbindung(const QString& typ, const QVariantMap& geraet)
         QStringLiteral("pppoe"), QStringLiteral("bluetooth") };
     if (Waehltypen.contains(typ))
         return true;
-    const uint geraetetyp = geraet.value(QStringLiteral("DeviceType")).toUInt();
+    const uint geraetetyp = Zahl(geraet.value(QStringLiteral("DeviceType")));
     if (geraetetyp == GeraetModem || geraetetyp == GeraetPpp)
         return true;
     // A phone shared over USB or Wi-Fi is plain Ethernet or Wi-Fi to NetworkManager;
     // only its metered guess tells it apart from the home network.
-    const uint gemessen = geraet.value(QStringLiteral("Metered")).toUInt();
+    const uint gemessen = Zahl(geraet.value(QStringLiteral("Metered")));
     return gemessen == GemessenJa || gemessen == GemessenVermutlichJa;
 }
 
@@ -98,28 +140,27 @@ std::vector<TNmVerbindung> NmWaehlverbindungen(const TNmObjekte& objekte)
 {
     std::vector<TNmVerbindung> liste;
     const QVariantMap verwalter = Schnittstelle(objekte, Verwalter, Dienst);
-    const auto aktive
-        = qdbus_cast<QList<QDBusObjectPath>>(verwalter.value(QStringLiteral("ActiveConnections")));
+    const auto aktive = Pfade(verwalter.value(QStringLiteral("ActiveConnections")));
     for (const QDBusObjectPath& pfad : aktive) {
         const QVariantMap aktiv = Schnittstelle(objekte, pfad.path(), AktivIf);
-        const uint zustand = aktiv.value(QStringLiteral("State")).toUInt();
+        const uint zustand = Zahl(aktiv.value(QStringLiteral("State")));
         if (zustand != AktivWirdAufgebaut && zustand != AktivSteht)
             continue; // going down counts as gone
-        const auto geraete = qdbus_cast<QList<QDBusObjectPath>>(aktiv.value(QStringLiteral("Devices")));
+        const auto geraete = Pfade(aktiv.value(QStringLiteral("Devices")));
         const QVariantMap geraet
             = geraete.isEmpty() ? QVariantMap() : Schnittstelle(objekte, geraete.first().path(), GeraetIf);
-        const QString typ = aktiv.value(QStringLiteral("Type")).toString();
+        const QString typ = Text(aktiv.value(QStringLiteral("Type")));
         if (!IstWaehlverbindung(typ, geraet))
             continue;
 
         TNmVerbindung v;
         v.Pfad = pfad.path();
-        v.Name = aktiv.value(QStringLiteral("Id")).toString();
+        v.Name = Text(aktiv.value(QStringLiteral("Id")));
         v.Geraetetyp = typ == QLatin1String("pppoe") ? QStringLiteral("PPPoE") : QStringLiteral("modem");
         v.GeraetPfad = geraete.isEmpty() ? QString() : geraete.first().path();
-        v.Geraet = geraet.value(QStringLiteral("IpInterface")).toString();
+        v.Geraet = Text(geraet.value(QStringLiteral("IpInterface")));
         if (v.Geraet.isEmpty())
-            v.Geraet = geraet.value(QStringLiteral("Interface")).toString();
+            v.Geraet = Text(geraet.value(QStringLiteral("Interface")));
         if (zustand == AktivSteht) {
             v.Adresse
                 = ErsteAdresse(Schnittstelle(objekte, Pfad(aktiv.value(QStringLiteral("Ip4Config"))), Ip4If));
@@ -132,6 +173,23 @@ std::vector<TNmVerbindung> NmWaehlverbindungen(const TNmObjekte& objekte)
     return liste;
 }
 
+QSet<QString> NmVerwalteteSchnittstellen(const TNmObjekte& objekte)
+{
+    QSet<QString> namen;
+    for (const TNmObjekt& objekt : objekte) {
+        const auto geraet = objekt.find(GeraetIf);
+        if (geraet == objekt.end())
+            continue;
+        const uint zustand = geraet->value(QStringLiteral("State")).toUInt();
+        if (zustand == GeraetUnbekannt || zustand == GeraetNichtVerwaltet)
+            continue;
+        for (const QString& name : { QStringLiteral("Interface"), QStringLiteral("IpInterface") })
+            if (const QString schnittstelle = geraet->value(name).toString(); !schnittstelle.isEmpty())
+                namen.insert(schnittstelle);
+    }
+    return namen;
+}
+
 TRasNetworkManager::TRasNetworkManager(const QDBusConnection& bus, QObject* parent)
     : QObject(parent)
     , FBus(bus)
@@ -142,9 +200,6 @@ TRasNetworkManager::TRasNetworkManager(const QDBusConnection& bus, QObject* pare
     qDBusRegisterMetaType<TNmObjekt>();
     qDBusRegisterMetaType<TNmObjekte>();
 
-    FFrist.setSingleShot(true);
-    FFrist.setInterval(Antwortfrist);
-    connect(&FFrist, &QTimer::timeout, this, [this] { FAntwortet = false; });
     FWiederholung.setSingleShot(true);
     FWiederholung.setInterval(WiederholungNachFehler);
     connect(&FWiederholung, &QTimer::timeout, this, &TRasNetworkManager::Frage);
@@ -176,6 +231,11 @@ std::vector<TRasVerbindung> TRasNetworkManager::Verbindungen()
     return Bereit() ? FSicht : std::vector<TRasVerbindung>();
 }
 
+bool TRasNetworkManager::Verwaltet(const std::string& schnittstelle) const
+{
+    return FVerwaltet.contains(QString::fromStdString(schnittstelle));
+}
+
 void TRasNetworkManager::Frage()
 {
     if (!FBus.isConnected()) // no system bus at all: nobody to ask, now or later
@@ -191,8 +251,6 @@ void TRasNetworkManager::Frage()
     frage.setAutoStartService(false);
     FOffen = new QDBusPendingCallWatcher(FBus.asyncCall(frage), this);
     connect(FOffen, &QDBusPendingCallWatcher::finished, this, &TRasNetworkManager::Antwort);
-    if (!FFrist.isActive())
-        FFrist.start();
 }
 
 void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
@@ -201,16 +259,13 @@ void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
     if (aufruf != FOffen)
         return;
     FOffen = nullptr;
-    FFrist.stop();
     const QDBusPendingReply<TNmObjekte> antwort = *aufruf;
     if (antwort.isError()) {
         const QDBusError::ErrorType fehler = antwort.error().type();
         if (fehler == QDBusError::ServiceUnknown)
             Vergiss(); // the watcher tells us when it comes
-        else {
-            FAntwortet = false;
-            FWiederholung.start();
-        }
+        else
+            FWiederholung.start(); // the view stands until an answer changes it
         FNochmal = false;
         return;
     }
@@ -222,7 +277,8 @@ void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
         std::uint32_t kennung = FKennungen[v.Pfad];
         if (kennung == 0) {
             kennung = FNaechsteKennung++;
-            if (FNaechsteKennung == 0) // zero is no handle
+            // Zero is no handle, and the upper half is the other source's.
+            if (FNaechsteKennung >= TRasVorrang::FremdeKennung)
                 FNaechsteKennung = 1;
         }
         kennungen[v.Pfad] = kennung;
@@ -239,13 +295,12 @@ void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
     MerkeGeraete(objekte);
 
     FBeobachtet.clear();
-    const auto aktive = qdbus_cast<QList<QDBusObjectPath>>(
-        Schnittstelle(objekte, Verwalter, Dienst).value(QStringLiteral("ActiveConnections")));
+    const auto aktive
+        = Pfade(Schnittstelle(objekte, Verwalter, Dienst).value(QStringLiteral("ActiveConnections")));
     for (const QDBusObjectPath& pfad : aktive) {
         const QVariantMap aktiv = Schnittstelle(objekte, pfad.path(), AktivIf);
         FBeobachtet.insert(Pfad(aktiv.value(QStringLiteral("Ip4Config"))));
-        for (const QDBusObjectPath& geraet :
-            qdbus_cast<QList<QDBusObjectPath>>(aktiv.value(QStringLiteral("Devices")))) {
+        for (const QDBusObjectPath& geraet : Pfade(aktiv.value(QStringLiteral("Devices")))) {
             FBeobachtet.insert(geraet.path());
             FBeobachtet.insert(
                 Pfad(Schnittstelle(objekte, geraet.path(), GeraetIf).value(QStringLiteral("Ip4Config"))));
@@ -253,8 +308,8 @@ void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
     }
 
     FSicht = std::move(sicht);
+    FVerwaltet = NmVerwalteteSchnittstellen(objekte);
     FDa = true;
-    FAntwortet = true;
     ++FStand;
     if (FNochmal) {
         FNochmal = false;
@@ -273,9 +328,9 @@ void TRasNetworkManager::Signal(const QDBusMessage& nachricht)
     bool wichtig = false;
     if (name == QLatin1String("PropertiesChanged")) {
         if (nachricht.interface() == Eigenschaften && argumente.size() >= 2)
-            wichtig = BetrifftSicht(argumente[0].toString(), qdbus_cast<QVariantMap>(argumente[1]));
+            wichtig = BetrifftSicht(Text(argumente[0]), Eigenschaftsliste(argumente[1]));
         else if (!argumente.isEmpty())
-            wichtig = BetrifftSicht(nachricht.interface(), qdbus_cast<QVariantMap>(argumente[0]));
+            wichtig = BetrifftSicht(nachricht.interface(), Eigenschaftsliste(argumente[0]));
         wichtig = wichtig && beobachtet;
     }
     else if (name == QLatin1String("StateChanged")) {
@@ -293,11 +348,10 @@ void TRasNetworkManager::Vergiss()
 {
     delete FOffen;
     FOffen = nullptr;
-    FFrist.stop();
     FWiederholung.stop();
     FDa = false;
-    FAntwortet = false;
     FSicht.clear();
+    FVerwaltet.clear();
     FBeobachtet.clear();
     FKennungen.clear();
     FGeraete.clear();
@@ -342,7 +396,7 @@ void TRasNetworkManager::MerkeGeraete(const TNmObjekte& objekte)
 void TRasNetworkManager::NimmStatistik(const QString& pfad, const QVariantMap& werte)
 {
     if (werte.contains(Rate)) {
-        const uint rate = werte.value(Rate).toUInt();
+        const uint rate = Zahl(werte.value(Rate));
         if (rate > 0 && rate <= StatistikRate)
             FStatistikLaeuft.insert(pfad);
         else
@@ -351,11 +405,10 @@ void TRasNetworkManager::NimmStatistik(const QString& pfad, const QVariantMap& w
     for (auto& [kennung, g] : FGeraete) {
         if (g.Pfad != pfad)
             continue;
-        bool ok = false;
-        if (const qulonglong n = werte.value(QStringLiteral("RxBytes")).toULongLong(&ok); ok)
-            g.Empfangen = n;
-        if (const qulonglong n = werte.value(QStringLiteral("TxBytes")).toULongLong(&ok); ok)
-            g.Gesendet = n;
+        if (const QVariant n = werte.value(QStringLiteral("RxBytes")); n.typeId() == QMetaType::ULongLong)
+            g.Empfangen = n.toULongLong();
+        if (const QVariant n = werte.value(QStringLiteral("TxBytes")); n.typeId() == QMetaType::ULongLong)
+            g.Gesendet = n.toULongLong();
     }
 }
 
@@ -363,8 +416,8 @@ void TRasNetworkManager::StatistikSignal(const QDBusMessage& nachricht)
 {
     const QVariantList argumente = nachricht.arguments();
     if (nachricht.member() == QLatin1String("PropertiesChanged") && nachricht.interface() == Eigenschaften
-        && argumente.size() >= 2 && argumente[0].toString() == StatistikIf)
-        NimmStatistik(nachricht.path(), qdbus_cast<QVariantMap>(argumente[1]));
+        && argumente.size() >= 2 && Text(argumente[0]) == StatistikIf)
+        NimmStatistik(nachricht.path(), Eigenschaftsliste(argumente[1]));
 }
 
 void TRasNetworkManager::BitteUmStatistik(const QString& pfad)
@@ -393,4 +446,34 @@ std::optional<TBytestand> TRasNetworkManager::Bytes(std::uint32_t kennung)
     if (FStatistikLaeuft.contains(g.Pfad) && g.Empfangen && g.Gesendet)
         return TBytestand { *g.Empfangen, *g.Gesendet };
     return SchnittstellenBytes(g.Schnittstelle);
+}
+
+std::vector<TRasVerbindung> TRasVorrang::Verbindungen()
+{
+    if (!FNm.Bereit())
+        return FSonst.Verbindungen();
+    std::vector<TRasVerbindung> liste = FNm.Verbindungen();
+    const size_t eigene = liste.size();
+    for (TRasVerbindung& v : FSonst.Verbindungen()) {
+        // A link NetworkManager manages is its to count, or not to count.
+        if (FNm.Verwaltet(v.Geraet))
+            continue;
+        bool gezaehlt = false;
+        for (size_t i = 0; i < eigene; ++i)
+            gezaehlt = gezaehlt || liste[i].Geraet == v.Geraet;
+        if (gezaehlt)
+            continue;
+        v.Kennung |= FremdeKennung;
+        liste.push_back(std::move(v));
+    }
+    return liste;
+}
+
+std::optional<TBytestand> TRasVorrang::Bytes(std::uint32_t kennung)
+{
+    if (!FNm.Bereit())
+        return FSonst.Bytes(kennung);
+    if (kennung & FremdeKennung)
+        return FSonst.Bytes(kennung & ~FremdeKennung);
+    return FNm.Bytes(kennung);
 }

@@ -5,7 +5,8 @@
 //
 // The poll runs on the GUI thread once a second and must never wait for the bus, so
 // the connections are kept in a view that NetworkManager's own signals keep current;
-// the poll only reads that view.
+// the poll only reads that view. A NetworkManager slow to answer (a scan, a busy
+// machine) leaves the view as it was: only leaving the bus ends what it showed.
 #pragma once
 
 #include "platform/RasQuelle.h"
@@ -39,22 +40,24 @@ struct TNmVerbindung {
 
 // The active connections that count as dial-up, in NetworkManager's order.
 std::vector<TNmVerbindung> NmWaehlverbindungen(const TNmObjekte& objekte);
+// The interface names of the devices NetworkManager manages; a link it leaves alone (a
+// modem dialled with pppd by hand) is not among them.
+QSet<QString> NmVerwalteteSchnittstellen(const TNmObjekte& objekte);
 
 class TRasNetworkManager : public QObject, public TRasQuelle {
     Q_OBJECT
 
 public:
-    // Longer than this without an answer and NetworkManager counts as absent until it
-    // answers again.
-    static constexpr int Antwortfrist = 200;
-
     explicit TRasNetworkManager(const QDBusConnection& bus, QObject* parent = nullptr);
     ~TRasNetworkManager() override;
 
-    // NetworkManager is on the bus and its view is complete and answered in time.
-    bool Bereit() const { return FDa && FAntwortet; }
+    // NetworkManager is on the bus and has answered once: the view is complete. It stays
+    // so while an answer is late, until NetworkManager leaves the bus.
+    bool Bereit() const { return FDa; }
     // The view; empty while not ready.
     std::vector<TRasVerbindung> Verbindungen() override;
+    // NetworkManager manages the interface of that name (as of the view).
+    bool Verwaltet(const std::string& schnittstelle) const;
     // Counts the views received, so that tests can wait for the next one.
     int Stand() const { return FStand; }
     // The counters of the connection's device: NetworkManager's statistics, which it
@@ -85,14 +88,13 @@ private:
 
     QDBusConnection FBus;
     QDBusServiceWatcher* FWaechter;
-    QTimer FFrist;
     QTimer FWiederholung;
     QDBusPendingCallWatcher* FOffen = nullptr;
     bool FNochmal = false;
     bool FDa = false;
-    bool FAntwortet = false;
     int FStand = 0;
     std::vector<TRasVerbindung> FSicht;
+    QSet<QString> FVerwaltet;
     // Objects whose changes can change the view, beside the active connections.
     QSet<QString> FBeobachtet;
     // Handles stay the same for as long as an active connection lasts.
@@ -104,23 +106,22 @@ private:
     QSet<QString> FStatistikGefragt;
 };
 
-// NetworkManager while it is ready, the other source otherwise. Both give the same
-// address for the same link, so a switch between them raises no event.
+// NetworkManager while it is ready, joined by the other source's links that it does
+// not manage; the other source alone otherwise. Both give the same address for the same
+// link, so a switch between them raises no event, and a link both see counts once.
 class TRasVorrang : public TRasQuelle {
 public:
+    // Handles of the other source's links in the joined list, apart from
+    // NetworkManager's.
+    static constexpr std::uint32_t FremdeKennung = 0x8000'0000u;
+
     TRasVorrang(TRasNetworkManager& nm, TRasQuelle& sonst)
         : FNm(nm)
         , FSonst(sonst)
     {
     }
-    std::vector<TRasVerbindung> Verbindungen() override
-    {
-        return FNm.Bereit() ? FNm.Verbindungen() : FSonst.Verbindungen();
-    }
-    std::optional<TBytestand> Bytes(std::uint32_t kennung) override
-    {
-        return FNm.Bereit() ? FNm.Bytes(kennung) : FSonst.Bytes(kennung);
-    }
+    std::vector<TRasVerbindung> Verbindungen() override;
+    std::optional<TBytestand> Bytes(std::uint32_t kennung) override;
 
 private:
     TRasNetworkManager& FNm;

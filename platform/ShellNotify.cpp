@@ -1,6 +1,8 @@
 #include "platform/ShellNotify.h"
 
+#include "platform/StatusNotifier.h"
 #include "runtime/Codepage.h"
+#include "runtime/Dialoge.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -73,14 +75,23 @@ private:
 
 namespace {
 
+// Where the icons go: nowhere, into an XEmbed tray (Qt's QSystemTrayIcon), or onto the
+// session bus as StatusNotifierItems, which the areas of today's desktops take.
+enum class TWeg { Keiner, XEmbed, StatusNotifier };
+
 class TDesktopShellNotify : public TShellNotifyDienst {
 public:
     TDesktopShellNotify()
     {
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-            // Asking also makes the platform start watching the area.
-            vorhanden = QSystemTrayIcon::isSystemTrayAvailable();
-            waechter = std::make_unique<TInfobereichWaechter>([this] { InfobereichGeaendert(); });
+        if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+            // Without a desktop (the offscreen platform) no item goes onto the bus.
+            const QString plattform = QGuiApplication::platformName();
+            if (plattform != QLatin1String("offscreen") && plattform != QLatin1String("minimal"))
+                beobachter = new TStatusNotifierBeobachter([this] { Abgleichen(); }, app);
+            // Asking also makes the platform start watching the XEmbed area.
+            QSystemTrayIcon::isSystemTrayAvailable();
+            weg = Weg();
+            waechter = std::make_unique<TInfobereichWaechter>([this] { Abgleichen(); });
         }
     }
     TDesktopShellNotify(const TDesktopShellNotify&) = delete;
@@ -88,6 +99,7 @@ public:
     ~TDesktopShellNotify() override
     {
         waechter.reset();
+        delete beobachter.data();
         // The icons' click handlers point at this object.
         EntferneAlle();
     }
@@ -96,24 +108,21 @@ public:
     {
         const std::pair<HWND, uint32_t> schluessel { daten.hWnd, daten.uID };
         auto it = symbole.find(schluessel);
-        if (it != symbole.end() && it->second.Icon.isNull()) {
+        if (it != symbole.end() && !it->second.Sni && it->second.Icon.isNull()) {
             // The tray icon went with the application object.
             symbole.erase(it);
             it = symbole.end();
         }
         switch (nachricht) {
         case NIM_ADD: {
-            if (it != symbole.end() || !QSystemTrayIcon::isSystemTrayAvailable())
+            if (it != symbole.end())
                 return false;
-            // Owned by the application object so it is gone before the static objects.
-            auto* icon = new QSystemTrayIcon(QCoreApplication::instance());
+            weg = Weg();
+            if (weg == TWeg::Keiner)
+                return false;
             TSymbol& symbol = symbole[schluessel];
-            symbol.Icon = icon;
+            Baue(schluessel, symbol);
             Uebernimm(symbol, daten);
-            QObject::connect(icon, &QSystemTrayIcon::activated, icon,
-                [this, schluessel](
-                    QSystemTrayIcon::ActivationReason grund) { Aktiviert(schluessel, grund); });
-            icon->show();
             return true;
         }
         case NIM_MODIFY:
@@ -124,9 +133,9 @@ public:
         case NIM_DELETE: {
             if (it == symbole.end())
                 return false;
-            QSystemTrayIcon* icon = it->second.Icon;
+            TSymbol symbol = std::move(it->second);
             symbole.erase(it);
-            Entferne(icon);
+            Entferne(symbol);
             return true;
         }
         default:
@@ -138,7 +147,11 @@ public:
         const NOTIFYICONDATA& daten, const QString& titel, const QString& text, int millisekunden) override
     {
         const auto it = symbole.find({ daten.hWnd, daten.uID });
-        if (it == symbole.end() || it->second.Icon.isNull() || !QSystemTrayIcon::supportsMessages())
+        if (it == symbole.end())
+            return false;
+        if (it->second.Sni)
+            return it->second.Sni->ZeigeNachricht(titel, text, millisekunden);
+        if (it->second.Icon.isNull() || !QSystemTrayIcon::supportsMessages())
             return false;
         it->second.Icon->showMessage(titel, text, QSystemTrayIcon::Warning, millisekunden);
         return true;
@@ -147,42 +160,85 @@ public:
 private:
     struct TSymbol {
         QPointer<QSystemTrayIcon> Icon;
+        std::unique_ptr<TStatusNotifierItem> Sni;
         uint32_t Flags = 0;
         uint32_t Rueckruf = 0;
+        QIcon Bild;
+        QString Tip;
     };
     std::map<std::pair<HWND, uint32_t>, TSymbol> symbole;
-    bool vorhanden = false;
+    TWeg weg = TWeg::Keiner;
     std::unique_ptr<TInfobereichWaechter> waechter;
+    QPointer<TStatusNotifierBeobachter> beobachter;
+
+    TWeg Weg() const
+    {
+        if (beobachter && beobachter->HostDa())
+            return TWeg::StatusNotifier;
+        return QSystemTrayIcon::isSystemTrayAvailable() ? TWeg::XEmbed : TWeg::Keiner;
+    }
+
+    // The icon in the area of the moment, with the picture and tooltip it has.
+    void Baue(const std::pair<HWND, uint32_t>& schluessel, TSymbol& symbol)
+    {
+        if (weg == TWeg::StatusNotifier) {
+            symbol.Sni = std::make_unique<TStatusNotifierItem>(AnwendungsTitel());
+            symbol.Sni->OnKlick
+                = [this, schluessel](TSniKlick klick, int, int) { Geklickt(schluessel, klick); };
+            symbol.Sni->SetzeBild(symbol.Bild);
+            symbol.Sni->SetzeTip(symbol.Tip);
+            return;
+        }
+        // Owned by the application object so it is gone before the static objects.
+        auto* icon = new QSystemTrayIcon(QCoreApplication::instance());
+        symbol.Icon = icon;
+        icon->setIcon(symbol.Bild);
+        icon->setToolTip(symbol.Tip);
+        QObject::connect(icon, &QSystemTrayIcon::activated, icon,
+            [this, schluessel](QSystemTrayIcon::ActivationReason grund) { Aktiviert(schluessel, grund); });
+        icon->show();
+    }
 
     void EntferneAlle()
     {
         for (auto& [schluessel, symbol] : symbole)
-            if (symbol.Icon)
-                Entferne(symbol.Icon);
+            Entferne(symbol);
         symbole.clear();
     }
 
-    void InfobereichGeaendert()
+    // A notification area came, went, or was replaced by one of the other kind.
+    void Abgleichen()
     {
-        const bool jetzt = QSystemTrayIcon::isSystemTrayAvailable();
-        if (jetzt == vorhanden)
-            return; // a new panel in place of the old one: Qt moves the icons over itself
-        vorhanden = jetzt;
-        if (!jetzt) {
+        const TWeg jetzt = Weg();
+        if (jetzt == weg)
+            return; // a new panel in place of the old one: Qt moves its icons over itself
+        const TWeg vorher = weg;
+        weg = jetzt;
+        if (jetzt == TWeg::Keiner) {
             EntferneAlle();
             SendeAnAlleFenster(WM_TASKBARREMOVED);
         }
-        else {
+        else if (vorher == TWeg::Keiner) {
             SendeAnAlleFenster(WM_TASKBARCREATED);
+        }
+        else {
+            for (auto& [schluessel, symbol] : symbole) {
+                Entferne(symbol);
+                Baue(schluessel, symbol);
+            }
         }
     }
 
-    static void Entferne(QSystemTrayIcon* icon)
+    static void Entferne(TSymbol& symbol)
     {
-        // Later, not now: the call may come from a handler of this very icon's click.
-        icon->hide();
-        icon->disconnect();
-        icon->deleteLater();
+        symbol.Sni.reset();
+        if (QSystemTrayIcon* icon = symbol.Icon) {
+            // Later, not now: the call may come from a handler of this very icon's click.
+            icon->hide();
+            icon->disconnect();
+            icon->deleteLater();
+        }
+        symbol.Icon = nullptr;
     }
 
     static void Uebernimm(TSymbol& symbol, const NOTIFYICONDATA& daten)
@@ -191,18 +247,50 @@ private:
         if (daten.uFlags & NIF_MESSAGE)
             symbol.Rueckruf = daten.uCallbackMessage;
         if (daten.uFlags & NIF_ICON)
-            symbol.Icon->setIcon(IconZuHandle(daten.hIcon));
+            symbol.Bild = IconZuHandle(daten.hIcon);
         // Without NIF_TIP the icon has no tooltip: an empty hint removes it.
-        symbol.Icon->setToolTip((daten.uFlags & NIF_TIP) ? TipText(daten) : QString());
+        symbol.Tip = (daten.uFlags & NIF_TIP) ? TipText(daten) : QString();
+        if (symbol.Sni) {
+            if (daten.uFlags & NIF_ICON)
+                symbol.Sni->SetzeBild(symbol.Bild);
+            symbol.Sni->SetzeTip(symbol.Tip);
+        }
+        else if (symbol.Icon) {
+            if (daten.uFlags & NIF_ICON)
+                symbol.Icon->setIcon(symbol.Bild);
+            symbol.Icon->setToolTip(symbol.Tip);
+        }
     }
 
-    void Aktiviert(const std::pair<HWND, uint32_t>& schluessel, QSystemTrayIcon::ActivationReason grund)
+    void Melde(const std::pair<HWND, uint32_t>& schluessel, const std::vector<uint32_t>& nachrichten)
     {
         const auto it = symbole.find(schluessel);
         if (it == symbole.end() || !(it->second.Flags & NIF_MESSAGE))
             return;
-        for (const uint32_t maus : MausNachrichten(grund))
+        for (const uint32_t maus : nachrichten)
             StelleNachrichtZu(schluessel.first, it->second.Rueckruf, schluessel.second, intptr_t(maus));
+    }
+
+    void Aktiviert(const std::pair<HWND, uint32_t>& schluessel, QSystemTrayIcon::ActivationReason grund)
+    {
+        Melde(schluessel, MausNachrichten(grund));
+    }
+
+    void Geklickt(const std::pair<HWND, uint32_t>& schluessel, TSniKlick klick)
+    {
+        switch (klick) {
+        case TSniKlick::Aktivieren:
+            // The host knows no double click: its activation is the icon's main action,
+            // which this program puts on the double click.
+            Melde(schluessel, { WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP });
+            break;
+        case TSniKlick::Zweitaktion:
+            Melde(schluessel, MausNachrichten(QSystemTrayIcon::MiddleClick));
+            break;
+        case TSniKlick::Kontextmenue:
+            Melde(schluessel, MausNachrichten(QSystemTrayIcon::Context));
+            break;
+        }
     }
 };
 

@@ -1,18 +1,25 @@
 #include "process/Berichtsaufruf.h"
 
 #include "core/CsvExport.h"
+#include "core/Jahresbericht.h"
 #include "core/KontoBericht.h"
+#include "core/Tarifvergleich.h"
 #include "platform/Terminal.h"
 #include "process/Programmaufruf.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
+#include "store/Datenverzeichnis.h"
 #include "store/Startablauf.h"
 #include "store/Tarife.h"
+#include "store/Verlauf.h"
 #include "store/Waehrungseinstellung.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,18 +54,75 @@ bool IstOption(const QString& arg, const QString& name)
     return arg == name || arg.startsWith(name + QLatin1Char('='));
 }
 
+// The log as the running program keeps it, only read; where there is none (a first
+// start of this version is still to come) the same from "Daten.kwd", in memory.
+void OeffneVerlaufZumLesen(TVerlauf& verlauf)
+{
+    if (verlauf.OeffneNurLesend())
+        return;
+    if (verlauf.OeffneImSpeicher())
+        verlauf.UebernimmAusDaten(Daten);
+}
+
+// The answers that come from the connection log: the comparison, the year and the
+// month as JSON.
+QByteArray AusDemVerlauf(const TBerichtsWunsch& wunsch, int benutzer, TDateTime heute)
+{
+    const QString name = Daten.Benutzer[benutzer].Name.Text();
+    TVerlauf verlauf(VerlaufPfad());
+    OeffneVerlaufZumLesen(verlauf);
+    if (wunsch.Vergleich) {
+        const TZeitraum zeitraum = LetzteMonate(heute, wunsch.Monate);
+        const TTarifvergleich vergleich
+            = VergleicheTarife(name, verlauf.Verbindungen(name, zeitraum.Von, zeitraum.Bis), zeitraum, Tarife,
+                Daten.Benutzer[benutzer].TarifNr, FlacherPreis);
+        switch (wunsch.Format) {
+        case TAusgabeFormat::Csv:
+            return VergleichAlsCsv(vergleich);
+        case TAusgabeFormat::Json:
+            return VergleichAlsJson(vergleich);
+        case TAusgabeFormat::Text:
+            break;
+        }
+        return VergleichAlsText(vergleich).toLocal8Bit();
+    }
+    if (wunsch.GanzesJahr) {
+        const TJahresbericht bericht = BaueJahresbericht(verlauf, name, wunsch.Jahr);
+        switch (wunsch.Format) {
+        case TAusgabeFormat::Csv:
+            return JahrAlsCsv(bericht);
+        case TAusgabeFormat::Json:
+            return JahrAlsJson(bericht);
+        case TAusgabeFormat::Text:
+            break;
+        }
+        return JahrAlsText(bericht).toLocal8Bit();
+    }
+    const TDateTime von = EncodeDate(wunsch.Jahr, wunsch.Monat, 1);
+    const TDateTime bis = wunsch.Monat == 12 ? EncodeDate(wunsch.Jahr + 1, 1, 1)
+                                             : EncodeDate(wunsch.Jahr, wunsch.Monat + 1, 1);
+    return MonatAlsJson(
+        name, wunsch.Jahr, wunsch.Monat, AktTarif.Grundpreis, verlauf.Verbindungen(name, von, bis));
+}
+
 } // namespace
 
 bool WillBericht(const QStringList& argumente)
 {
-    return argumente.contains(QStringLiteral("--bericht"));
+    return argumente.contains(QStringLiteral("--bericht"))
+        || argumente.contains(QStringLiteral("--vergleich"));
 }
 
 QString BerichtsAufruftext()
 {
     return QStringLiteral(
-        "Aufruf: kostenwolf --bericht [MM/JJJJ] [--benutzer NAME] [--format text|csv] [--kennwort-stdin]\n"
-        "Gibt den Monatsbericht aus (Vorgabe: der laufende Monat des Startbenutzers).\n");
+        "Aufruf: kostenwolf --bericht [MM/JJJJ | --jahr JJJJ] [--benutzer NAME]\n"
+        "                  [--format text|csv|json] [--kennwort-stdin]\n"
+        "       kostenwolf --vergleich [--monate N] [--benutzer NAME] [--format text|csv|json]\n"
+        "                  [--kennwort-stdin]\n"
+        "Gibt den Monatsbericht aus (Vorgabe: der laufende Monat des Startbenutzers), mit\n"
+        "--jahr die Monate eines Jahres, mit --vergleich die Kosten der letzten N Monate\n"
+        "(Vorgabe: 12) unter jedem gespeicherten Tarif.\n");
 }
 
 std::optional<TBerichtsWunsch> LiesBerichtsArgumente(
@@ -69,10 +133,42 @@ std::optional<TBerichtsWunsch> LiesBerichtsArgumente(
     DecodeDate(heute, jahrHeute, monatHeute, tagHeute);
     std::optional<QString> monatsText;
 
+    bool bericht = false;
+    std::optional<int> jahr, monate;
+    // A whole number within bounds for --jahr and --monate.
+    const auto zahl = [&](qsizetype& i, const QString& name, int von, int bis) -> std::optional<int> {
+        const auto wert = Wert(argumente, i, name, fehler);
+        if (!wert)
+            return std::nullopt;
+        bool ok = false;
+        const int n = wert->toInt(&ok);
+        if (!ok || n < von || n > bis) {
+            fehler = QStringLiteral("%1 %2 geht nicht; erwartet wird eine Zahl von %3 bis %4.")
+                         .arg(name, Anfuehrung(*wert))
+                         .arg(von)
+                         .arg(bis);
+            return std::nullopt;
+        }
+        return n;
+    };
+
     for (qsizetype i = 0; i < argumente.size(); ++i) {
         const QString& arg = argumente[i];
         if (arg == QStringLiteral("--bericht")) {
-            continue;
+            bericht = true;
+        }
+        else if (arg == QStringLiteral("--vergleich")) {
+            wunsch.Vergleich = true;
+        }
+        else if (IstOption(arg, QStringLiteral("--jahr"))) {
+            jahr = zahl(i, QStringLiteral("--jahr"), 1900, 9999);
+            if (!jahr)
+                return std::nullopt;
+        }
+        else if (IstOption(arg, QStringLiteral("--monate"))) {
+            monate = zahl(i, QStringLiteral("--monate"), 1, 1200);
+            if (!monate)
+                return std::nullopt;
         }
         else if (IstOption(arg, QStringLiteral("--benutzer"))) {
             const auto name = Wert(argumente, i, QStringLiteral("--benutzer"), fehler);
@@ -84,12 +180,17 @@ std::optional<TBerichtsWunsch> LiesBerichtsArgumente(
             const auto format = Wert(argumente, i, QStringLiteral("--format"), fehler);
             if (!format)
                 return std::nullopt;
-            if (*format != QStringLiteral("text") && *format != QStringLiteral("csv")) {
-                fehler = QStringLiteral("Das Format %1 gibt es nicht; möglich sind text und csv.")
+            if (*format == QStringLiteral("text"))
+                wunsch.Format = TAusgabeFormat::Text;
+            else if (*format == QStringLiteral("csv"))
+                wunsch.Format = TAusgabeFormat::Csv;
+            else if (*format == QStringLiteral("json"))
+                wunsch.Format = TAusgabeFormat::Json;
+            else {
+                fehler = QStringLiteral("Das Format %1 gibt es nicht; möglich sind text, csv und json.")
                              .arg(Anfuehrung(*format));
                 return std::nullopt;
             }
-            wunsch.Csv = *format == QStringLiteral("csv");
         }
         else if (arg == QStringLiteral("--kennwort-stdin")) {
             wunsch.KennwortStdin = true;
@@ -108,8 +209,29 @@ std::optional<TBerichtsWunsch> LiesBerichtsArgumente(
         }
     }
 
+    if (bericht && wunsch.Vergleich) {
+        fehler = QStringLiteral("Es geht --bericht oder --vergleich, nicht beides.");
+        return std::nullopt;
+    }
+    if (monate && !wunsch.Vergleich) {
+        fehler = QStringLiteral("--monate gehört zu --vergleich.");
+        return std::nullopt;
+    }
+    if (wunsch.Vergleich && (jahr || monatsText)) {
+        fehler = QStringLiteral("--vergleich nimmt keinen Monat und kein Jahr, sondern --monate N.");
+        return std::nullopt;
+    }
+    if (jahr && monatsText) {
+        fehler = QStringLiteral("Es geht ein Monat oder --jahr, nicht beides.");
+        return std::nullopt;
+    }
+    wunsch.Monate = monate.value_or(12);
     wunsch.Monat = monatHeute;
     wunsch.Jahr = jahrHeute;
+    if (jahr) {
+        wunsch.GanzesJahr = true;
+        wunsch.Jahr = *jahr;
+    }
     if (monatsText) {
         static const QRegularExpression muster(QStringLiteral("^(\\d{1,2})/(\\d{4})$"));
         const QRegularExpressionMatch treffer = muster.match(*monatsText);
@@ -148,6 +270,13 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
                             .arg(QDir::toNativeSeparators(pfad), grund));
         return BerichtDatenUnlesbar;
     };
+    // Only looked at: a data folder that is not there is not made.
+    const QString ordner = DatenVerzeichnis();
+    if (!QFileInfo(ordner).isDir()) {
+        kanaele.Meldung(
+            QStringLiteral("Den Datenordner %1 gibt es nicht.").arg(QDir::toNativeSeparators(ordner)));
+        return BerichtDatenUnlesbar;
+    }
     // The process's own copy of the record: read, never saved.
     std::memset(&Daten, 0, sizeof Daten);
     const TLadeErgebnis daten = LeseDatensatzNurLesend(DatenPfad(), &Daten, sizeof Daten);
@@ -206,16 +335,20 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
     }
 
     SetzeAktTarif(Daten.Benutzer[benutzer].TarifNr);
+    if (wunsch->Vergleich || wunsch->GanzesJahr || wunsch->Format == TAusgabeFormat::Json) {
+        kanaele.Ausgabe(AusDemVerlauf(*wunsch, benutzer, heute));
+        return BerichtFertig;
+    }
     const TMonat& protokoll = Daten.Benutzer[benutzer].Monate[wunsch->Monat];
-    if (wunsch->Csv) {
+    if (wunsch->Format == TAusgabeFormat::Csv) {
         kanaele.Ausgabe(MonatAlsCsv(protokoll));
     }
     else {
         const TKontoBericht bericht = BaueKontoBericht(protokoll, AktTarif.Grundpreis);
         QString text;
         for (const QString& zeile : bericht.Zeilen)
-            text += zeile + QLatin1Char('\n');
-        text += bericht.Summe + QLatin1Char('\n');
+            text += OhneSteuerzeichen(zeile) + QLatin1Char('\n');
+        text += OhneSteuerzeichen(bericht.Summe) + QLatin1Char('\n');
         kanaele.Ausgabe(text.toLocal8Bit());
     }
     return BerichtFertig;
@@ -229,8 +362,11 @@ void BeantworteBerichtsAufruf(int argc, char** argv)
 
     FormatSettings = LeseSystemFormate(); // the texts as the report window shows them
     TBerichtsKanaele kanaele;
-    kanaele.Ausgabe
-        = [](const QByteArray& bytes) { std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout); };
+    static int ausgabeFehler = 0;
+    kanaele.Ausgabe = [](const QByteArray& bytes) {
+        if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
+            ausgabeFehler = errno;
+    };
     kanaele.Meldung = [](const QString& text) {
         QString zeile = QStringLiteral("kostenwolf: ") + text;
         if (!zeile.endsWith(QLatin1Char('\n')))
@@ -242,13 +378,19 @@ void BeantworteBerichtsAufruf(int argc, char** argv)
             ? LiesZeileVonStdin()
             : LiesVerdeckt(QStringLiteral("Kennwort für ") + Anfuehrung(benutzer) + QStringLiteral(": "));
     };
+    // A reader that went away (a closed pipe) is told by an error, not by a signal that
+    // would end the process without a word.
+    std::signal(SIGPIPE, SIG_IGN);
     int code = FuehreBerichtAus(argumente, Now(), kanaele);
-    const bool geschrieben = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (std::fflush(stdout) != 0 && !ausgabeFehler)
+        ausgabeFehler = errno;
+    const bool geschrieben = !ausgabeFehler && !std::ferror(stdout);
     if (!geschrieben && code == BerichtFertig) {
         // A report that did not reach its reader (a full disk behind a redirection) is no
         // success; the documented codes are for the data, so this one stands apart.
-        kanaele.Meldung(QStringLiteral("Der Bericht konnte nicht ausgegeben werden."));
-        code = 1;
+        kanaele.Meldung(QStringLiteral("Der Bericht konnte nicht ausgegeben werden (%1).")
+                            .arg(DateiFehlerGrund(ausgabeFehler ? ausgabeFehler : EIO)));
+        code = BerichtAusgabeFehler;
     }
     std::exit(code);
 }

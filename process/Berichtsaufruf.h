@@ -1,7 +1,8 @@
-// "kostenwolf --bericht": a month's report on standard output, for scripts and for
-// people who keep their accounts elsewhere. It answers before the single-instance guard
-// and only reads the two data files, so a running Kostenwolf is neither reached nor
-// disturbed, and nothing is ever written.
+// "kostenwolf --bericht" and "--vergleich": a month's or a year's report, or the tariff
+// comparison, on standard output, for scripts and for people who keep their accounts
+// elsewhere. It answers before the single-instance guard and only reads the data files
+// and the connection log, so a running Kostenwolf is neither reached nor disturbed,
+// and nothing is ever written.
 #pragma once
 
 #include "runtime/Datum.h"
@@ -15,21 +16,30 @@
 // The exit codes scripts can rely on.
 enum TBerichtsCode {
     BerichtFertig = 0,
+    BerichtAusgabeFehler = 1, // the report could not be written out (closed pipe, full disk)
     BerichtFalscheArgumente = 2,
     BerichtFalschesKennwort = 3,
     BerichtDatenUnlesbar = 4,
     BerichtBenutzerFehlt = 5,
 };
 
+enum class TAusgabeFormat { Text, Csv, Json };
+
 struct TBerichtsWunsch {
     int Monat = 0; // 1..12
     int Jahr = 0;
+    // --jahr: the twelve months of that year from the connection log instead of a month.
+    bool GanzesJahr = false;
+    // --vergleich: what the last 'Monate' months would have cost under every tariff.
+    bool Vergleich = false;
+    int Monate = 12;
     std::optional<QString> Benutzer; // none: the start user
-    bool Csv = false;
+    TAusgabeFormat Format = TAusgabeFormat::Text;
     bool KennwortStdin = false;
 };
 
-// True when the arguments (after the program name) ask for the report.
+// True when the arguments (after the program name) ask for the report or the tariff
+// comparison.
 bool WillBericht(const QStringList& argumente);
 
 // The arguments after the program name. A month must be one the log still holds: each

@@ -6,6 +6,7 @@
 #include "platform/Laufzeitverzeichnis.h"
 #include "platform/Startfehler.h"
 #include "platform/posix/Dateien.h"
+#include "store/Daten.h"
 #include "store/Datenverzeichnis.h"
 
 #include <QCoreApplication>
@@ -153,12 +154,25 @@ void InstanceManagerStart(int argc, char** argv)
     }
 
     // An instance started with another runtime folder (another XDG_RUNTIME_DIR, say)
-    // has a socket this start cannot see; its hold on the data folder still shows.
-    const QString daten = DatenVerzeichnis();
-    if (SperreDatenverzeichnis(daten, Waechter ? Waechter->Sperrwartezeit : 5000) == TDatenSperre::Belegt)
-        BeendeMitStartfehler(QStringLiteral("Kostenwolf läuft bereits mit den Daten in %1, ist aber "
-                                            "von hier aus nicht erreichbar.")
-                                 .arg(QDir::toNativeSeparators(daten)));
+    // has a socket this start cannot see; its hold on the data folder still shows. A
+    // data file linked from another data folder is held through the folder it is in.
+    LegePrivatenOrdnerAn(DatenVerzeichnis());
+    for (const QString& ordner : DatenOrdner()) {
+        QString grund;
+        switch (SperreDatenverzeichnis(ordner, Waechter ? Waechter->Sperrwartezeit : 5000, &grund)) {
+        case TDatenSperre::Gehalten:
+            break;
+        case TDatenSperre::Belegt:
+            BeendeMitStartfehler(QStringLiteral("Kostenwolf läuft bereits mit den Daten in %1, ist aber "
+                                                "von hier aus nicht erreichbar.")
+                                     .arg(QDir::toNativeSeparators(ordner)));
+        case TDatenSperre::NichtMoeglich:
+            BeendeMitStartfehler(
+                QStringLiteral("Der Datenordner %1 kann nicht gesperrt werden (%2); ohne "
+                               "Sperre könnte ein zweites Kostenwolf dieselben Daten nutzen.")
+                    .arg(QDir::toNativeSeparators(ordner), grund));
+        }
+    }
 }
 
 void InstanceManagerRegistriere()

@@ -1,5 +1,6 @@
 // The command-line options answered before anything else, so that they work while an
-// instance is running: --help and --version print their text and end the program.
+// instance is running: --help and --version print their text and end the program, and
+// an option the program does not know ends it before any window or hand-over.
 #pragma once
 
 #include <QString>
@@ -14,3 +15,10 @@ std::optional<QString> HilfeOderVersion(int argc, const char* const* argv);
 
 // Prints the text and ends with exit code 0 when there is one; otherwise returns.
 void BeantworteHilfeOderVersion(int argc, char** argv);
+
+// The message for the first argument that looks like an option of ours ("--...") but is
+// none; nothing when there is none. Plain arguments are left for the hand-over.
+std::optional<QString> UnbekannteOption(int argc, const char* const* argv);
+
+// Prints that message on stderr and ends with exit code 2 when there is one.
+void WeiseUnbekannteOptionAb(int argc, char** argv);

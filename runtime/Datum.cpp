@@ -3,14 +3,14 @@
 #include "runtime/Format.h"
 
 #include <QDateTime>
-#include <chrono>
 #include <cmath>
+#include <ctime>
 
 namespace {
 std::optional<TDateTime> festeUhr;
 
 // Days since 1970-01-01 for a proleptic Gregorian date (H. Hinnant's algorithm).
-int64_t TageAusDatum(int64_t j, int64_t m, int64_t t)
+constexpr int64_t TageAusDatum(int64_t j, int64_t m, int64_t t)
 {
     j -= m <= 2;
     const int64_t era = (j >= 0 ? j : j - 399) / 400;
@@ -33,7 +33,9 @@ void DatumAusTagen(int64_t z, int& jahr, int& monat, int& tag)
     jahr = int(yoe + era * 400 + (monat <= 2));
 }
 
-const int64_t Tag1899 = TageAusDatum(1899, 12, 30);
+// Known at compile time, so that dates other files compute while they are initialised
+// (constants of their own) never see it still zero.
+constexpr int64_t Tag1899 = TageAusDatum(1899, 12, 30);
 
 QString Zwei(int n)
 {
@@ -84,7 +86,14 @@ void SetzeUhr(std::optional<TDateTime> fest)
 
 namespace {
 std::optional<int64_t> festeMonotoneUhr;
+
+int64_t Millisekunden(clockid_t uhr)
+{
+    timespec t {};
+    ::clock_gettime(uhr, &t);
+    return int64_t(t.tv_sec) * 1000 + t.tv_nsec / 1'000'000;
 }
+} // namespace
 
 int64_t MonotoneMillisekunden()
 {
@@ -92,9 +101,14 @@ int64_t MonotoneMillisekunden()
         return *festeMonotoneUhr;
     if (festeUhr)
         return std::llround(*festeUhr * double(MSecsPerDay));
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return Millisekunden(CLOCK_BOOTTIME);
+}
+
+int64_t WachMillisekunden()
+{
+    if (festeMonotoneUhr || festeUhr)
+        return MonotoneMillisekunden();
+    return Millisekunden(CLOCK_MONOTONIC);
 }
 
 void SetzeMonotoneUhr(std::optional<int64_t> fest)
@@ -126,6 +140,13 @@ void DecodeDate(TDateTime wert, int& jahr, int& monat, int& tag)
 {
     const int64_t tage = ZerlegeZeit(wert).Tage;
     DatumAusTagen(tage + Tag1899, jahr, monat, tag);
+}
+
+int MonatsIndex(TDateTime wert)
+{
+    int jahr, monat, tag;
+    DecodeDate(wert, jahr, monat, tag);
+    return jahr * 12 + monat - 1;
 }
 
 TZeitTeile ZerlegeZeit(TDateTime wert)

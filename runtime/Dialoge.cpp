@@ -24,6 +24,7 @@ public:
     void Fehler(const QString&) override { }
     bool PrintDialog(QPrinter&) override { return false; }
     QString SaveDialog(TSaveDialogOptionen&) override { return {}; }
+    QString OpenDialog(TSaveDialogOptionen&) override { return {}; }
 };
 } // namespace
 

@@ -52,6 +52,8 @@ public:
     // The save dialog: the chosen file name, empty when cancelled. The chosen filter
     // goes back into optionen.FilterIndex.
     virtual QString SaveDialog(TSaveDialogOptionen& optionen) = 0;
+    // The open dialog for an existing file: its name, empty when cancelled.
+    virtual QString OpenDialog(TSaveDialogOptionen& optionen) = 0;
 };
 
 void InstalliereDialoge(std::unique_ptr<TDialoge> dialoge);

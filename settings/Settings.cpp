@@ -199,6 +199,9 @@ void TForm2::FormClose(QObject*)
 {
     if (const QString fehler = SpeicherFehlerText(SpeichereDaten()); !fehler.isEmpty())
         ShowMessage(fehler);
+    // Tariffs made or changed must not wait for the program's end: a crash would lose them.
+    if (const QString fehler = SpeicherFehlerText(SichereGeaenderteTarife()); !fehler.isEmpty())
+        ShowMessage(fehler);
 }
 
 void TForm2::ZeigeSeite(QWidget* seite, bool alleinig)

@@ -1,12 +1,20 @@
+// The settings window's tariff pages: the list of tariffs and the entry of a new or
+// changed one.
 #include "settings/TarifSeite.h"
 
+#include "core/BerichtsDatei.h"
 #include "core/TarifVerwaltung.h"
+#include "core/TarifZeiten.h"
 #include "gui/Benannt.h"
 #include "runtime/Dialoge.h"
 #include "runtime/Format.h"
 #include "runtime/Waehrung.h"
+#include "settings/ZeitenFenster.h"
+#include "store/Regeldatei.h"
 #include "store/Tarife.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,8 +46,12 @@ TTarifSeite::TTarifSeite(QWidget* parent)
     EditTarif = Benannt(new QPushButton(QStringLiteral("Tarif bearbeiten"), this), "EditTarif");
     DeleteTarif = Benannt(new QPushButton(QStringLiteral("Tarif löschen"), this), "DeleteTarif");
     DeleteAllTarifs = Benannt(new QPushButton(QStringLiteral("Alle löschen"), this), "DeleteAllTarifs");
+    ZeitenTarif = Benannt(new QPushButton(QStringLiteral("Zeiten…"), this), "ZeitenTarif");
+    ImportTarif = Benannt(new QPushButton(QStringLiteral("Importieren…"), this), "ImportTarif");
+    ExportTarif = Benannt(new QPushButton(QStringLiteral("Exportieren…"), this), "ExportTarif");
     SchliessenBtn1 = SchliessenKnopf("SchliessenBtn1");
-    for (QPushButton* k : { SelectTarif, NewTarif, EditTarif, DeleteTarif, DeleteAllTarifs })
+    for (QPushButton* k : { SelectTarif, NewTarif, EditTarif, DeleteTarif, DeleteAllTarifs, ZeitenTarif,
+             ImportTarif, ExportTarif })
         knoepfe->addWidget(k);
     knoepfe->addStretch(1);
     knoepfe->addWidget(SchliessenBtn1);
@@ -50,6 +62,9 @@ TTarifSeite::TTarifSeite(QWidget* parent)
     connect(EditTarif, &QPushButton::clicked, this, [this] { EditTarifClick(EditTarif); });
     connect(DeleteTarif, &QPushButton::clicked, this, [this] { DeleteTarifClick(DeleteTarif); });
     connect(DeleteAllTarifs, &QPushButton::clicked, this, [this] { DeleteAllTarifsClick(DeleteAllTarifs); });
+    connect(ZeitenTarif, &QPushButton::clicked, this, [this] { ZeitenTarifClick(ZeitenTarif); });
+    connect(ImportTarif, &QPushButton::clicked, this, [this] { ImportTarifClick(ImportTarif); });
+    connect(ExportTarif, &QPushButton::clicked, this, [this] { ExportTarifClick(ExportTarif); });
     connect(SchliessenBtn1, &QPushButton::clicked, this, [this] { SchliessenBtn1Click(SchliessenBtn1); });
     TabNewTarif = BaueEingabe();
 }
@@ -68,18 +83,19 @@ QWidget* TTarifSeite::BaueEingabe()
     EGrundpreis = Benannt(new QLineEdit(seite), "EGrundpreis");
     // The units' names: WaehrungAnzeigen sets their texts.
     const struct {
-        const char* text;
+        TTarifErgebnis::Feld text;
         QLineEdit* feld;
         const char* einheit;
     } zeilen[] = {
-        { "Name des Tarifs:", EName, nullptr },
-        { "Preis / Minute:", EPreis, "EinheitPreis" },
-        { "Einwahlkosten:", EEinwahl, "EinheitEinwahl" },
-        { "Grundgebühr / Monat:", EGrundpreis, "EinheitGrundpreis" },
+        { TTarifErgebnis::FeldName, EName, nullptr },
+        { TTarifErgebnis::FeldPreis, EPreis, "EinheitPreis" },
+        { TTarifErgebnis::FeldEinwahl, EEinwahl, "EinheitEinwahl" },
+        { TTarifErgebnis::FeldGrundpreis, EGrundpreis, "EinheitGrundpreis" },
     };
     int zeile = 0;
     for (const auto& z : zeilen) {
-        auto* beschriftung = new QLabel(QString::fromUtf8(z.text), seite);
+        // The same names as the messages about the fields.
+        auto* beschriftung = new QLabel(TarifFeldName(z.text) + QLatin1Char(':'), seite);
         beschriftung->setBuddy(z.feld);
         felder->addWidget(beschriftung, zeile, 0);
         if (z.einheit) {
@@ -219,7 +235,8 @@ void TTarifSeite::OKBtnClick(QObject*)
         break;
     case TTarifErgebnis::NameLeer:
     case TTarifErgebnis::NameVergeben:
-    case TTarifErgebnis::KeineZahl: {
+    case TTarifErgebnis::KeineZahl:
+    case TTarifErgebnis::Negativ: {
         // The entry stays open to be put right.
         QLineEdit* felder[] = { EName, EPreis, EEinwahl, EGrundpreis };
         QLineEdit* feld = felder[ergebnis.feld];
@@ -275,16 +292,10 @@ void TTarifSeite::DeleteAllTarifsClick(QObject*)
 
 void TTarifSeite::SelectTarifClick(QObject*)
 {
-    if (TarifList->count() == 0) {
-        Meldung(KeinTarifVorhanden);
-        return;
-    }
-    const int slot = GewaehlteNummer(TarifList);
-    if (slot < 0) {
-        KeineZeileGewaehlt();
-        return;
-    }
-    TarifWaehlen(slot);
+    // Chosen, the tariff must be on disk: the report from the command line reads it.
+    if (const int slot = GewaehlterTarif(); slot && TarifWaehlen(slot))
+        if (const QString fehler = SpeicherFehlerText(SichereTarife()); !fehler.isEmpty())
+            Meldung(fehler);
 }
 
 void TTarifSeite::WaehrungAnzeigen()
@@ -294,4 +305,102 @@ void TTarifSeite::WaehrungAnzeigen()
             einheit->setText(KleineEinheit());
     if (auto* einheit = TabNewTarif->findChild<QLabel*>(QStringLiteral("EinheitGrundpreis")))
         einheit->setText(WaehrungsZeichen());
+}
+
+int TTarifSeite::GewaehlterTarif()
+{
+    if (TarifList->count() == 0) {
+        Meldung(KeinTarifVorhanden);
+        return 0;
+    }
+    const int slot = GewaehlteNummer(TarifList);
+    if (slot < 0) {
+        KeineZeileGewaehlt();
+        return 0;
+    }
+    return slot;
+}
+
+void TTarifSeite::ZeitenTarifClick(QObject*)
+{
+    const int slot = GewaehlterTarif();
+    if (slot == 0)
+        return;
+    QString fehler;
+    const std::optional<TTarifregeln> regeln = ZeitenDesTarifs(slot, fehler);
+    if (!regeln) {
+        Meldung(fehler);
+        return;
+    }
+    TZeitenFenster fenster(
+        Tarife[slot].Name.Text(), *regeln,
+        [slot](const TTarifregeln& neu) {
+            const TSpeicherErgebnis ergebnis = SpeichereZeiten(slot, neu);
+            return ergebnis.Ok ? QString() : SpeicherFehlerText(ergebnis);
+        },
+        this);
+    fenster.exec();
+    emit Gemeldet();
+}
+
+namespace {
+const QString RegelFilter = QStringLiteral("Tarifbeschreibung (*.rst)|*.rst|Alle Dateien (*)|*");
+}
+
+void TTarifSeite::ImportTarifClick(QObject*)
+{
+    TSaveDialogOptionen optionen;
+    optionen.Titel = QStringLiteral("Tarif importieren");
+    optionen.Filter = RegelFilter;
+    const QString pfad = Dialoge().OpenDialog(optionen);
+    if (pfad.isEmpty())
+        return;
+    const TKleineDatei datei = LeseKleineDatei(pfad, RegeldateiHoechstens);
+    if (datei.art != TKleineDatei::Gelesen) {
+        Meldung(QStringLiteral("Die Datei %1 kann nicht gelesen werden (%2).")
+                    .arg(QDir::toNativeSeparators(pfad), datei.Grund));
+        return;
+    }
+    const TImport import = PruefeImport(datei.Inhalt, pfad);
+    if (!import.Regeln) {
+        Meldung(import.Fehler);
+        return;
+    }
+    for (const QString& warnung : import.Warnungen)
+        Meldung(warnung);
+    if (import.VorhandenerSlot) {
+        const int antwort = MessageDlg(ErsetzenFrage(import), mtConfirmation, mbYes | mbNo);
+        emit Gemeldet();
+        if (antwort != mrYes)
+            return;
+    }
+    const TImportErgebnis ergebnis = FuehreImportAus(import);
+    if (!ergebnis.Fehler.isEmpty())
+        Meldung(ergebnis.Fehler);
+    FuelleTarifListe();
+}
+
+void TTarifSeite::ExportTarifClick(QObject*)
+{
+    const int slot = GewaehlterTarif();
+    if (slot == 0)
+        return;
+    QString fehler;
+    const std::optional<QByteArray> text = ExportText(slot, fehler);
+    if (!text) {
+        Meldung(fehler);
+        return;
+    }
+    TSaveDialogOptionen optionen;
+    optionen.Titel = QStringLiteral("Tarif exportieren");
+    optionen.Filter = RegelFilter;
+    optionen.DefaultExt = QStringLiteral("rst");
+    optionen.FileName = QFileInfo(RegelPfad(Tarife[slot].Name.Text())).fileName();
+    const QString pfad = Dialoge().SaveDialog(optionen);
+    emit Gemeldet();
+    if (pfad.isEmpty())
+        return;
+    const TExportErgebnis ergebnis = SchreibeBerichtsDatei(pfad, *text);
+    if (ergebnis != TExportErgebnis::Geschrieben)
+        Meldung(ExportFehlerText(ergebnis, pfad));
 }

@@ -20,6 +20,10 @@ public:
     QPushButton* EditTarif = nullptr;
     QPushButton* DeleteTarif = nullptr;
     QPushButton* DeleteAllTarifs = nullptr;
+    // The selected tariff's rules by time of day, and rules files in and out.
+    QPushButton* ZeitenTarif = nullptr;
+    QPushButton* ImportTarif = nullptr;
+    QPushButton* ExportTarif = nullptr;
     QPushButton* SchliessenBtn1 = nullptr;
 
     // The entry of a tariff: its own tab, made here and placed by the window.
@@ -43,6 +47,9 @@ public:
     void DeleteTarifClick(QObject* Sender);
     void DeleteAllTarifsClick(QObject* Sender);
     void SelectTarifClick(QObject* Sender);
+    void ZeitenTarifClick(QObject* Sender);
+    void ImportTarifClick(QObject* Sender);
+    void ExportTarifClick(QObject* Sender);
     void OKBtnClick(QObject* Sender);
     void AbortBtnClick(QObject* Sender);
     void SchliessenBtn1Click(QObject* Sender);
@@ -58,6 +65,9 @@ protected:
 
 private:
     QWidget* BaueEingabe();
+    // The slot of the selected line; 0 after the message for an empty list or none
+    // selected.
+    int GewaehlterTarif();
     void OeffneEingabe(bool neu);
     void SchliesseEingabe();
     // Names and texts of the list's line of a slot, or nullptr.

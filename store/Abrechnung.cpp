@@ -27,6 +27,18 @@ double Verbindungspreis(TDateTime dauer, const TTarif& tarif)
     return static_cast<double>((static_cast<long double>(pfennig) + tarif.Einwahl) * 0.01L);
 }
 
+TDateTime GanzeSekunden(int64_t dauerMs)
+{
+    const int64_t sekunden = dauerMs <= 0 ? 0 : (dauerMs + 500) / 1000;
+    return double(sekunden * 1000) / double(MSecsPerDay);
+}
+
+double PreisNachLaufzeit(int64_t dauerMs, const TTarif& tarif)
+{
+    const TDateTime dauer = GanzeSekunden(dauerMs);
+    return dauer > 0 ? Verbindungspreis(dauer, tarif) : 0.0;
+}
+
 namespace {
 
 // The slot the user logs into; a damaged month number falls back to slot 0, which

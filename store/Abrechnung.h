@@ -25,6 +25,15 @@ int32_t PreisInPfennig(int64_t minuten, const TTarif& tarif);
 // the dial-in charge, both in Pfennig.
 double Verbindungspreis(TDateTime dauer, const TTarif& tarif);
 
+// The cost of a connection by its elapsed milliseconds alone, the same for a tick, a
+// held connection and a recovered one. The time counts in whole seconds, rounded to the
+// nearest, so a tick that the timer brings a little early prices the same as one on the
+// dot; before its first second a connection costs nothing, dial-in charge included.
+double PreisNachLaufzeit(int64_t dauerMs, const TTarif& tarif);
+// The elapsed milliseconds rounded to whole seconds, as days: what PreisNachLaufzeit
+// prices and the time label shows.
+TDateTime GanzeSekunden(int64_t dauerMs);
+
 enum class TProtokollErgebnis {
     Eingetragen,
     MonatVoll, // all entries of the month in use: nothing written

@@ -3,12 +3,30 @@
 #include "store/Datenverzeichnis.h"
 #include "store/Tarife.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 TDaten Daten {};
 uint8_t AktBenutzer = 0;
 
 QString DatenPfad()
 {
     return DatenVerzeichnis() + QStringLiteral("/Daten.kwd");
+}
+
+QStringList DatenOrdner()
+{
+    QStringList ordner { QDir::cleanPath(QDir(DatenVerzeichnis()).absolutePath()) };
+    for (const QString& datei : { DatenPfad(), TarifePfad() })
+        ordner << QFileInfo(VerweisZiel(datei)).absolutePath();
+    for (QString& o : ordner) {
+        const QString echt = QFileInfo(o).canonicalFilePath();
+        if (!echt.isEmpty())
+            o = echt;
+    }
+    ordner.sort();
+    ordner.removeDuplicates();
+    return ordner;
 }
 
 TLadeErgebnis LadeDaten()

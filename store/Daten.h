@@ -104,6 +104,11 @@ inline bool VorhandenerBenutzer(int u)
 
 QString DatenPfad();
 
+// The folders this run's data live in: the data directory and, where "Daten.kwd" or
+// "Tarife.kwt" is a symbolic link, the folder of the file it ends at; each once, in a
+// fixed order.
+QStringList DatenOrdner();
+
 // Reads "Daten.kwd" into Daten. A missing file is created empty (0600) and leaves the
 // record as it was; a short file fills the record from its start. A file that exists
 // but cannot be read is left alone and blocks every later save of this run.

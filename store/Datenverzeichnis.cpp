@@ -9,19 +9,15 @@ namespace {
 
 QString SucheDatenVerzeichnis(const QByteArray& vorgabe, const QByteArray& xdg)
 {
-    if (!vorgabe.isEmpty()) {
-        QDir().mkpath(QFile::decodeName(vorgabe));
+    if (!vorgabe.isEmpty())
         return QFile::decodeName(vorgabe);
-    }
     const QString programm = ProgrammVerzeichnis();
-    if (!programm.isEmpty() && IstBeschreibbar(programm))
+    if (!programm.isEmpty() && !IstInstallationsverzeichnis(programm) && IstBeschreibbar(programm))
         return programm;
     QString basis = QFile::decodeName(xdg);
     if (basis.isEmpty())
         basis = QDir::homePath() + QStringLiteral("/.local/share");
-    const QString verzeichnis = basis + QStringLiteral("/kostenwolf");
-    QDir().mkpath(verzeichnis);
-    return verzeichnis;
+    return basis + QStringLiteral("/kostenwolf");
 }
 
 } // namespace

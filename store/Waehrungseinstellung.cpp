@@ -2,9 +2,7 @@
 
 #include "platform/posix/Dateien.h"
 #include "store/Datenverzeichnis.h"
-
-#include <QFileInfo>
-#include <QSettings>
+#include "store/Einstellungsdatei.h"
 
 QString EinstellungsPfad()
 {
@@ -14,8 +12,8 @@ QString EinstellungsPfad()
 TWaehrungsEintrag LiesWaehrung(const QString& pfad)
 {
     TWaehrungsEintrag eintrag;
-    const QFileInfo info(pfad);
-    if (!info.exists())
+    const TEinstellungsStand stand = LiesEinstellungen(pfad);
+    if (stand.art == TEinstellungsStand::Fehlt)
         return eintrag;
     const auto fehler = [&] {
         eintrag.Fehler = QStringLiteral("Die Währung in der Einstellungsdatei \"%1\" ist nicht lesbar; "
@@ -23,15 +21,13 @@ TWaehrungsEintrag LiesWaehrung(const QString& pfad)
                              .arg(pfad);
         return eintrag;
     };
-    if (!info.isFile() || !info.isReadable())
+    if (stand.art != TEinstellungsStand::Gelesen)
         return fehler();
-    const QSettings ini(pfad, QSettings::IniFormat);
-    if (ini.status() != QSettings::NoError)
-        return fehler();
-    const QVariant wert = ini.value(QStringLiteral("Allgemein/Waehrung"));
-    if (!wert.isValid())
+    const std::optional<QString> wert
+        = stand.Inhalt.Wert(QStringLiteral("Allgemein"), QStringLiteral("Waehrung"));
+    if (!wert)
         return eintrag;
-    const std::optional<TWaehrung> waehrung = WaehrungAusKennung(wert.toString());
+    const std::optional<TWaehrung> waehrung = WaehrungAusKennung(*wert);
     if (!waehrung)
         return fehler();
     eintrag.Waehrung = *waehrung;

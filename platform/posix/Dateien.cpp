@@ -45,13 +45,6 @@ QString Grund(int fehler)
     }
 }
 
-mode_t MitUmask(unsigned modus)
-{
-    const mode_t maske = ::umask(0);
-    ::umask(maske);
-    return mode_t(modus) & ~maske;
-}
-
 bool SchreibeAlles(int fd, const char* daten, size_t anzahl)
 {
     while (anzahl > 0) {
@@ -165,6 +158,25 @@ QString ProgrammVerzeichnis()
     return QFileInfo(QFile::decodeName(QByteArray(puffer, int(n)))).absolutePath();
 }
 
+bool IstInstallationsverzeichnis(const QString& verzeichnis)
+{
+    const QString pfad = QDir::cleanPath(verzeichnis);
+    // What the system's packages own, and the places others install programs to; root
+    // may write there, but a user's data never belong there.
+    static const char* const systemOrte[]
+        = { "/usr", "/bin", "/sbin", "/lib", "/lib64", "/snap", "/app", "/nix" };
+    for (const char* ort : systemOrte) {
+        const QString wurzel = QString::fromLatin1(ort);
+        if (pfad == wurzel || pfad.startsWith(wurzel + QLatin1Char('/')))
+            return true;
+    }
+    // Installed to a prefix of the user's own (cmake --install --prefix ~/.local): the
+    // program in its "bin", its menu entry in the "share" beside it.
+    const QDir ordner(pfad);
+    return ordner.dirName() == QLatin1String("bin")
+        && QFileInfo::exists(ordner.filePath(QStringLiteral("../share/applications/kostenwolf.desktop")));
+}
+
 bool IstBeschreibbar(const QString& verzeichnis)
 {
     return ::access(QFile::encodeName(verzeichnis).constData(), W_OK) == 0;
@@ -189,10 +201,10 @@ TLadeErgebnis LeseVorhandenOderLegeAn(
             gesperrt().insert(pfad);
             return ergebnis;
         }
-        const int neu
-            = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, MitUmask(*anlegenMit));
+        const int neu = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, *anlegenMit);
         if (neu < 0)
             return { TLadeErgebnis::NichtAngelegt, Grund(errno) };
+        (void)!::fchmod(neu, *anlegenMit); // whatever the umask
         ::close(neu);
         return { TLadeErgebnis::Angelegt, {} };
     }
@@ -248,7 +260,11 @@ TLadeErgebnis LeseDatensatzNurLesend(const QString& pfad, void* ziel, size_t gro
     return LeseVorhandenOderLegeAn(pfad, ziel, groesse, std::nullopt);
 }
 
-TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, size_t groesse, unsigned modus)
+namespace {
+
+// 'restBehalten': bytes of the old file beyond 'groesse' are carried over.
+TSpeicherErgebnis ErsetzeUeberVerweis(
+    const QString& pfad, const void* quelle, size_t groesse, unsigned modus, bool restBehalten)
 {
     TSpeicherErgebnis ergebnis;
     ergebnis.Pfad = pfad;
@@ -276,7 +292,7 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
         if (::access(name.constData(), W_OK) != 0)
             return fehler(errno);
     }
-    const mode_t modusNeu = vorhanden ? (alt.st_mode & 07777) : MitUmask(modus);
+    const mode_t modusNeu = vorhanden ? (alt.st_mode & 07777) : mode_t(modus);
 
     const QFileInfo info(QFile::decodeName(name));
     QByteArray vorlage = QFile::encodeName(
@@ -295,7 +311,7 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
         (void)!::fchown(fd, alt.st_uid, alt.st_gid);
     if (!SchreibeAlles(fd, static_cast<const char*>(quelle), groesse))
         return abbrechen(errno);
-    if (vorhanden && alt.st_size > off_t(groesse)) {
+    if (restBehalten && vorhanden && alt.st_size > off_t(groesse)) {
         const int altFd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
         if (altFd < 0)
             return abbrechen(errno);
@@ -321,6 +337,24 @@ TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, siz
     return ergebnis;
 }
 
+} // namespace
+
+TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, size_t groesse, unsigned modus)
+{
+    return ErsetzeUeberVerweis(pfad, quelle, groesse, modus, true);
+}
+
+TSpeicherErgebnis SchreibeGanzeDatei(const QString& pfad, const QByteArray& inhalt)
+{
+    return ErsetzeUeberVerweis(pfad, inhalt.constData(), size_t(inhalt.size()), 0600, false);
+}
+
+QString VerweisZiel(const QString& pfad)
+{
+    const QByteArray ziel = Verweisziel(QFile::encodeName(pfad));
+    return ziel.isEmpty() ? pfad : QFile::decodeName(ziel);
+}
+
 int RaeumeTemporaereAuf(const QString& pfad)
 {
     const QFileInfo info(pfad);
@@ -332,6 +366,11 @@ int RaeumeTemporaereAuf(const QString& pfad)
             entfernt += RaeumeVerzeichnisAuf(zielInfo.absolutePath(), zielInfo.fileName());
     }
     return entfernt;
+}
+
+QString DateiFehlerGrund(int fehler)
+{
+    return Grund(fehler);
 }
 
 QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis)
@@ -362,11 +401,12 @@ TSpeicherErgebnis ErsetzeDatei(
     const QFileInfo info(pfad);
     QByteArray vorlage = QFile::encodeName(
         info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
-    // mkstemp creates the file 0600 whatever the umask, as a file of this kind must be.
     const int fd = ::mkstemp(vorlage.data());
     if (fd < 0)
         return fehler(errno);
-    if (!SchreibeAlles(fd, static_cast<const char*>(quelle), groesse) || ::fsync(fd) != 0) {
+    // mkstemp asks for 0600, which an odd umask could still narrow.
+    if (::fchmod(fd, 0600) != 0 || !SchreibeAlles(fd, static_cast<const char*>(quelle), groesse)
+        || ::fsync(fd) != 0) {
         const int nummer = errno;
         ::close(fd);
         ::unlink(vorlage.constData());

@@ -11,6 +11,11 @@ QString ProgrammVerzeichnis();
 // Whether this process may write into the directory.
 bool IstBeschreibbar(const QString& verzeichnis);
 
+// Whether the folder is one a package or an installation put the program into: the
+// system's folders (/usr and the like), or a "bin" beside the "share" that holds the
+// program's menu entry.
+bool IstInstallationsverzeichnis(const QString& verzeichnis);
+
 struct TLadeErgebnis {
     enum Art {
         Geladen, // read (possibly only a short file's bytes)
@@ -32,7 +37,8 @@ struct TSpeicherErgebnis {
 };
 
 // Reads up to 'groesse' bytes from the start of the file into 'ziel'; bytes the file
-// lacks keep their previous content. A missing file is created empty with 'modus'.
+// lacks keep their previous content. A missing file is created empty with 'modus',
+// whatever the umask.
 TLadeErgebnis LeseDatensatz(const QString& pfad, void* ziel, size_t groesse, unsigned modus);
 
 // Reads as LeseDatensatz, but never creates anything: a missing file is Unlesbar. For
@@ -45,12 +51,22 @@ TLadeErgebnis LeseDatensatzNurLesend(const QString& pfad, void* ziel, size_t gro
 TSpeicherErgebnis SchreibeDatensatz(const QString& pfad, const void* quelle, size_t groesse, unsigned modus);
 
 // A save through a symbolic link replaces the link's target in the target's directory:
-// the link stays, the target keeps its owner and mode.
+// the link stays, the target keeps its owner and mode. A new file gets 'modus' exactly.
+
+// The file a save of 'pfad' writes: the end of its chain of symbolic links, or 'pfad'.
+QString VerweisZiel(const QString& pfad);
+
+// Replaces the whole file the same way, nothing of the old one kept; a new file is
+// readable by its owner only.
+TSpeicherErgebnis SchreibeGanzeDatei(const QString& pfad, const QByteArray& inhalt);
 
 // Removes the temporary files that saves of 'pfad' killed half-way left behind, beside
 // it and beside its link target: only plain files of ours named as our saves name
 // them. Returns how many were removed.
 int RaeumeTemporaereAuf(const QString& pfad);
+
+// The German reason for an errno value.
+QString DateiFehlerGrund(int fehler);
 
 // The text shown after a failed save, empty when there is nothing to tell.
 QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis);

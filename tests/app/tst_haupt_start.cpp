@@ -2,6 +2,7 @@
 // sequence of the main window.
 #include "app/Haupt.h"
 #include "app/Info.h"
+#include "app/Programm.h"
 #include "components/InternetDetect.h"
 #include "components/TrayIcon.h"
 #include "core/Journal.h"
@@ -24,6 +25,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSessionManager>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -249,7 +251,8 @@ private slots:
         for (QAction* a : form->Kostenwolf1->actions())
             menue << (a->isSeparator() ? "-" : a->text());
         QCOMPARE(form->Kostenwolf1->title(), "&Kostenwolf");
-        QCOMPARE(menue, (QStringList { "Konto", "&Einstellungen", "&Info", "-", "&Beenden" }));
+        QCOMPARE(
+            menue, (QStringList { "Konto", "Jahresübersicht", "&Einstellungen", "&Info", "-", "&Beenden" }));
         QCOMPARE(form->ffnen1->text(), "Öffnen");
         QCOMPARE(form->Beenden2->text(), "Beenden");
     }
@@ -279,6 +282,16 @@ private slots:
         form->Konto1->trigger();
         QCOMPARE(modal, &konto);
         QVERIFY(!einstellungen.isVisible() && !info.isVisible() && !konto.isVisible());
+        // The year view lives only while it is shown.
+        QString jahresuebersicht;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                jahresuebersicht = w->objectName();
+                w->close();
+            }
+        });
+        form->Jahresuebersicht1->trigger();
+        QCOMPARE(jahresuebersicht, QStringLiteral("Jahresuebersicht"));
     }
 
     void homepage()
@@ -343,6 +356,7 @@ private slots:
         QTest::newRow("&Beenden") << "Beenden1";
         QTest::newRow("Beenden im Tray-Menü") << "Beenden2";
         QTest::newRow("Schließfeld") << "close";
+        QTest::newRow("Ende der Desktop-Sitzung") << "Sitzungsende";
     }
 
     void jedesEndeSpeichertBeideDateien()
@@ -353,8 +367,15 @@ private slots:
         Tarife[2].Name.Setze(QStringLiteral("Neu"));
         Daten.FensterStil = 3;
         QSignalSpy geschlossen(form.get(), &TForm1::Geschlossen);
-        if (weg == "close")
+        if (weg == "close") {
             form->close();
+        }
+        else if (weg == "Sitzungsende") {
+            VerbindeSitzungsende(*qApp, *form);
+            auto* sitzung = qApp->findChild<QSessionManager*>();
+            QVERIFY(sitzung);
+            emit qApp->commitDataRequest(*sitzung);
+        }
         else
             form->findChild<QAction*>(weg)->trigger();
         QCOMPARE(geschlossen.count(), 1);

@@ -1,5 +1,6 @@
-// No text of the four windows is cut: with the desktop's standard font, with a desktop
-// font of 12 points, and (a second CTest run of this program) with QT_SCALE_FACTOR=2.
+// No text of the four windows is cut and no window is larger than the screen: with the
+// desktop's standard font, with a desktop font of 12 points, and (a second CTest run of
+// this program) on a 1280 × 1024 screen with QT_SCALE_FACTOR=2.
 #include "app/Haupt.h"
 #include "app/Info.h"
 #include "gui/Skalierung.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabBar>
@@ -87,6 +89,12 @@ class TestSkalierung : public QObject {
         const auto pruefe = [](QWidget* fenster, const QString& name) {
             const QStringList befunde = Abgeschnitten(fenster);
             QVERIFY2(befunde.isEmpty(), qPrintable(name + ": " + befunde.join("; ")));
+            const QRect bildschirm = fenster->screen()->availableGeometry();
+            QVERIFY2(bildschirm.contains(fenster->frameGeometry()),
+                qPrintable(QStringLiteral("%1 larger than the screen: %2x%3")
+                               .arg(name)
+                               .arg(fenster->frameGeometry().width())
+                               .arg(fenster->frameGeometry().height())));
         };
         for (QWidget* fenster : std::initializer_list<QWidget*> { &form1, &form3, &form4 }) {
             fenster->show();

@@ -2,8 +2,11 @@
 // a network namespace of its own, so the machine's interfaces are never touched.
 #include "components/InternetDetect.h"
 #include "core/Datenvolumen.h"
+#include "platform/RasNetworkManager.h"
 #include "platform/RasSchnittstellen.h"
+#include "support/NetworkManagerAttrappe.h"
 #include "support/Umgebungsvariable.h"
+#include "support/Warten.h"
 
 #include <QTest>
 #include <arpa/inet.h>
@@ -238,6 +241,30 @@ TEST(NamensraumZaehler, BytesOfALinkAndOfItsSuccessor)
     ASSERT_TRUE(zaehler.Summe());
     EXPECT_GE(zaehler.Summe()->Empfangen, 100u);
     EXPECT_LE(zaehler.Summe()->Empfangen, lesungen[1]->Empfangen + lesungen[2]->Empfangen);
+}
+
+// A modem dialled by hand with pppd while NetworkManager runs: the link it does not
+// manage counts through the patterns; once NetworkManager counts it, it is still one.
+TEST_F(Namensraum, UnmanagedPppLinkCountsBesideNetworkManagerOnce)
+{
+    TNetworkManagerAttrappe nm;
+    ASSERT_TRUE(nm.Fehler().isEmpty() && nm.Starte()) << nm.Fehler().toStdString();
+    TRasNetworkManager quelle(nm.Bus());
+    TRasSchnittstellen schnittstellen("");
+    TRasVorrang vorrang(quelle, schnittstellen);
+    ASSERT_TRUE(WarteBis([&] { return quelle.Bereit(); }));
+    Schalte(true);
+    GibAdresse("192.0.2.1", "255.255.255.0");
+    ASSERT_TRUE(
+        Warte([&] { return vorrang.Verbindungen().size() == 1 && vorrang.Verbindungen()[0].Adresse; }));
+
+    const QString aktiv = nm.Aktiv(
+        "Mobilfunk", "gsm", nm.Geraet("modem0", QString::fromLatin1(Name), Nm::Modem, 0), Nm::WirdAufgebaut);
+    nm.Zustand(aktiv, Nm::Steht, "192.0.2.1");
+    ASSERT_TRUE(
+        WarteBis([&] { return quelle.Verbindungen().size() == 1 && quelle.Verbindungen()[0].Adresse; }));
+    ASSERT_EQ(vorrang.Verbindungen().size(), 1u);
+    EXPECT_EQ(vorrang.Verbindungen()[0].Eintrag, "Mobilfunk");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/ShellNotify.h"
 #include "support/Testumgebung.h"
 #include "support/Warten.h"
+#include "support/XServer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,30 +29,6 @@ const char* const KindVariable = "KOSTENWOLF_TRAY_KIND";
 QList<QSystemTrayIcon*> TrayIcons()
 {
     return QCoreApplication::instance()->findChildren<QSystemTrayIcon*>();
-}
-
-// Stops the program it started when the test ends, however it ends.
-struct TGestartet {
-    QProcess Prozess;
-    ~TGestartet()
-    {
-        if (Prozess.state() != QProcess::NotRunning) {
-            Prozess.terminate();
-            if (!Prozess.waitForFinished(3000)) {
-                Prozess.kill();
-                Prozess.waitForFinished(3000);
-            }
-        }
-    }
-};
-
-int FreiesDisplay()
-{
-    for (int n = 77; n < 177; ++n)
-        if (!QFile::exists(QString("/tmp/.X%1-lock").arg(n))
-            && !QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
-            return n;
-    return -1;
 }
 
 // The icon's own X window, which the notification area takes in as a child.
@@ -80,31 +57,17 @@ std::optional<bool> AmWurzelfenster(WId fenster)
     return w.captured(1) == e.captured(1);
 }
 
-// Xvfb on a free display, torn down with the test; the environment for programs on it.
-struct TXServer {
-    TGestartet Server;
-    QProcessEnvironment Umgebung = QProcessEnvironment::systemEnvironment();
+// The X server with trayer, a notification area of the XEmbed kind.
+struct TXServerMitTrayer : TXServer {
     QString Trayer;
 
     // Empty when it runs; otherwise why the test is skipped.
     QString Starte()
     {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
         Trayer = QStandardPaths::findExecutable("trayer");
-        if (xvfb.isEmpty() || Trayer.isEmpty())
-            return "Xvfb and trayer are needed for this test (Debian packages xvfb and trayer)";
-        const int nummer = FreiesDisplay();
-        if (nummer < 0)
-            return "no free X display number";
-        const QString display = QString(":%1").arg(nummer);
-        Server.Prozess.start(xvfb, { display, "-screen", "0", "640x480x24", "-nolisten", "tcp" });
-        if (!Server.Prozess.waitForStarted(5000)
-            || !WarteBis([&] { return QFile::exists(QString("/tmp/.X11-unix/X%1").arg(nummer)); },
-                std::chrono::milliseconds(10000)))
-            return "Xvfb did not come up on " + display;
-        Umgebung.insert("DISPLAY", display);
-        Umgebung.insert("QT_QPA_PLATFORM", "xcb");
-        return {};
+        if (Trayer.isEmpty())
+            return "trayer is needed for this test (Debian package trayer)";
+        return TXServer::Starte();
     }
 
     void StarteTrayer(TGestartet& bereich) const
@@ -174,7 +137,7 @@ TEST(TrayImXServer, IconAppearsAndTooltipFollowsHint)
 {
     if (qEnvironmentVariableIsSet(KindVariable))
         GTEST_SKIP() << "runs in the parent process only";
-    TXServer x;
+    TXServerMitTrayer x;
     if (const QString grund = x.Starte(); !grund.isEmpty())
         GTEST_SKIP() << grund.toStdString();
     TGestartet bereich;
@@ -193,7 +156,7 @@ TEST(TrayImXServer, IconJoinsALatePanelAndItsRestart)
 {
     if (qEnvironmentVariableIsSet(KindVariable))
         GTEST_SKIP() << "runs in the parent process only";
-    TXServer x;
+    TXServerMitTrayer x;
     if (const QString grund = x.Starte(); !grund.isEmpty())
         GTEST_SKIP() << grund.toStdString();
 

@@ -1,6 +1,7 @@
 #include "core/Budget.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
+#include "support/Dateiinhalt.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -128,6 +129,38 @@ TEST_F(Budgets, BeschaedigtGiltNichtsUndDieDateiBleibtUnberuehrt)
     EXPECT_TRUE(b.LadeMeldung().contains(QStringLiteral("Anna")));
     EXPECT_FALSE(b.Budget(1).Gesetzt());
     EXPECT_EQ(b.Budget(2).Betrag, 20);
+}
+
+TEST_F(Budgets, WasAussenGeaendertWirdBleibtUndUnsinnWirdNichtUeberschrieben)
+{
+    TBudgets b;
+    b.Lade(ini);
+    b.SetzeBudget(1, { 50, StandardWarnstufen });
+    b.SetzeBudget(2, { 20, StandardWarnstufen });
+    // By hand while the program runs: Anna's limit raised, a comment and a group of
+    // someone else's added.
+    const QByteArray vonHand = "; von Hand\n[Budget1]\nName=Anna\nMonatsbudget=500\n"
+                               "[Budget2]\nName=Bernd\nMonatsbudget=20.00\nWarnstufen=80, 100\n"
+                               "[Fremd]\nSchluessel=\"a;b\"\n";
+    Schreib(ini, vonHand);
+    const TDateTime dezember = Am(2026, 12, 8);
+    EXPECT_TRUE(b.Pruefe(2, 17, dezember));
+    EXPECT_FALSE(b.Pruefe(1, 45, dezember)); // the limit is 500 DM now
+    QByteArray erwartet = vonHand;
+    erwartet.replace("80, 100\n", "80, 100\nGewarntMonat=2026-12\nGewarnt=80\n");
+    EXPECT_EQ(Lies(ini), erwartet);
+    EXPECT_TRUE(b.NimmMeldung().isEmpty());
+
+    // A file that is no settings any more: told once, never written over.
+    const QByteArray unsinn("\x7f"
+                            "ELF\0\x01",
+        6);
+    Schreib(ini, unsinn);
+    EXPECT_TRUE(b.Pruefe(2, 25, dezember)); // the warning itself still shows
+    EXPECT_FALSE(b.NimmMeldung().isEmpty());
+    b.NeuerMonat(2);
+    EXPECT_TRUE(b.NimmMeldung().isEmpty());
+    EXPECT_EQ(Lies(ini), unsinn);
 }
 
 } // namespace

@@ -174,3 +174,23 @@ TEST(CsvFeld, QuotesOnlyWhereASpreadsheetWouldSplit)
     EXPECT_EQ(CsvFeld(QStringLiteral("\"")), "\"\"\"\"");
     EXPECT_EQ(CsvFeld(QStringLiteral("a\r\nb")), "\"a\r\nb\"");
 }
+
+TEST_F(CsvExport, TariffNamesASpreadsheetWouldComputeStayText)
+{
+    const std::pair<QString, QString> faelle[] = {
+        { "=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0" },
+        { "+49 Tag", "'+49 Tag" },
+        { "-Spar", "'-Spar" },
+        { "@SUMME(A1)", "'@SUMME(A1)" },
+        { "\tTab", "'\tTab" },
+        { "\rWagen", "'\rWagen" },
+        { "Tag=Nacht-Spar", "Tag=Nacht-Spar" },
+    };
+    for (const auto& [name, zelle] : faelle)
+        Eintrag(Am(anzahl + 1, 10, 0), EncodeTime(0, 1, 0, 0), 0.06, name);
+    const TCsvGelesen gelesen = LiesCsv(MonatAlsCsv(*monat));
+    ASSERT_TRUE(gelesen.Fehler.isEmpty()) << gelesen.Fehler.toStdString();
+    ASSERT_EQ(gelesen.Zeilen.size(), std::size(faelle) + 1);
+    for (size_t i = 0; i < std::size(faelle); ++i)
+        EXPECT_EQ(gelesen.Zeilen[i + 1].value(5), faelle[i].second) << faelle[i].first.toStdString();
+}

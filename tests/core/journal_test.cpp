@@ -82,6 +82,34 @@ TEST_F(Journal, RecordSurvivesTheFileWithEveryField)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { JournalName });
 }
 
+TEST_F(Journal, TheRulesThatPriceTheConnectionGoAlong)
+{
+    TJournal j = Beispiel();
+    j.Regeln = "default=(0.12,90)\non (monday..friday) between (21:00..07:59) use (0.03,60)\n";
+    TVerbindungsjournal journal(pfad);
+    EXPECT_TRUE(journal.Beginne(j).isEmpty());
+    const TJournalFund fund = LeseJournal(pfad);
+    ASSERT_EQ(fund.art, TJournalFund::Gueltig);
+    EXPECT_EQ(fund.Journal.Regeln, j.Regeln);
+    EXPECT_EQ(fund.Journal.DauerMs, j.DauerMs);
+
+    // Beside the logged entry: the rules follow it, at 136 behind their length.
+    j.Datum = j.Beginn + 0.05;
+    j.Kosten = 1.23;
+    const QByteArray bytes = KodiereJournal(j);
+    EXPECT_EQ(bytes[4], 4);
+    EXPECT_EQ(size_t(bytes.size()), JournalGroesse + 4 + size_t(j.Regeln.size()));
+    uint32_t laenge = 0;
+    std::memcpy(&laenge, bytes.constData() + 132, 4);
+    EXPECT_EQ(laenge, uint32_t(j.Regeln.size()));
+    EXPECT_EQ(bytes.mid(136, j.Regeln.size()), j.Regeln);
+    const std::optional<TJournal> gelesen = DekodiereJournal(bytes);
+    ASSERT_TRUE(gelesen.has_value());
+    EXPECT_EQ(gelesen->Regeln, j.Regeln);
+    EXPECT_EQ(gelesen->Datum, j.Datum);
+    EXPECT_EQ(gelesen->Kosten, j.Kosten);
+}
+
 TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
 {
     const QByteArray gut = KodiereJournal(Beispiel());
@@ -101,7 +129,11 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
     QByteArray fremdeKennung = gut;
     fremdeKennung[0] = 'X';
     QByteArray andereVersion = gut;
-    andereVersion[4] = 3;
+    andereVersion[4] = 5;
+    QByteArray mitRegelnVersion5 = mit([](TJournal& j) { j.Regeln = "default=(1,60)\n"; });
+    mitRegelnVersion5[4] = 5;
+    QByteArray ohneRegelnVersion4 = gut;
+    ohneRegelnVersion4[4] = 4;
     QByteArray version1 = gut;
     version1[4] = 1;
     QByteArray umgekippt = gut;
@@ -118,7 +150,9 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
         { "Zufall mit Prüfsumme", MitPruefsumme(zufaellig) },
         { "fremde Kennung", MitPruefsumme(fremdeKennung) },
         { "andere Version", MitPruefsumme(andereVersion) },
-        { "Version 1 in der Länge von Version 2", MitPruefsumme(version1) },
+        { "Regeln in Version 5", MitPruefsumme(mitRegelnVersion5) },
+        { "Version 4 ohne Regeln", MitPruefsumme(ohneRegelnVersion4) },
+        { "Version 1 in der Länge von Version 3", MitPruefsumme(version1) },
         { "ein Bit umgekippt", umgekippt },
         { "Name zu lang", MitPruefsumme(nameZuLang) },
         { "Benutzer 0", mit([](TJournal& j) { j.Benutzer = 0; }) },
@@ -134,6 +168,8 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
         { "Dauer negativ", mit([](TJournal& j) { j.DauerMs = -1; }) },
         { "Dauer riesig", mit([](TJournal& j) { j.DauerMs = std::numeric_limits<int64_t>::max(); }) },
         { "Dauer über ein Jahr", mit([](TJournal& j) { j.DauerMs = 367 * MSecsPerDay; }) },
+        { "Regeln unlesbar", mit([](TJournal& j) { j.Regeln = "default=(x,60)"; }) },
+        { "Regeln abgeschnitten", mit([](TJournal& j) { j.Regeln = "default=(1,60)"; }).chopped(1) },
     };
     for (const auto& [name, bytes] : faelle) {
         SCOPED_TRACE(name);
@@ -147,6 +183,13 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
     ASSERT_TRUE(alt.has_value());
     EXPECT_EQ(alt->DauerMs, Beispiel().DauerMs);
     EXPECT_FALSE(alt->Bytes);
+    // So is one of the version before the logged entry.
+    QByteArray version2 = gut.left(120);
+    version2[4] = 2;
+    const auto vorEintrag = DekodiereJournal(MitPruefsumme(version2));
+    ASSERT_TRUE(vorEintrag.has_value());
+    EXPECT_EQ(vorEintrag->Bytes, Beispiel().Bytes);
+    EXPECT_FALSE(vorEintrag->Protokolliert());
 }
 
 TEST_F(Journal, MissingUnreadableAndSpecialFilesNeverBlock)
@@ -245,7 +288,8 @@ TEST_F(Journal, FollowsTheMeteringUntilTheLogIsSaved)
             e.Ok = speichernGelingt;
             e.Grund = QStringLiteral("Kein Speicherplatz mehr auf dem Gerät");
             return e;
-        });
+        },
+        [&] { return mono; });
     TVerbindungsjournal journal(pfad);
     messung.Freigeben();
 

@@ -15,13 +15,21 @@ namespace {
 
 constexpr TDateTime Sekunde = 1.0 / 86'400;
 
-// Wall clock and monotonic clock of one test: time passes on both, setting the clock
-// moves only the wall clock.
+// Wall clock and the two monotonic clocks of one test: time passes on all, setting the
+// clock moves only the wall clock, and the awake clock stands while the machine sleeps.
 struct TUhren {
     TDateTime Wand = 0;
     int64_t Mono = 1'000'000;
+    int64_t Wach = 5'000;
 
-    void Vergeht(int sekunden)
+    void VergehtMs(int64_t ms)
+    {
+        Wand += double(ms) / MSecsPerDay;
+        Mono += ms;
+        Wach += ms;
+    }
+    void Vergeht(int sekunden) { VergehtMs(sekunden * 1000); }
+    void Schlaeft(int sekunden)
     {
         Wand += sekunden * Sekunde;
         Mono += sekunden * 1000;
@@ -60,7 +68,8 @@ protected:
                 ++speicherungen;
                 monatBeimSpeichern = Daten.Benutzer[1].MonatNr;
                 return TSpeicherErgebnis {};
-            });
+            },
+            [this] { return uhr.Wach; });
     }
 
     const TMonat& Monat(int m, int u = 1) const { return Daten.Benutzer[u].Monate[m]; }
@@ -144,12 +153,51 @@ TEST_F(Messung, NeueVerbindungNachDerFreigabeHatIhrenEigenenBeginn)
     EXPECT_DOUBLE_EQ(Monat(3).Verbindungen[2].Dauer, 20 * Sekunde);
 }
 
+TEST_F(Messung, TarifMitRegelnPreistJedenTickUndSagtWasBezahltIst)
+{
+    // Held during start-up, then metered: both by the rules of the tariff "Abend".
+    uhr.Wand = EncodeDate(2026, 3, 4) + EncodeTime(20, 58, 0, 0);
+    messung = std::make_unique<TMessung>([this] { return uhr.Wand; }, [this] { return uhr.Mono; },
+        [] { return TSpeicherErgebnis {}; }, [this] { return uhr.Wach; },
+        [](const QString& name) {
+            TRegelnDesTarifs r;
+            if (name == QLatin1String("Abend")) {
+                r.art = TRegelnDesTarifs::Geladen;
+                r.Regeln = LiesTarifregeln(QByteArray("per_connection=0.06\ndefault=(0.12,90)\n"
+                                                      "on () between (21:00..07:59) use (0.03,60)\n"))
+                               .Regeln;
+            }
+            return r;
+        });
+    AktTarif.Name.Setze(QStringLiteral("Abend"));
+    messung->Verbunden();
+    uhr.Vergeht(200); // 20:58:00, 20:59:30 by day, 21:01:00 by night
+    messung->Getrennt();
+    EXPECT_DOUBLE_EQ(messung->Freigeben().Protokolliert.at(0).Kosten, 0.33);
+
+    messung->Verbunden();
+    uhr.Vergeht(30);
+    TMessErgebnis tick = messung->Tick();
+    EXPECT_EQ(tick.KostenText, "0,09 DM");
+    EXPECT_EQ(tick.BezahltText, "Bezahlt bis 21:02:20");
+    EXPECT_EQ(tick.WechselText, "");
+    EXPECT_EQ(tick.Hint, "00:00:30 - 0,09 DM - bezahlt bis 21:02:20");
+    EXPECT_FALSE(messung->Laufend()->Regeln.isEmpty());
+
+    // Another tariff, without rules, prices the next tick per minute.
+    AktTarif.Name.Setze(QStringLiteral("Tag"));
+    tick = messung->Tick();
+    EXPECT_EQ(tick.KostenText, "0,06 DM");
+    EXPECT_EQ(tick.BezahltText, "");
+    EXPECT_TRUE(messung->Laufend()->Regeln.isEmpty());
+}
+
 // The counters are read once per tick; their increase is the volume, priced beyond
 // what the month included, and logged with the connection.
 TEST_F(Messung, VolumenJeTickGezaehltBepreistUndProtokolliert)
 {
     Volumenbuch().Leere();
-    Volumenbuch().Trage({ 1, MonatsIndexVon(uhr.Wand), uhr.Wand - 1, 0.01, 1, TBytestand { 4 * GB, 0 } });
+    Volumenbuch().Trage({ 1, MonatsIndex(uhr.Wand), uhr.Wand - 1, 0.01, 1, TBytestand { 4 * GB, 0 } });
     int lesungen = 0;
     std::optional<TBytestand> zaehler = TBytestand { 1000, 1000 };
     messung->SetzeByteLeser([&] {
@@ -175,7 +223,7 @@ TEST_F(Messung, VolumenJeTickGezaehltBepreistUndProtokolliert)
     EXPECT_EQ(lesungen, 2) << "the disconnect reads no counter";
     ASSERT_EQ(ende.Protokolliert.size(), 1u);
     EXPECT_EQ(ende.Protokolliert[0].Bytes, (TBytestand { GB, 5 * MB }));
-    EXPECT_EQ(Volumenbuch().Monatsvolumen(1, MonatsIndexVon(uhr.Wand)), 4 * GB + GB + 5 * MB);
+    EXPECT_EQ(Volumenbuch().Monatsvolumen(1, MonatsIndex(uhr.Wand)), 4 * GB + GB + 5 * MB);
     const TVerbindung& eintrag = Monat(3).Verbindungen[0];
     EXPECT_EQ(
         Volumenbuch().Bytes(1, eintrag.Datum, eintrag.Dauer, eintrag.Kosten), ende.Protokolliert[0].Bytes);
@@ -290,6 +338,62 @@ TEST_F(Messung, MonatswechselOhneVerbindungBeimErstenTickUndNieZurueck)
     EXPECT_EQ(Monat(11).Verbindungen[0].Tarif.Text(), "Nov");
 }
 
+// Midnight passed unmetered and the idle check has not come round when a connection
+// begins at 00:00:04 on the 1st: the month turns first, or its turn would wipe it.
+TEST_F(Messung, VerbindungInDenErstenSekundenDesMonatsBleibtErhalten)
+{
+    Beginne(EncodeDate(2026, 11, 30) + EncodeTime(23, 59, 50, 0));
+    Daten.Benutzer[1].Monate[12].Verbindungen[0].Tarif.Setze(QStringLiteral("Alt"));
+    messung->Freigeben();
+    uhr.Wand = EncodeDate(2026, 12, 1) + EncodeTime(0, 0, 4, 0);
+    EXPECT_TRUE(messung->Verbunden().MonatGewechselt);
+    uhr.Vergeht(30);
+    messung->Getrennt();
+    ASSERT_EQ(AnzahlVerbindungen(Monat(12)), 1);
+    EXPECT_EQ(Monat(12).Verbindungen[0].Tarif.Text(), "Tag");
+}
+
+// An hour's sleep: found down after the resume (after or before the first tick) the
+// connection ended when the machine went to sleep; still up, the hour is billed.
+TEST_F(Messung, NachDemSchlafBisZumEinschlafenOderDieGanzeZeit)
+{
+    messung->Freigeben();
+    for (int fall : { 0, 1, 2 }) {
+        messung->Verbunden();
+        uhr.Vergeht(3);
+        messung->Tick();
+        const TDateTime eingeschlafen = uhr.Wand;
+        uhr.Schlaeft(3600);
+        if (fall != 1) {
+            EXPECT_FALSE(messung->Tick().KostenText) << "billed before the detector looked";
+        }
+        uhr.Vergeht(2);
+        if (fall == 2) {
+            EXPECT_EQ(messung->Tick().KostenText, "3,66 DM"); // 61 minutes
+        }
+        const TBeendeteVerbindung v = messung->Getrennt().Protokolliert.at(0);
+        EXPECT_EQ(v.DauerMs, fall == 2 ? 3'605'000 : 3000) << fall;
+        EXPECT_EQ(v.Datum == eingeschlafen, fall != 2) << fall;
+    }
+}
+
+// A tick that comes a millisecond early prices the started minute all the same; before
+// any tick a connection costs nothing, by the rule the recovery prices with too.
+TEST_F(Messung, FruehKommenderTickKostetDasselbe)
+{
+    AktTarif.Einwahl = 6;
+    messung->Freigeben();
+    for (int tickMs : { 999, 1000 }) {
+        messung->Verbunden();
+        uhr.VergehtMs(tickMs);
+        messung->Tick();
+        uhr.VergehtMs(2000 - tickMs);
+        EXPECT_DOUBLE_EQ(messung->Getrennt().Protokolliert.at(0).Kosten, 0.12) << tickMs;
+    }
+    messung->Verbunden();
+    EXPECT_EQ(messung->Getrennt().Protokolliert.at(0).Kosten, PreisNachLaufzeit(0, AktTarif));
+}
+
 // The wall clock moved by an hour while the connection ran: billed by its real length.
 TEST_F(Messung, UhrVorUndZurueckGestelltZaehltNicht)
 {
@@ -345,6 +449,7 @@ protected:
         uhr.Wand = EncodeDate(lokal.tm_year + 1900, lokal.tm_mon + 1, lokal.tm_mday)
             + EncodeTime(lokal.tm_hour, lokal.tm_min, lokal.tm_sec, 0);
         uhr.Mono = utcSekunden * 1000;
+        uhr.Wach = uhr.Mono; // awake all along
     }
 };
 

@@ -134,6 +134,14 @@ TEST_F(Tarifverwaltung, RefusedEntriesStoreNothing)
         // Two wrong fields: the first one is named.
         { Eingabe(QStringLiteral("Neu"), QStringLiteral("1"), QStringLiteral("x"), QStringLiteral("y")),
             TTarifErgebnis::KeineZahl, TTarifErgebnis::FeldEinwahl, "'x' ist kein gültiger Fließkommawert" },
+        // A negative price would make bills negative.
+        { Eingabe(QStringLiteral("Neu"), QStringLiteral("-0,01")), TTarifErgebnis::Negativ,
+            TTarifErgebnis::FeldPreis, "Preis / Minute: bitte eine Zahl ab 0 eingeben" },
+        { Eingabe(QStringLiteral("Neu"), QStringLiteral("0"), QStringLiteral("-6")), TTarifErgebnis::Negativ,
+            TTarifErgebnis::FeldEinwahl, "Einwahlkosten: bitte eine Zahl ab 0 eingeben" },
+        { Eingabe(QStringLiteral("Neu"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("-1e3")),
+            TTarifErgebnis::Negativ, TTarifErgebnis::FeldGrundpreis,
+            "Grundgebühr / Monat: bitte eine Zahl ab 0 eingeben" },
     };
     for (const auto& f : faelle) {
         for (const bool neu : { true, false }) {

@@ -1,4 +1,5 @@
 #include "core/Journal.h"
+#include "core/Messung.h"
 #include "core/Wiederherstellung.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
@@ -104,6 +105,18 @@ TEST_F(Wiederherstellung, LogsIntoTheRecordedUsersMonthOfItsStartByRecordedPrice
     EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[11]), 1);
 }
 
+TEST_F(Wiederherstellung, ARulesTariffIsPricedByTheRulesItCarried)
+{
+    TJournal j = Bernds(12, 1);
+    // Six units begin in the cheap window up to 22:20:59, five after it.
+    j.Regeln = "default=(0.02,60)\non () between (22:00..22:20) use (0.01,60)\n";
+    Lege(j);
+    const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
+    ASSERT_EQ(w.Meldungen.size(), 1);
+    EXPECT_TRUE(w.Meldungen[0].endsWith(QStringLiteral("00:10:01, 0,16 DM"))) << w.Meldungen[0].toStdString();
+    EXPECT_DOUBLE_EQ(Daten.Benutzer[2].Monate[12].Verbindungen[0].Kosten, 0.16);
+}
+
 TEST_F(Wiederherstellung, DamagedJournalsAreSetAsideWithoutOverwritingEarlierOnes)
 {
     const QByteArray kaputt1("nicht von uns");
@@ -128,14 +141,91 @@ TEST_F(Wiederherstellung, DamagedJournalsAreSetAsideWithoutOverwritingEarlierOne
     EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[12]), 0);
 }
 
-TEST_F(Wiederherstellung, AJournalOfAUserNoLongerThereIsSetAside)
+// Never logged into a slot that is not its month's: set aside instead.
+TEST_F(Wiederherstellung, AJournalThatBelongsNowhereIsSetAside)
 {
-    Daten.BenutzerAnzahl = 1;
-    Lege(Bernds(12, 1));
-    const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
-    EXPECT_TRUE(w.Meldungen.value(0).contains(QStringLiteral("gehört zu keinem vorhandenen Benutzer")));
-    EXPECT_TRUE(QFile::exists(dir.filePath(JournalBeiseiteName)));
-    EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[12]), 0);
+    const struct {
+        int benutzer;
+        TDateTime beginn;
+        const char* warum;
+    } faelle[] = {
+        { 3, Bernds(12, 1).Beginn, "gehört zu keinem vorhandenen Benutzer" },
+        // December's slot holds this December now.
+        { 2, EncodeDate(2025, 12, 20), "das Protokoll dieses Monats wird nicht mehr geführt" },
+        { 2, EncodeDate(9999, 12, 31), "in der Zukunft" },
+    };
+    for (const auto& f : faelle) {
+        TJournal j = Bernds(12, 1);
+        j.Benutzer = f.benutzer;
+        j.Beginn = f.beginn;
+        Lege(j);
+        EXPECT_TRUE(StelleVerbindungWiederHer(pfad).Meldungen.value(0).contains(QString::fromUtf8(f.warum)));
+        EXPECT_FALSE(QFile::exists(DatenPfad())) << "nothing logged";
+    }
+}
+
+// Wherever the program dies from the disconnect to the journal's removal (or the save
+// fails), and wherever the start that finds the journal dies in turn, the next start
+// leaves the connection logged exactly once.
+TEST_F(Wiederherstellung, EveryConnectionIsLoggedExactlyOnceWhereverTheProgramDies)
+{
+    struct Tod { };
+    enum { VorDemJournal, VorDemSpeichern, NachDemSpeichern, SpeichernScheitert, Ueberlebt };
+    const auto anfang = std::make_unique<TDaten>(Daten);
+    const auto Gescheitert = [] {
+        TSpeicherErgebnis e;
+        e.Ok = false;
+        return e;
+    };
+    const auto stirb = [](bool wenn) {
+        if (wenn)
+            throw Tod {};
+    };
+    for (int schritt = VorDemJournal; schritt <= Ueberlebt; ++schritt)
+        for (bool erholungStirbt : { false, true }) {
+            SCOPED_TRACE(testing::Message() << schritt << erholungStirbt);
+            Daten = *anfang;
+            ASSERT_TRUE(SpeichereDaten().Ok);
+            int64_t ms = 0;
+            TVerbindungsjournal journal(pfad);
+            TMessung messung([&] { return Now() + double(ms) / MSecsPerDay; }, [&] { return ms; },
+                [&] {
+                    stirb(schritt == VorDemSpeichern);
+                    const TSpeicherErgebnis e
+                        = schritt == SpeichernScheitert ? Gescheitert() : SpeichereDaten();
+                    stirb(schritt == NachDemSpeichern);
+                    return e;
+                },
+                [&] { return ms; });
+            messung.BeiProtokoll = [&](const TBeendeteVerbindung& v) {
+                stirb(schritt == VorDemJournal);
+                journal.Protokolliert(v);
+            };
+            messung.Freigeben();
+            journal.Verfolge(messung.Verbunden());
+            for (ms = 1000; ms <= 5000; ms += 1000)
+                journal.Verfolge(messung.Tick());
+            try {
+                journal.Verfolge(messung.Getrennt());
+            }
+            catch (const Tod&) {
+            }
+            // The next start with the record as it is on disk, and perhaps one after it.
+            for (bool stirbt : { erholungStirbt, false }) {
+                LadeDaten();
+                try {
+                    StelleVerbindungWiederHer(pfad, [&] {
+                        const TSpeicherErgebnis e = SpeichereDaten();
+                        stirb(stirbt);
+                        return e;
+                    });
+                }
+                catch (const Tod&) {
+                }
+            }
+            EXPECT_FALSE(QFile::exists(pfad));
+            EXPECT_EQ(AnzahlVerbindungen(Gespeichert()->Benutzer[1].Monate[12]), 1);
+        }
 }
 
 TEST_F(Wiederherstellung, AnUnreadableJournalIsLeftAloneAndLocked)

@@ -30,6 +30,7 @@ benoetigt cpack cmake
 benoetigt dpkg-shlibdeps dpkg-dev
 benoetigt desktop-file-validate desktop-file-utils
 benoetigt appstreamcli appstream
+benoetigt lintian lintian
 # The machine is left as it was found: a Kostenwolf installed by others is not touched.
 if dpkg-query -W -f='${Status}' kostenwolf 2>/dev/null | grep -q "ok installed"; then
     ueberspringe "kostenwolf is installed on this machine already"
@@ -58,12 +59,13 @@ dpkg_mit_sperre() {
 
 cpack -G DEB --config "$ordner/CPackConfig.cmake" -B "$arbeit" >"$arbeit/cpack.log" 2>&1 \
     || { cat "$arbeit/cpack.log"; fehler "cpack -G DEB"; }
-deb="$arbeit/kostenwolf_${version}_amd64.deb"
+deb="$arbeit/kostenwolf_${version}-1_amd64.deb"
 [ -f "$deb" ] || { ls "$arbeit"; fehler "no $deb"; }
 
 inhalt=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 for datei in ./usr/bin/kostenwolf ./usr/share/applications/kostenwolf.desktop \
-    ./usr/share/metainfo/kostenwolf.metainfo.xml; do
+    ./usr/share/metainfo/kostenwolf.metainfo.xml ./usr/share/man/man1/kostenwolf.1.gz \
+    ./usr/share/doc/kostenwolf/copyright ./usr/share/doc/kostenwolf/changelog.Debian.gz; do
     grep -qx "$datei" <<<"$inhalt" || fehler "$datei missing from the package"
 done
 for g in 16 32 48 64 128 256; do
@@ -78,11 +80,35 @@ done
 dpkg-deb -x "$deb" "$arbeit/inhalt"
 pruefe_metadaten "$arbeit/inhalt/usr/share/applications/kostenwolf.desktop" \
     "$arbeit/inhalt/usr/share/metainfo/kostenwolf.metainfo.xml"
+# Debian's own checks: no error, no warning (notes and hints are allowed).
+lintian --fail-on error,warning "$deb" >"$arbeit/lintian.log" 2>&1 \
+    || { cat "$arbeit/lintian.log"; fehler "lintian"; }
+seite=$(zcat "$arbeit/inhalt/usr/share/man/man1/kostenwolf.1.gz")
+for option in '\-\-help' '\-\-version' '\-\-bericht' '\-\-benutzer' '\-\-format' '\-\-kennwort\-stdin' \
+    '\-\-auf\-euro\-umstellen' '\-\-ja'; do
+    grep -qF -- "$option" <<<"$seite" || fehler "the manual page lacks $option"
+done
+zcat "$arbeit/inhalt/usr/share/doc/kostenwolf/changelog.Debian.gz" | head -1 | grep -q "^kostenwolf ($version-1)" \
+    || fehler "changelog.Debian.gz does not begin with version $version"
 
 installiert=1
 dpkg_mit_sperre -i "$deb" || fehler "dpkg -i"
 antwort=$(/usr/bin/kostenwolf --version) || fehler "/usr/bin/kostenwolf --version failed"
 [ "$antwort" = "Kostenwolf $version" ] || fehler "--version answered: $antwort"
+# Run by root, which may write to /usr/bin, the data still go to the user's folder.
+mkdir -m 700 "$arbeit/laufzeit"
+XDG_DATA_HOME="$arbeit/daten" XDG_RUNTIME_DIR="$arbeit/laufzeit" QT_QPA_PLATFORM=offscreen \
+    KOSTENWOLF_RAS_SIMULATION="$arbeit/keine" /usr/bin/kostenwolf >"$arbeit/lauf.log" 2>&1 &
+programm=$!
+for _ in $(seq 100); do
+    [ -e "$arbeit/daten/kostenwolf/Daten.kwd" ] && break
+    kill -0 "$programm" 2>/dev/null || break
+    sleep 0.2
+done
+kill -TERM "$programm" 2>/dev/null || true
+wait "$programm" || true
+[ -s "$arbeit/daten/kostenwolf/Daten.kwd" ] || { cat "$arbeit/lauf.log"; fehler "no Daten.kwd in the user's folder"; }
+[ ! -e /usr/bin/Daten.kwd ] || { rm -f /usr/bin/Daten.kwd /usr/bin/Tarife.kwt; fehler "Daten.kwd written to /usr/bin"; }
 dpkg_mit_sperre --purge kostenwolf >/dev/null || fehler "dpkg --purge"
 installiert=0
 [ ! -e /usr/bin/kostenwolf ] || fehler "/usr/bin/kostenwolf left behind"

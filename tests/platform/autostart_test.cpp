@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,7 +36,17 @@ TEST_F(AutostartTest, EntryWrittenAndRemoved)
     EXPECT_EQ(AutostartDatei(), datei);
     EXPECT_FALSE(StartetBeimAnmelden());
 
-    ASSERT_TRUE(SetzeStartBeimAnmelden(true, "/usr/bin/kostenwolf"));
+    // The entry names a command run at every login: nobody else may change it, whatever
+    // the umask.
+    const mode_t umask = ::umask(0);
+    const bool gesetzt = SetzeStartBeimAnmelden(true, "/usr/bin/kostenwolf");
+    ::umask(umask);
+    ASSERT_TRUE(gesetzt);
+    EXPECT_EQ(
+        QFile::permissions(datei), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_EQ(QFile::permissions(ordner.filePath("autostart")),
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser
+            | QFile::ExeUser);
     EXPECT_TRUE(StartetBeimAnmelden());
     EXPECT_TRUE(Lies(datei).contains("\nExec=\"/usr/bin/kostenwolf\"\n"));
     EXPECT_EQ(Pruefe(datei).value_or(QString()), QString());

@@ -131,3 +131,25 @@ TEST(Aufraeumen, AuchNebenDemZielEinesVerweises)
 }
 
 } // namespace
+
+TEST(DatenVerzeichnis, NieNebenEinemInstalliertenProgramm)
+{
+    QTemporaryDir praefix;
+    ASSERT_TRUE(praefix.isValid());
+    ASSERT_TRUE(QDir(praefix.path()).mkpath(QStringLiteral("bin")));
+    ASSERT_TRUE(QDir(praefix.path()).mkpath(QStringLiteral("share/applications")));
+    const QString bin = praefix.filePath(QStringLiteral("bin"));
+    const struct {
+        QString ordner;
+        bool installiert;
+    } faelle[] = {
+        { QStringLiteral("/usr/bin"), true }, { QStringLiteral("/usr/local/bin/"), true },
+        { QStringLiteral("/bin"), true }, { QStringLiteral("/usr/../usr/games"), true },
+        { QStringLiteral("/usrlocal/kostenwolf"), false }, { QStringLiteral("/home/anna/kostenwolf"), false },
+        { bin, false }, // a prefix without the menu entry: a folder of its own
+    };
+    for (const auto& fall : faelle)
+        EXPECT_EQ(IstInstallationsverzeichnis(fall.ordner), fall.installiert) << fall.ordner.toStdString();
+    Schreibe(praefix.filePath(QStringLiteral("share/applications/kostenwolf.desktop")), "[Desktop Entry]\n");
+    EXPECT_TRUE(IstInstallationsverzeichnis(bin));
+}

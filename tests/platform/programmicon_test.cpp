@@ -1,6 +1,7 @@
 #include "platform/ProgrammIcon.h"
 
 #include <QSet>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -64,4 +65,36 @@ TEST(ProgrammIcon, InstalledPngMatchesTheDrawnPicture)
     const QImage png(QStringLiteral(KOSTENWOLF_QUELLEN "/app/kostenwolf.png"));
     ASSERT_FALSE(png.isNull());
     EXPECT_EQ(AlsRgb(png), AlsRgb(ProgrammBildDaten()));
+}
+
+// The tray icon at the sizes panels ask for: the picture on a transparent ground, a
+// green mark while a connection is metered, a red one once the budget is used up; the
+// coin names the currency it is given.
+TEST(ProgrammIcon, StateIconCarriesItsMarksOnATransparentGround)
+{
+    const auto zaehle = [](const QImage& bild, const QRect& bereich, bool gruen) {
+        int anzahl = 0;
+        for (int y = bereich.top(); y <= bereich.bottom(); ++y)
+            for (int x = bereich.left(); x <= bereich.right(); ++x) {
+                const QRgb p = bild.pixel(x, y);
+                const int stark = gruen ? qGreen(p) : qRed(p);
+                const int schwach = std::max(gruen ? qRed(p) : qGreen(p), qBlue(p));
+                anzahl += qAlpha(p) > 200 && stark > 150 && schwach < 100;
+            }
+        return anzahl;
+    };
+    for (const int kante : { 16, 22, 24, 32, 48, 64 })
+        for (const bool gemessen : { false, true })
+            for (const bool ueberBudget : { false, true }) {
+                const QImage bild = ZustandsBildDaten(kante, { gemessen, ueberBudget });
+                ASSERT_EQ(bild.size(), QSize(kante, kante));
+                EXPECT_EQ(qAlpha(bild.pixel(kante / 2, 0)), 0) << kante;
+                const int haelfte = kante / 2;
+                EXPECT_EQ(zaehle(bild, QRect(haelfte, haelfte, haelfte, haelfte), true) > 0, gemessen)
+                    << kante;
+                EXPECT_EQ(zaehle(bild, QRect(0, haelfte, haelfte, haelfte), false) > 0, ueberBudget) << kante;
+            }
+    EXPECT_NE(ProgrammBildDaten(QStringLiteral("DM")), ProgrammBildDaten(QString(QChar(0x20AC))));
+    EXPECT_NE(
+        ZustandsBildDaten(32, {}, QStringLiteral("DM")), ZustandsBildDaten(32, {}, QString(QChar(0x20AC))));
 }

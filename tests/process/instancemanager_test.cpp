@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -211,4 +212,31 @@ TEST(Programmaufruf, AnswersHelpAndVersionAnywhereOnTheLine)
     const char* normal[] = { "kostenwolf", "abc", "--versionen" };
     EXPECT_FALSE(HilfeOderVersion(3, normal).has_value());
     EXPECT_FALSE(HilfeOderVersion(1, normal).has_value());
+}
+
+TEST(Programmaufruf, RefusesAnUnknownOptionButHandsPlainArgumentsOver)
+{
+    const struct {
+        std::vector<const char*> argumente;
+        const char* meldung; // nullptr: the program starts
+    } faelle[] = {
+        { { "--hilfe" }, "Unbekannte Option: --hilfe\n" },
+        { { "abc", "--minimiert" }, "Unbekannte Option: --minimiert\n" },
+        { { "abc" }, nullptr },
+        { { "-x" }, nullptr }, // Qt's own options have one dash
+        { { "--", "--hilfe" }, nullptr },
+        { {}, nullptr },
+    };
+    for (const auto& fall : faelle) {
+        std::vector<const char*> argv { "kostenwolf" };
+        argv.insert(argv.end(), fall.argumente.begin(), fall.argumente.end());
+        const auto meldung = UnbekannteOption(int(argv.size()), argv.data());
+        if (!fall.meldung) {
+            EXPECT_FALSE(meldung.has_value()) << argv.size();
+            continue;
+        }
+        ASSERT_TRUE(meldung.has_value()) << fall.meldung;
+        EXPECT_TRUE(meldung->startsWith(QString::fromUtf8(fall.meldung))) << meldung->toStdString();
+        EXPECT_TRUE(meldung->contains(QStringLiteral("kostenwolf --help")));
+    }
 }

@@ -9,6 +9,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLockFile>
 #include <QProcess>
@@ -90,13 +93,14 @@ class TestBerichtsaufruf : public QObject {
         return env;
     }
 
-    TLauf Starte(const QStringList& argumente, const QByteArray& eingabe = {}, QString daten = {})
+    TLauf Starte(const QStringList& argumente, const QByteArray& eingabe = {}, QString daten = {},
+        const QString& frage = QStringLiteral("--bericht"))
     {
         QProcess p;
         p.setProcessEnvironment(Umgebung(daten.isEmpty() ? umgebung->Verzeichnis.path() : daten));
         // No controlling terminal, as under cron: a password prompt must not wait for one.
         p.setChildProcessModifier([] { ::setsid(); });
-        p.start(QStringLiteral(KOSTENWOLF_BINARY), QStringList { QStringLiteral("--bericht") } + argumente);
+        p.start(QStringLiteral(KOSTENWOLF_BINARY), QStringList { frage } + argumente);
         p.write(eingabe);
         p.closeWriteChannel();
         TLauf lauf;
@@ -234,7 +238,9 @@ private slots:
         Eintrag(1, monat, Am(jahr, monat, 1, 0, 0, 30), EncodeTime(0, 12, 0, 0), 0.125, "Mondschein Spät");
         Eintrag(1, monat, Am(jahr, monat, 1, 20, 15), 1 + EncodeTime(1, 0, 0, 0), 2.675, "Tag;\"Spar\"");
         Eintrag(1, monat, Am(jahr, monat, 2, 9, 5), EncodeTime(0, 3, 20, 0), 0.5, "Mondschein Spät");
-        Eintrag(1, vormonat, Am(vorjahr, vormonat, 28, 23, 59, 59), EncodeTime(0, 1, 0, 0), 0.2, "Früh");
+        // Escape and bell in a name must not reach the terminal as such.
+        Eintrag(
+            1, vormonat, Am(vorjahr, vormonat, 28, 23, 59, 59), EncodeTime(0, 1, 0, 0), 0.2, "Früh\x1b[2J\a");
         Eintrag(2, monat, Am(jahr, monat, 1, 12, 0), EncodeTime(0, 5, 0, 0), 0.3, "Bernds Tarif");
         QVERIFY(SpeichereDaten().Ok);
         QVERIFY(SpeichereTarife().Ok);
@@ -268,7 +274,9 @@ private slots:
         const QString vorig = QStringLiteral("%1/%2").arg(vormonat, 2, 10, QLatin1Char('0')).arg(vorjahr);
         const TLauf frueher = Starte({ QStringLiteral("--benutzer=Anna"), vorig });
         QCOMPARE(frueher.Code, 0);
-        QCOMPARE(Zeilen(frueher.Ausgabe), Fensterzeilen(1, vormonat));
+        QStringList gezeigt = Fensterzeilen(1, vormonat);
+        gezeigt.replaceInStrings(QStringLiteral("\x1b[2J\a"), QStringLiteral("?[2J?"));
+        QCOMPARE(Zeilen(frueher.Ausgabe), gezeigt);
 
         const TLauf csv = Starte({ QStringLiteral("--format"), QStringLiteral("csv") });
         QCOMPARE(csv.Code, 0);
@@ -327,6 +335,10 @@ private slots:
         QTest::newRow("no user name")
             << QStringList { "--benutzer" } << 2 << "Nach --benutzer fehlt der Wert";
         QTest::newRow("two months") << QStringList { "01/2026", "02/2026" } << 2 << "nur ein Monat";
+        QTest::newRow("months without comparison")
+            << QStringList { "--monate", "3" } << 2 << "--monate gehört zu --vergleich";
+        QTest::newRow("year not a number") << QStringList { "--jahr=20x" } << 2 << "--jahr „20x“ geht nicht";
+        QTest::newRow("report and comparison") << QStringList { "--vergleich" } << 2 << "nicht beides";
         QTest::newRow("no such user") << QStringList { "--benutzer", "anna" } << 5
                                       << "Einen Benutzer „anna“ gibt es nicht; es gibt „Anna“, „Bernd“.";
     }
@@ -342,6 +354,35 @@ private slots:
         QVERIFY2(lauf.Fehler.startsWith(QStringLiteral("kostenwolf: ")), qPrintable(lauf.Fehler));
         QVERIFY2(lauf.Fehler.contains(meldung), qPrintable(lauf.Fehler));
         QCOMPARE(lauf.Fehler.contains(QStringLiteral("Aufruf: kostenwolf --bericht")), code == 2);
+    }
+
+    // Without a log yet, the answers come from "Daten.kwd"; nothing is created for them.
+    void comparisonYearAndJsonFromTheLog()
+    {
+        const TLauf vergleich
+            = Starte({ QStringLiteral("--monate=1"), QStringLiteral("--format=csv") }, {}, {}, "--vergleich");
+        QCOMPARE(vergleich.Fehler, QString());
+        QCOMPARE(vergleich.Ausgabe,
+            QByteArray("\xEF\xBB\xBFTarif;Kosten (DM);Ersparnis (DM)\r\nMondschein Spät;4,50;0,00\r\n"));
+
+        // Only the connection that began this month: the other two began in the last.
+        const TLauf monatJson = Starte({ QStringLiteral("--format"), QStringLiteral("json") });
+        QCOMPARE(monatJson.Code, 0);
+        const QJsonObject m = QJsonDocument::fromJson(monatJson.Ausgabe).object();
+        QCOMPARE(m[QStringLiteral("kosten")].toDouble(), 5.0);
+        const QJsonArray liste = m[QStringLiteral("verbindungen")].toArray();
+        QCOMPARE(liste.size(), 1);
+        QCOMPARE(liste[0].toObject()[QStringLiteral("sekunden")].toDouble(), 200.0);
+        QVERIFY(liste[0].toObject()[QStringLiteral("rx_bytes")].isNull());
+
+        const TLauf jahrJson = Starte({ QStringLiteral("--jahr"), QString::number(jahr), "--format=json" });
+        QCOMPARE(jahrJson.Code, 0);
+        const QJsonArray monate
+            = QJsonDocument::fromJson(jahrJson.Ausgabe).object()[QStringLiteral("monate")].toArray();
+        QCOMPARE(monate.size(), 12);
+        QCOMPARE(monate[monat - 1].toObject()[QStringLiteral("verbindungen")].toInt(), 1);
+        const TLauf jahrText = Starte({ QStringLiteral("--jahr"), QString::number(jahr) });
+        QVERIFY2(jahrText.Ausgabe.contains("Verbindungen von Anna im Jahr"), jahrText.Ausgabe);
     }
 
     void unreadableDataEndWithCode4AndCreateNothing()

@@ -190,6 +190,11 @@ void TNetworkManagerAttrappe::Entferne(const QString& aktiv)
     Rufe(QStringLiteral("RemoveKwActive"), { QVariant::fromValue(QDBusObjectPath(aktiv)) });
 }
 
+void TNetworkManagerAttrappe::Verschachtelt(const QString& aktiv)
+{
+    Rufe(QStringLiteral("SetKwNestedActive"), { aktiv });
+}
+
 void TNetworkManagerAttrappe::Statistik(const QString& geraet, qulonglong empfangen, qulonglong gesendet)
 {
     Rufe(QStringLiteral("SetKwStatistics"),

@@ -48,6 +48,8 @@ public:
     QString Aktiv(const QString& name, const QString& typ, const QString& geraet, uint zustand);
     void Zustand(const QString& aktiv, uint zustand, const QString& adresse = {});
     void Entferne(const QString& aktiv);
+    // NetworkManager's list of active connections as an array of arrays: the wrong type.
+    void Verschachtelt(const QString& aktiv);
     // A device's statistics: the first call gives it that interface, refreshing never
     // until asked to; later calls set its counters.
     void Statistik(const QString& geraet, qulonglong empfangen, qulonglong gesendet);

@@ -80,6 +80,17 @@ QString TTestDialoge::SaveDialog(TSaveDialogOptionen& optionen)
     return antwort;
 }
 
+QString TTestDialoge::OpenDialog(TSaveDialogOptionen& optionen)
+{
+    Zeige({ TDialogAufruf::Oeffnen, optionen.Titel, optionen.Filter, optionen.FileName, false, mtCustom,
+        mbOK | mbCancel });
+    if (Dateinamen.empty())
+        return {};
+    const QString antwort = Dateinamen.front();
+    Dateinamen.pop_front();
+    return antwort;
+}
+
 QStringList TTestDialoge::Meldungen() const
 {
     QStringList texte;

@@ -12,7 +12,7 @@
 
 // The scriptable dialogs for tests.
 struct TDialogAufruf {
-    enum Art { Nachricht, Frage, Eingabe, Fehlerbox, Drucken, Speichern } art;
+    enum Art { Nachricht, Frage, Eingabe, Fehlerbox, Drucken, Speichern, Oeffnen } art;
     QString caption;
     QString text; // message or prompt
     QString vorgabe;
@@ -27,7 +27,7 @@ public:
     std::vector<TDialogAufruf> Protokoll;
     // Answers, taken in order by the dialogs that need one: MessageDlg takes an int
     // (mrYes...), InputBox a text (std::nullopt there = "Abbrechen"), PrintDialog a
-    // bool, SaveDialog a file name. Without a scripted answer: MessageDlg mrNo,
+    // bool, SaveDialog and OpenDialog a file name. Without a scripted answer: MessageDlg mrNo,
     // InputBox "Abbrechen", PrintDialog false, SaveDialog cancelled.
     std::deque<int> Knopfantworten;
     std::deque<std::optional<QString>> Eingaben;
@@ -48,6 +48,7 @@ public:
     void Fehler(const QString& text) override;
     bool PrintDialog(QPrinter& drucker) override;
     QString SaveDialog(TSaveDialogOptionen& optionen) override;
+    QString OpenDialog(TSaveDialogOptionen& optionen) override;
 
     // Texts of all message boxes (ShowMessage, MessageDlg, error box) in order.
     QStringList Meldungen() const;

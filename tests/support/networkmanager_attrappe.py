@@ -94,6 +94,14 @@ def RemoveKwActive(self, path):
     self.RemoveObject(path)
 
 
+@dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')
+def SetKwNestedActive(self, path):
+    '''ActiveConnections of the wrong type: an array of arrays of paths.'''
+    manager = dbusmock.get_object(nm.MANAGER_OBJ)
+    manager.Set(nm.MANAGER_IFACE, 'ActiveConnections',
+                dbus.Array([dbus.Array([dbus.ObjectPath(path)], signature='o')], signature='ao'))
+
+
 STATS_IFACE = 'org.freedesktop.NetworkManager.Device.Statistics'
 
 

@@ -1,0 +1,45 @@
+// The editor "Zeiten…" of one tariff's rules: the default unit, the charge per
+// connection, the first block and the minimum above a table of the rules by days and
+// times. Reading and writing the texts is core/TarifZeiten's; this only shows them.
+#pragma once
+
+#include "core/TarifZeiten.h"
+
+#include <QDialog>
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+class TZeitenFenster : public QDialog {
+    Q_OBJECT
+
+public:
+    // 'speichern' stores the rules read from the editor and returns the text of a
+    // failure, empty on success; the editor stays open after a failure.
+    using TSpeichern = std::function<QString(const TTarifregeln&)>;
+    TZeitenFenster(const QString& tarifname, const TTarifregeln& regeln, TSpeichern speichern,
+        QWidget* parent = nullptr);
+
+    enum Spalte { SpalteTage, SpalteVon, SpalteBis, SpaltePreis, SpalteEinheit, SpalteAb, Spalten };
+
+    QTableWidget* ZeitenTabelle = nullptr;
+    QLineEdit* EStandardPreis = nullptr;
+    QLineEdit* EStandardEinheit = nullptr;
+    QLineEdit* EProVerbindung = nullptr;
+    QLineEdit* EErsterBlockPreis = nullptr;
+    QLineEdit* EErsterBlockSekunden = nullptr;
+    QLineEdit* EMindestpreis = nullptr;
+    QPushButton* ZeileNeuBtn = nullptr;
+    QPushButton* ZeileWegBtn = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* AbbrechenBtn = nullptr;
+
+    TZeitenEingabe Eingabe() const;
+    void OKBtnClick();
+
+private:
+    void ZeigeEingabe(const TZeitenEingabe& eingabe);
+    TSpeichern speichern;
+};
