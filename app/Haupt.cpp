@@ -44,6 +44,11 @@ namespace {
 const QString KeinTarifText
     = QStringLiteral("Es ist kein Tarif ausgewählt. Bitte tun Sie dies im Menü \"Datei -> Einstellungen\"");
 
+// The tick that prices the running connection, and the look for the month's turn
+// while none runs.
+constexpr int TaktMs = 1000;
+constexpr int MonatsPruefungMs = 10'000;
+
 QLabel* NeuesLabel(QWidget* eltern, const char* name, const QString& text, int links, int oben, int breite)
 {
     auto* label = new QLabel(text, eltern);
@@ -57,7 +62,7 @@ QLabel* NeuesLabel(QWidget* eltern, const char* name, const QString& text, int l
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent, TStart start)
+TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -72,7 +77,7 @@ TForm1::TForm1(QWidget* parent, TStart start)
     InternetDetect1->setObjectName(QStringLiteral("InternetDetect1"));
     InternetDetect1->OnConnect = [this](QObject* Sender) { InternetDetect1Connect(Sender); };
     InternetDetect1->OnDisconnect = [this](QObject* Sender) { InternetDetect1Disconnect(Sender); };
-    Messung.SetzeByteLeser([detektor = QPointer<TInternetDetect>(InternetDetect1)] {
+    Zaehler.SetzeByteLeser([detektor = QPointer<TInternetDetect>(InternetDetect1)] {
         return detektor ? detektor->Bytes() : std::nullopt;
     });
     BaueMenues();
@@ -82,36 +87,25 @@ TForm1::TForm1(QWidget* parent, TStart start)
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
+    Timer1->setInterval(TaktMs);
     // A coarse timer may fire early, and the tick's time prices the connection.
     Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
     FMonatsTimer = new QTimer(this);
-    FMonatsTimer->setInterval(10'000);
+    FMonatsTimer->setInterval(MonatsPruefungMs);
     connect(FMonatsTimer, &QTimer::timeout, this, [this] {
-        if (!FGeschlossen && !Messung.Misst())
-            Wende(Messung.PruefeMonat());
+        if (!Zaehler.Misst())
+            Wende(Zaehler.PruefeMonat());
     });
-
-    // The journal learns which entry its connection became before anything is saved.
-    Messung.BeiProtokoll = [this](const TBeendeteVerbindung& v) { FJournal.Protokolliert(v); };
 
     TrayIcon1 = new TTrayIcon(this);
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
-    FHintBasis = StartHinweis();
-    TrayIcon1->SetHint(FHintBasis);
+    TrayIcon1->SetHint(StartHinweis());
     TrayIcon1->PopupMenu = PopupMenu1;
     TrayIcon1->OnDblClick = [this](QObject* Sender) { TrayIcon1DblClick(Sender); };
     ZeigeZustand({});
 
-    if (start == TStart::MitStartablauf) {
-        FormCreate(this);
-    }
-    else {
-        // The record was prepared in memory: metered from the first event on.
-        Messung.Freigeben();
-        FMonatsTimer->start();
-    }
+    FormCreate(this);
 }
 
 TForm1::~TForm1()
@@ -209,39 +203,15 @@ bool TForm1::eventFilter(QObject* objekt, QEvent* event)
 
 void TForm1::FormCreate(QObject*)
 {
-    FStartLaeuft = true;
-
-    // Saves that were killed half-way leave their temporary files behind.
-    for (const QString& pfad : { DatenPfad(), TarifePfad(), JournalPfad(), EinstellungsPfad() })
-        RaeumeTemporaereAuf(pfad);
-    // A move to Euro that a crash cut short is taken back before anything is read.
-    const QString euroMeldung = SetzeAbgebrocheneEuroUmstellungZurueck(DatenVerzeichnis());
-    if (!euroMeldung.isEmpty())
-        ShowMessage(euroMeldung);
-    if (const QString waehrungMeldung = LadeWaehrung(); !waehrungMeldung.isEmpty())
-        ShowMessage(waehrungMeldung);
-    // The window was built before the currency was known.
-    KostenLabel->setText(NullBetragText());
-    FHintBasis = StartHinweis();
-    TrayIcon1->SetHint(FHintBasis);
-    ZeigeZustand({});
-    const TLadeErgebnis daten = LadeDaten();
-    const TLadeErgebnis tarife = LadeTarife();
-    // Also on stderr, with the reason: the box names no cause, and it may sit unseen
-    // behind other windows or on a display nobody watches.
-    auto meldeUnlesbar = [](const QString& pfad, const TLadeErgebnis& ergebnis) {
-        const QString text = LadeFehlerText(pfad);
-        qWarning().noquote() << QStringLiteral("Kostenwolf: %1 (%2)").arg(text, ergebnis.Grund);
+    TAnlaufWunsch wunsch;
+    wunsch.Kennwort = FrageKennwort;
+    wunsch.KennwortWiederholen = true;
+    wunsch.Melde = [](const QString& text, const QString& protokoll) {
+        if (!protokoll.isEmpty())
+            qWarning().noquote() << protokoll;
         ShowMessage(text);
     };
-    if (daten.art == TLadeErgebnis::Unlesbar)
-        meldeUnlesbar(DatenPfad(), daten);
-    if (tarife.art == TLadeErgebnis::Unlesbar)
-        meldeUnlesbar(TarifePfad(), tarife);
-    if (const QString budgetMeldung = LadeBudgets(); !budgetMeldung.isEmpty()) {
-        qWarning().noquote() << QStringLiteral("Kostenwolf: ") + budgetMeldung;
-        ShowMessage(budgetMeldung);
-    }
+    const TAnlauf anlauf = Zaehler.Starte(wunsch);
 
     // Replaces the tray icon's minimize hook; its restore hook stays.
     Application().OnMinimize = [form = QPointer<TForm1>(this)](QObject* Sender) {
@@ -250,72 +220,34 @@ void TForm1::FormCreate(QObject*)
         else
             Application().MinimiereAufTaskleiste();
     };
-
     if (Daten.MinimiertStarten == MinimiertStartenAn)
         setWindowState(windowState() | Qt::WindowMinimized);
     setWindowFlag(Qt::WindowStaysOnTopHint, Daten.FensterStil == FensterStilImVordergrund);
-
-    RichteErstenStartEin();
-
-    if (!Anmelden()) {
+    if (anlauf.art != TAnlauf::Angemeldet) {
         FStartAbgebrochen = true;
-        FStartLaeuft = false;
         return;
     }
+    // The window was built before the currency was known.
+    KostenLabel->setText(NullBetragText());
     Benutzerlabel->setText(Daten.Benutzer[AktBenutzer].Name.Text());
 
-    int jahr, monat, tag;
-    DecodeDate(Now(), jahr, monat, tag);
-    for (int u = 1; u <= Daten.BenutzerAnzahl && u <= MaxBenutzer; ++u)
-        if (Daten.Benutzer[u].MonatNr != monat)
-            Budgets().NeuerMonat(u);
-    WechsleMonat(monat);
-
-    // The log of every connection: open before the recovery, so that a recovered
-    // connection goes in as such; then whatever "Daten.kwd" holds and it lacks, which
-    // no write of this run can double.
-    const QString verlaufMeldung = OeffneVerlaufBeimStart();
-    // A connection that a crash or a power cut cut short is logged before anything is
-    // metered anew, so that its journal is not taken for the new one's.
-    const TWiederherstellung wiederhergestellt = StelleVerbindungWiederHer(JournalPfad());
-    if (wiederhergestellt.JournalBleibt)
-        FJournal.Sperre();
-    // Once the window is up: a first start of this version takes over the whole account.
+    // Once the window is up: a first start of this version takes over the whole account,
+    // which no write of this run can double.
     QTimer::singleShot(0, this, [] { UebernimmDatenInVerlauf(); });
-    if (!verlaufMeldung.isEmpty())
-        ShowMessage(verlaufMeldung);
-    for (const QString& meldung : wiederhergestellt.Meldungen)
+    for (const QString& meldung : anlauf.Meldungen)
         ShowMessage(meldung);
-
     if (Daten.Benutzer[AktBenutzer].TarifNr == 0)
         ShowMessage(KeinTarifText);
-    SetzeAktTarif(Daten.Benutzer[AktBenutzer].TarifNr);
     Label1->setText(MonatsText(MonatsSumme(AktBenutzer)));
 
-    FStartLaeuft = false;
-    Wende(Messung.Freigeben());
-    // Already beyond a level before any connection: told at start-up.
-    PruefeBudget();
+    Wende(Zaehler.Freigeben());
     FMonatsTimer->start();
 }
 
-bool TForm1::Anmelden()
+std::optional<QString> TForm1::FrageKennwort(int)
 {
-    const int u = AnzumeldenderBenutzer();
-    if (HatKennwort(u)) {
-        for (;;) {
-            // Only "Abbrechen" ends the program; "OK" on an empty line is a wrong password.
-            const std::optional<QString> eingabe = InputQuery(QStringLiteral("Kennwort eingeben"),
-                QStringLiteral("Geben Sie bitte Ihr Kennwort ein."), QString(), true);
-            if (!eingabe)
-                return false;
-            if (KennwortPasst(u, *eingabe))
-                break;
-            ShowMessage(QStringLiteral("Falsches Kennwort"));
-        }
-    }
-    AktBenutzer = uint8_t(u);
-    return true;
+    return InputQuery(QStringLiteral("Kennwort eingeben"),
+        QStringLiteral("Geben Sie bitte Ihr Kennwort ein."), QString(), true);
 }
 
 void TForm1::ZeigeBeimStart()
@@ -343,27 +275,17 @@ void TForm1::FormClose(QObject*)
         return;
     FGeschlossen = true;
 
-    // A connection still running is logged up to this moment rather than lost.
-    const TMessErgebnis ergebnis = Messung.Schliessen();
+    const TZaehlerErgebnis ergebnis = Zaehler.Schliessen();
     Timer1->stop();
     FMonatsTimer->stop();
-    ZeigeTexte(ergebnis);
+    ZeigeTexte(ergebnis.Messung);
     InternetDetect1->SetConnected(false);
     delete TrayIcon1;
     TrayIcon1 = nullptr;
 
-    // The saves come first, whatever is still to be said.
-    const TSpeicherErgebnis daten = SpeichereDaten();
-    SchreibeInVerlauf(ergebnis.Protokolliert);
-    Verlauf().Schliesse();
-    FJournal.Beende(daten.Ok);
-    const TSpeicherErgebnis tarife = SpeichereTarife();
     QStringList meldungen = FMeldungen + ergebnis.Meldungen;
     FMeldungen.clear();
-    for (const TSpeicherErgebnis& e : { daten, tarife }) {
-        const QString text = SpeicherFehlerText(e);
-        if (text.isEmpty())
-            continue;
+    for (const QString& text : ergebnis.Speicherfehler) {
         if (FOhneRueckfrage)
             std::fprintf(stderr, "kostenwolf: %s\n", qPrintable(text));
         else
@@ -407,7 +329,7 @@ void TForm1::Einstellungen1Click(QObject*)
     if (Form2) {
         Form2->exec();
         // The budget, or the user it is measured for, may have changed.
-        PruefeBudget();
+        Wende(Zaehler.PruefeBudget());
     }
 }
 
@@ -483,34 +405,6 @@ void TForm1::URLLabelClick(QObject*)
     ShellExecuteOpen(HerstellerHomepage());
 }
 
-void TForm1::PruefeBudget()
-{
-    if (FGeschlossen)
-        return;
-    const bool benutzer = Messung.Freigegeben() && GueltigerBenutzer(AktBenutzer);
-    double betrag = 0;
-    TBudget budget;
-    bool gemessen = false;
-    if (benutzer) {
-        // A connection ended is in the month already; only a running one adds its cost.
-        const std::optional<TLaufendeVerbindung> laufend = Messung.Laufend();
-        gemessen = laufend.has_value();
-        betrag = MonatsSumme(AktBenutzer) + (laufend ? laufend->Kosten : 0);
-        budget = Budgets().Budget(AktBenutzer);
-    }
-    if (TrayIcon1)
-        TrayIcon1->SetHint(FHintBasis + BudgetHinweis(betrag, budget));
-    ZeigeZustand({ gemessen, budget.Gesetzt() && StufeErreicht(betrag, budget.Betrag, 100) });
-    if (benutzer)
-        if (const std::optional<QString> warnung = Budgets().Pruefe(AktBenutzer, betrag, Now()))
-            ZeigeBudgetWarnung(*warnung);
-    // A warning the settings file would not take is told once; metering goes on.
-    if (const QString fehler = Budgets().NimmMeldung(); !fehler.isEmpty()) {
-        qWarning().noquote() << QStringLiteral("Kostenwolf: ") + fehler;
-        Melde({ fehler });
-    }
-}
-
 void TForm1::ZeigeZustand(TSymbolZustand zustand)
 {
     // Drawn anew only when the state or the currency changes, not with every second's
@@ -540,17 +434,17 @@ void TForm1::ZeigeBudgetWarnung(const QString& text)
 
 void TForm1::InternetDetect1Connect(QObject*)
 {
-    Wende(Messung.Verbunden());
+    Wende(Zaehler.Verbunden());
 }
 
 void TForm1::Timer1Timer(QObject*)
 {
-    Wende(Messung.Tick());
+    Wende(Zaehler.Tick());
 }
 
 void TForm1::InternetDetect1Disconnect(QObject*)
 {
-    Wende(Messung.Getrennt());
+    Wende(Zaehler.Getrennt());
 }
 
 void TForm1::ZeigeTexte(const TMessErgebnis& ergebnis)
@@ -591,31 +485,28 @@ void TForm1::ZeigeRegelZeilen(const QString& bezahlt, const QString& wechsel)
         flaeche->setFixedSize(rechts, unten);
 }
 
-void TForm1::Wende(const TMessErgebnis& ergebnis)
+void TForm1::Wende(const TZaehlerErgebnis& ergebnis)
 {
     if (FGeschlossen)
         return;
-    if (ergebnis.TickLaeuft && !Timer1->isActive())
+    if (ergebnis.Messung.TickLaeuft && !Timer1->isActive())
         Timer1->start();
-    else if (!ergebnis.TickLaeuft)
+    else if (!ergebnis.Messung.TickLaeuft)
         Timer1->stop();
-    ZeigeTexte(ergebnis);
-    if (ergebnis.MonatGewechselt)
-        for (int u = 1; u <= Daten.BenutzerAnzahl && u <= MaxBenutzer; ++u)
-            Budgets().NeuerMonat(u);
-    // The hint carries the budget's share, so every result that may move the month's
-    // amount looks at the budget.
-    if (ergebnis.Hint)
-        FHintBasis = *ergebnis.Hint;
-    if (ergebnis.Hint || ergebnis.MonatText || ergebnis.MonatGewechselt)
-        PruefeBudget();
-    if (ergebnis.MonatGewechselt && Form4 && Form4->isVisible())
+    ZeigeTexte(ergebnis.Messung);
+    if (ergebnis.Symbol) {
+        if (TrayIcon1)
+            TrayIcon1->SetHint(ergebnis.Symbol->Hint);
+        ZeigeZustand({ ergebnis.Symbol->Gemessen, ergebnis.Symbol->UeberBudget });
+    }
+    if (ergebnis.BudgetWarnung)
+        ZeigeBudgetWarnung(*ergebnis.BudgetWarnung);
+    for (const QString& fehler : ergebnis.Fehler)
+        qWarning().noquote() << QStringLiteral("Kostenwolf: ") + fehler;
+    Melde(ergebnis.Fehler);
+    if (ergebnis.Messung.MonatGewechselt && Form4 && Form4->isVisible())
         Form4->MonatAnzeigen();
-    QStringList meldungen = ergebnis.Meldungen;
-    const QString journalFehler = FJournal.Verfolge(ergebnis);
-    if (!journalFehler.isEmpty())
-        meldungen << journalFehler;
-    Melde(meldungen);
+    Melde(ergebnis.Meldungen);
 }
 
 void TForm1::Melde(const QStringList& meldungen)
@@ -653,7 +544,7 @@ void TForm1::ZeigeAktBenutzer()
 
 void TForm1::EuroUmstellen()
 {
-    if (Messung.Misst()) {
+    if (Zaehler.Misst()) {
         ShowMessage(
             QStringLiteral("Bitte zuerst die Verbindung beenden; dann lässt sich auf Euro umstellen."));
         return;
@@ -661,8 +552,7 @@ void TForm1::EuroUmstellen()
     const TEuroErgebnis ergebnis = StelleGeladenesKontoAufEuroUm();
     if (ergebnis.art == TEuroErgebnis::Umgestellt) {
         ZeigeAktBenutzer();
-        FHintBasis = StartHinweis();
-        PruefeBudget();
+        Wende(Zaehler.WaehrungGewechselt());
     }
     ShowMessage(ergebnis.Meldung);
 }

@@ -4,13 +4,11 @@
 // Constructing TForm1 runs the start-up sequence (FormCreate): it loads "Daten.kwd"
 // and "Tarife.kwt" from the data directory (KOSTENWOLF_DATA_DIR in tests), may ask for
 // a password and shows its messages through the dialog functions, so tests install the
-// scriptable dialogs first and prepare the record by saving it before. Tests that need
-// the window without that sequence (the record prepared in memory) pass
-// TForm1::TStart::OhneStartablauf.
+// scriptable dialogs first and prepare the record by saving it before. The metering
+// behind the labels is the meter's (core/Zaehler.h); the window applies its results.
 #pragma once
 
-#include "core/Journal.h"
-#include "core/Messung.h"
+#include "core/Zaehler.h"
 #include "platform/ProgrammIcon.h"
 
 #include <QMainWindow>
@@ -32,9 +30,7 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    enum class TStart { MitStartablauf, OhneStartablauf };
-
-    explicit TForm1(QWidget* parent = nullptr, TStart start = TStart::MitStartablauf);
+    explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
     TInternetDetect* InternetDetect1 = nullptr;
@@ -84,7 +80,7 @@ public:
     void AppMinimize(QObject* Sender);
 
     // The metering behind the labels; its results are applied by Wende.
-    TMessung Messung;
+    TZaehler Zaehler;
 
     // True once "Abbrechen" was chosen at the password prompt: the program ends at
     // once and writes nothing.
@@ -118,9 +114,11 @@ protected:
 private:
     void BaueFenster();
     void BaueMenues();
-    bool Anmelden();
-    // Shows a metering result: labels, tick, hint; its messages are queued.
-    void Wende(const TMessErgebnis& ergebnis);
+    // Asks for user u's password; none: "Abbrechen".
+    static std::optional<QString> FrageKennwort(int u);
+    // Shows a meter's result: labels, tick, tray hint and icon, budget warning; its
+    // messages are queued.
+    void Wende(const TZaehlerErgebnis& ergebnis);
     // The labels an event changed.
     void ZeigeTexte(const TMessErgebnis& ergebnis);
     // Shows or hides the two lines of a tariff with rules; the window keeps the
@@ -131,20 +129,15 @@ private:
     // Queues boxes to show once the event that brought them has ended.
     void Melde(const QStringList& meldungen);
     bool ImTray() const;
-    // The month so far and the running connection against the current user's budget:
-    // warns of a level newly reached and brings the hint's share of the budget up to date.
-    void PruefeBudget();
     void ZeigeBudgetWarnung(const QString& text);
     // The tray icon's marks: metering, budget used up.
     void ZeigeZustand(TSymbolZustand zustand);
 
-    QString FHintBasis; // the hint without the budget's share
     std::optional<TSymbolZustand> FSymbolZustand; // what the tray icon shows
     QString FSymbolWaehrung;
     QSize FDesignFlaeche; // the labels' area as designed, at the desktop's font
     QPointer<QMessageBox> FBudgetNotiz; // the warning where no notification area shows it
 
-    bool FStartLaeuft = false;
     bool FStartAbgebrochen = false;
     bool FGeschlossen = false;
     bool FOhneRueckfrage = false;
@@ -152,8 +145,6 @@ private:
     QStringList FMeldungen;
     // Looks for the month's turn while no connection is metered.
     QTimer* FMonatsTimer = nullptr;
-    // "Verbindung.kwj": what a crash would otherwise take of the running connection.
-    TVerbindungsjournal FJournal { JournalPfad() };
 };
 
 extern TForm1* Form1;

@@ -81,7 +81,7 @@ void MonatAnzeigen_(benchmark::State& state)
     fenster.TreeView1->setCurrentItem(fenster.TreeView1->topLevelItem(3));
     QApplication::processEvents();
     for (auto _ : state) {
-        MonatAnzeigen();
+        fenster.MonatAnzeigen();
         benchmark::DoNotOptimize(fenster.Memo1->viewport()->grab());
     }
     if (fenster.Memo1->document()->blockCount() != 630)
@@ -97,7 +97,7 @@ void MonatAnzeigenGanz_(benchmark::State& state)
     fenster.TreeView1->setCurrentItem(fenster.TreeView1->topLevelItem(3));
     QApplication::processEvents();
     for (auto _ : state) {
-        MonatAnzeigen();
+        fenster.MonatAnzeigen();
         QTextDocument* dokument = fenster.Memo1->document();
         benchmark::DoNotOptimize(dokument->documentLayout()->blockBoundingRect(dokument->lastBlock()));
     }

@@ -92,9 +92,7 @@ TMessErgebnis TMessung::Verbunden()
             FOffenGehalten = true;
         }
     }
-    ergebnis.TickLaeuft = FMisst;
-    ergebnis.Laufend = Laufend();
-    return ergebnis;
+    return MitStand(std::move(ergebnis));
 }
 
 TMessErgebnis TMessung::Tick()
@@ -103,9 +101,7 @@ TMessErgebnis TMessung::Tick()
         return PruefeMonat();
     TMessErgebnis ergebnis;
     Tickt(ergebnis);
-    ergebnis.TickLaeuft = true;
-    ergebnis.Laufend = Laufend();
-    return ergebnis;
+    return MitStand(std::move(ergebnis));
 }
 
 bool TMessung::Geschlafen(int64_t jetztMs, int64_t wachMs) const
@@ -229,11 +225,8 @@ TMessErgebnis TMessung::Getrennt()
     }
     FWachNachSchlaf.reset();
     // The cost stays the last tick's: a started second is not charged at the end.
-    ergebnis.ZeitText = DauerToStr(AlsTage(FDauerMs));
-    ergebnis.KostenText = BetragText(FKosten);
-    ergebnis.Meldungen << KostetText(FKosten);
-    Protokolliere(ergebnis, FBeginn, datum, FDauerMs, FKosten, FZaehler.Summe());
-    Abschliessen(ergebnis, true);
+    Beendet(ergebnis, FBeginn, datum, FDauerMs, FKosten, FZaehler.Summe());
+    Abschliessen(ergebnis);
     return ergebnis;
 }
 
@@ -250,13 +243,10 @@ TMessErgebnis TMessung::Freigeben()
     for (const TGehalten& g : gehalten) {
         const int64_t dauerMs = std::max<int64_t>(0, g.EndeMs - g.BeginnMs);
         const double kosten = Preis(g.Beginn, dauerMs, ergebnis);
-        ergebnis.ZeitText = DauerToStr(AlsTage(dauerMs));
-        ergebnis.KostenText = BetragText(kosten);
-        ergebnis.Meldungen << KostetText(kosten);
-        Protokolliere(ergebnis, g.Beginn, g.Ende, dauerMs, kosten);
+        Beendet(ergebnis, g.Beginn, g.Ende, dauerMs, kosten);
     }
     if (!gehalten.empty())
-        Abschliessen(ergebnis, true);
+        Abschliessen(ergebnis);
     else
         ergebnis.MonatText = MonatsText(MonatsSumme(AktBenutzer));
 
@@ -266,9 +256,7 @@ TMessErgebnis TMessung::Freigeben()
         ergebnis.MessungBegonnen = true;
         Tickt(ergebnis);
     }
-    ergebnis.TickLaeuft = FMisst;
-    ergebnis.Laufend = Laufend();
-    return ergebnis;
+    return MitStand(std::move(ergebnis));
 }
 
 TMessErgebnis TMessung::PruefeMonat()
@@ -276,9 +264,7 @@ TMessErgebnis TMessung::PruefeMonat()
     TMessErgebnis ergebnis;
     if (FFreigegeben && !FMisst)
         WechsleMonatFallsNoetig(ergebnis);
-    ergebnis.TickLaeuft = FMisst;
-    ergebnis.Laufend = Laufend();
-    return ergebnis;
+    return MitStand(std::move(ergebnis));
 }
 
 TMessErgebnis TMessung::Schliessen()
@@ -321,18 +307,32 @@ void TMessung::Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTim
     ergebnis.Protokolliert.push_back(v);
 }
 
-void TMessung::Abschliessen(TMessErgebnis& ergebnis, bool speichern)
+void TMessung::Beendet(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
+    double kosten, const std::optional<TBytestand>& bytes)
+{
+    ergebnis.ZeitText = DauerToStr(AlsTage(dauerMs));
+    ergebnis.KostenText = BetragText(kosten);
+    ergebnis.Meldungen << KostetText(kosten);
+    Protokolliere(ergebnis, beginn, datum, dauerMs, kosten, bytes);
+}
+
+void TMessung::Abschliessen(TMessErgebnis& ergebnis)
 {
     // Nothing is metered now: the moment a month turn can take place.
     WechsleMonatFallsNoetig(ergebnis);
     ergebnis.MonatText = MonatsText(MonatsSumme(AktBenutzer));
-    if (speichern) {
-        ergebnis.Gespeichert = FSpeichern();
-        const QString fehler = SpeicherFehlerText(*ergebnis.Gespeichert);
-        if (!fehler.isEmpty())
-            ergebnis.Meldungen << fehler;
-    }
+    ergebnis.Gespeichert = FSpeichern();
+    const QString fehler = SpeicherFehlerText(*ergebnis.Gespeichert);
+    if (!fehler.isEmpty())
+        ergebnis.Meldungen << fehler;
     SchreibeInVerlauf(ergebnis.Protokolliert);
+}
+
+TMessErgebnis TMessung::MitStand(TMessErgebnis ergebnis) const
+{
+    ergebnis.TickLaeuft = FMisst;
+    ergebnis.Laufend = Laufend();
+    return ergebnis;
 }
 
 bool TMessung::WechsleMonatFallsNoetig(TMessErgebnis& ergebnis)

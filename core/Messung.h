@@ -157,7 +157,13 @@ private:
     // 'datum' is the entry's Datum: the moment the connection ended or is logged.
     void Protokolliere(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs,
         double kosten, const std::optional<TBytestand>& bytes = std::nullopt);
-    void Abschliessen(TMessErgebnis& ergebnis, bool speichern);
+    // A connection ended: its time, cost and message, and its entry.
+    void Beendet(TMessErgebnis& ergebnis, TDateTime beginn, TDateTime datum, int64_t dauerMs, double kosten,
+        const std::optional<TBytestand>& bytes = std::nullopt);
+    // After connections were logged: the month turn, the save and the log.
+    void Abschliessen(TMessErgebnis& ergebnis);
+    // Every result ends with whether the tick runs and the connection as it stands.
+    TMessErgebnis MitStand(TMessErgebnis ergebnis) const;
     bool WechsleMonatFallsNoetig(TMessErgebnis& ergebnis);
     // Turns the month forward to 'index' (year * 12 + month - 1), if it lies ahead.
     bool WechsleMonatBis(int index, TMessErgebnis& ergebnis);

@@ -1,5 +1,6 @@
 #include "process/Berichtsaufruf.h"
 
+#include "core/Anlauf.h"
 #include "core/CsvExport.h"
 #include "core/Jahresbericht.h"
 #include "core/KontoBericht.h"
@@ -277,64 +278,39 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
             QStringLiteral("Den Datenordner %1 gibt es nicht.").arg(QDir::toNativeSeparators(ordner)));
         return BerichtDatenUnlesbar;
     }
-    // The process's own copy of the record: read, never saved.
-    std::memset(&Daten, 0, sizeof Daten);
-    const TLadeErgebnis daten = LeseDatensatzNurLesend(DatenPfad(), &Daten, sizeof Daten);
-    if (daten.art != TLadeErgebnis::Geladen)
-        return unlesbar(DatenPfad(), daten.Grund);
-    BegrenzeDaten(Daten);
-    // The amounts are named in the currency the files hold.
-    Waehrung = LiesWaehrung(EinstellungsPfad()).Waehrung;
-    // Without a tariff table every user simply has no base fee, as on a first start.
-    std::memset(&Tarife, 0, sizeof Tarife);
-    if (QFile::exists(TarifePfad())) {
-        const TLadeErgebnis tarife = LeseDatensatzNurLesend(TarifePfad(), &Tarife, sizeof Tarife);
-        if (tarife.art != TLadeErgebnis::Geladen)
-            return unlesbar(TarifePfad(), tarife.Grund);
-    }
-
     // What a start now would see: the first user of a fresh record, and this month's slot
     // emptied for users who last ran in an earlier year's month. In memory only.
-    RichteErstenStartEin();
-    int jahr, monat, tag;
-    DecodeDate(heute, jahr, monat, tag);
-    WechsleMonat(monat);
-
-    int benutzer = 0;
-    if (wunsch->Benutzer) {
-        for (int u = 1; u <= Daten.BenutzerAnzahl && !benutzer; ++u)
-            if (Daten.Benutzer[u].Name.Text() == *wunsch->Benutzer)
-                benutzer = u;
-        if (!benutzer) {
-            QStringList namen;
-            for (int u = 1; u <= Daten.BenutzerAnzahl; ++u)
-                namen << Anfuehrung(Daten.Benutzer[u].Name.Text());
-            kanaele.Meldung(QStringLiteral("Einen Benutzer %1 gibt es nicht; es gibt %2.")
-                                .arg(Anfuehrung(*wunsch->Benutzer), namen.join(QStringLiteral(", "))));
-            return BerichtBenutzerFehlt;
-        }
+    TAnlaufWunsch start;
+    start.NurLesen = true;
+    start.Uhr = [heute] { return heute; };
+    start.Benutzer = wunsch->Benutzer;
+    start.Kennwort
+        = [&](int u) { return kanaele.Kennwort(Daten.Benutzer[u].Name.Text(), wunsch->KennwortStdin); };
+    start.Melde = [&](const QString& text, const QString&) { kanaele.Meldung(text); };
+    const TAnlauf anlauf = Anlaufen(start);
+    switch (anlauf.art) {
+    case TAnlauf::Angemeldet:
+        break;
+    case TAnlauf::DatenUnlesbar:
+        return unlesbar(anlauf.Pfad, anlauf.Grund);
+    case TAnlauf::BenutzerFehlt: {
+        QStringList namen;
+        for (int u = 1; u <= Daten.BenutzerAnzahl; ++u)
+            namen << Anfuehrung(Daten.Benutzer[u].Name.Text());
+        kanaele.Meldung(QStringLiteral("Einen Benutzer %1 gibt es nicht; es gibt %2.")
+                            .arg(Anfuehrung(*wunsch->Benutzer), namen.join(QStringLiteral(", "))));
+        return BerichtBenutzerFehlt;
     }
-    else {
-        benutzer = AnzumeldenderBenutzer();
+    case TAnlauf::Abgebrochen:
+        kanaele.Meldung(wunsch->KennwortStdin
+                ? QStringLiteral("Das Kennwort konnte nicht von der Standardeingabe gelesen werden.")
+                : QStringLiteral("Das Kennwort kann ohne Terminal nicht abgefragt werden; "
+                                 "--kennwort-stdin liest es von der Standardeingabe."));
+        return BerichtFalschesKennwort;
+    case TAnlauf::KennwortFalsch:
+        return BerichtFalschesKennwort;
     }
-
-    const QString name = Daten.Benutzer[benutzer].Name.Text();
-    if (HatKennwort(benutzer)) {
-        const std::optional<QString> kennwort = kanaele.Kennwort(name, wunsch->KennwortStdin);
-        if (!kennwort) {
-            kanaele.Meldung(wunsch->KennwortStdin
-                    ? QStringLiteral("Das Kennwort konnte nicht von der Standardeingabe gelesen werden.")
-                    : QStringLiteral("Das Kennwort kann ohne Terminal nicht abgefragt werden; "
-                                     "--kennwort-stdin liest es von der Standardeingabe."));
-            return BerichtFalschesKennwort;
-        }
-        if (!KennwortPasst(benutzer, *kennwort)) {
-            kanaele.Meldung(QStringLiteral("Falsches Kennwort"));
-            return BerichtFalschesKennwort;
-        }
-    }
-
-    SetzeAktTarif(Daten.Benutzer[benutzer].TarifNr);
+    const int benutzer = anlauf.Benutzer;
     if (wunsch->Vergleich || wunsch->GanzesJahr || wunsch->Format == TAusgabeFormat::Json) {
         kanaele.Ausgabe(AusDemVerlauf(*wunsch, benutzer, heute));
         return BerichtFertig;

@@ -298,9 +298,3 @@ void TForm4::WerbebannerClick(QObject*)
     if (MessageDlg(WerbeFrage, mtConfirmation, mbYes | mbNo) == mrYes)
         ShellExecuteOpen(QStringLiteral("mailto:") + HerstellerEMail());
 }
-
-void MonatAnzeigen()
-{
-    if (Form4)
-        Form4->MonatAnzeigen();
-}

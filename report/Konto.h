@@ -73,9 +73,6 @@ extern TForm4* Form4;
 // The month whose report is shown, 1..12; set by every build of the report.
 extern int GewaehlterMonat;
 
-// Rebuilds the report in Form4.
-void MonatAnzeigen();
-
 // The save dialog's second filter writes the month as CSV; so does a name ending in
 // ".csv" whichever filter was left chosen. Everything else is the RTF export.
 constexpr int CsvFilter = 2;

@@ -7,6 +7,7 @@
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/FalscheRas.h"
+#include "support/Hauptfenster.h"
 #include "support/Testumgebung.h"
 
 #include <QDir>
@@ -79,7 +80,9 @@ private slots:
         Daten.Benutzer[2].Name.Setze(QStringLiteral("Bernd"));
         Daten.Benutzer[2].MonatNr = 3;
         AktBenutzer = 1;
-        form = std::make_unique<TForm1>(nullptr, TForm1::TStart::OhneStartablauf);
+        SetzeUhr(Beginn);
+        form = StarteHauptfenster(*umgebung->Dialoge);
+        QVERIFY(form);
     }
 
     void cleanup()
@@ -281,6 +284,7 @@ private slots:
     void fehlgeschlagenesSpeichernWirdGemeldet()
     {
         // A folder where the file should be: the save cannot replace it.
+        QVERIFY(QFile::remove(umgebung->Pfad(QStringLiteral("Daten.kwd"))));
         QVERIFY(QDir(umgebung->Verzeichnis.path()).mkdir(QStringLiteral("Daten.kwd")));
         SetzeTarif("T", 4.8);
         Verbindung(60, { 60 });

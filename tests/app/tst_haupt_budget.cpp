@@ -7,6 +7,7 @@
 #include "platform/ShellNotify.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
+#include "support/Hauptfenster.h"
 #include "support/ShellNotifyAufzeichnung.h"
 #include "support/Testumgebung.h"
 
@@ -52,10 +53,11 @@ class TestHauptBudget : public QObject {
         QVERIFY(Budgets().SetzeBudget(1, { 5, StandardWarnstufen }).isEmpty());
     }
 
-    void Starte(TForm1::TStart start)
+    void Starte()
     {
         SetzeUhr(ImMaerz);
-        form = std::make_unique<TForm1>(nullptr, start);
+        form = StarteHauptfenster(*umgebung->Dialoge);
+        QVERIFY(form);
     }
 
     void Ticks(int bisMinute)
@@ -86,7 +88,7 @@ private slots:
     void eineLaufendeVerbindungWarntJedeStufeEinmal()
     {
         Anna();
-        Starte(TForm1::TStart::OhneStartablauf);
+        Starte();
         Ticks(9);
         QVERIFY(shell->Sprechblasen.empty());
         QCOMPARE(form->TrayIcon1->Hint(), QStringLiteral("00:09:00 - 0,9 DM (Budget: 78 %)"));
@@ -109,7 +111,7 @@ private slots:
     {
         shell->Infobereich = false;
         Anna();
-        Starte(TForm1::TStart::OhneStartablauf);
+        Starte();
         Ticks(10);
         auto* notiz = form->findChild<QMessageBox*>(QStringLiteral("BudgetNotiz"));
         QVERIFY(notiz && notiz->isVisible() && !notiz->isModal());
@@ -128,19 +130,19 @@ private slots:
         QVERIFY(SpeichereTarife().Ok);
         const QString ueber = QStringLiteral("Kostenwolf: Monatsbudget überschritten (9,00 von 5,00 DM)");
 
-        Starte(TForm1::TStart::MitStartablauf);
+        Starte();
         QCOMPARE(Sprechblasen(), QStringList { ueber });
         QCOMPARE(form->TrayIcon1->Hint(), QStringLiteral("Kostenwolf - 0,00DM (Budget: 180 %)"));
 
         // A restart within the month keeps quiet.
         form.reset();
-        Starte(TForm1::TStart::MitStartablauf);
+        Starte();
         QCOMPARE(shell->Sprechblasen.size(), size_t(1));
 
         // In April the month begins anew with the base fee, over budget again.
         form.reset();
         SetzeUhr(EncodeDate(2026, 4, 1) + 0.3);
-        form = std::make_unique<TForm1>(nullptr, TForm1::TStart::MitStartablauf);
+        form = std::make_unique<TForm1>();
         QCOMPARE(Sprechblasen(),
             (QStringList {
                 ueber, QStringLiteral("Kostenwolf: Monatsbudget überschritten (6,00 von 5,00 DM)") }));
@@ -153,7 +155,8 @@ private slots:
         AktTarif = Tarife[1];
         const TDateTime spaet = EncodeDate(2026, 3, 31) + EncodeTime(23, 50, 0, 0);
         SetzeUhr(spaet);
-        form = std::make_unique<TForm1>(nullptr, TForm1::TStart::OhneStartablauf);
+        form = StarteHauptfenster(*umgebung->Dialoge);
+        QVERIFY(form);
         form->InternetDetect1Connect(nullptr);
         SetzeUhr(spaet + 1 / 1440.0);
         form->Timer1Timer(nullptr);

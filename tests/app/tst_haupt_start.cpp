@@ -15,6 +15,7 @@
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Dateiinhalt.h"
+#include "support/Hauptfenster.h"
 #include "support/ShellNotifyAufzeichnung.h"
 #include "support/Testumgebung.h"
 
@@ -296,7 +297,8 @@ private slots:
 
     void homepage()
     {
-        form = std::make_unique<TForm1>(nullptr, TForm1::TStart::OhneStartablauf);
+        form = StarteHauptfenster(*umgebung->Dialoge);
+        QVERIFY(form);
         form->show();
         QTest::mouseClick(form->URLLabel, Qt::LeftButton);
         QCOMPARE(*umgebung->Shell, QStringList { HerstellerHomepage() });

@@ -9,6 +9,7 @@
 #include "report/Konto.h"
 #include "settings/Settings.h"
 #include "store/Daten.h"
+#include "support/Hauptfenster.h"
 #include "support/ShellNotifyAufzeichnung.h"
 #include "support/Testumgebung.h"
 
@@ -82,7 +83,9 @@ class TestSkalierung : public QObject {
         AktBenutzer = 1;
         for (int u = 1; u <= 4; ++u)
             Daten.Benutzer[u].Name.Setze(QStringLiteral("Benutzer %1").arg(u));
-        TForm1 form1(nullptr, TForm1::TStart::OhneStartablauf);
+        const std::unique_ptr<TForm1> hauptfenster = StarteHauptfenster(*umgebung->Dialoge);
+        QVERIFY(hauptfenster);
+        TForm1& form1 = *hauptfenster;
         TForm2 form2;
         TForm3 form3;
         TForm4 form4;

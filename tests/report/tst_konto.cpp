@@ -148,7 +148,7 @@ private slots:
 
         // The same month again gives the same text.
         const QString vorher = Ansicht();
-        MonatAnzeigen();
+        fenster->MonatAnzeigen();
         QCOMPARE(Ansicht(), vorher);
     }
 

@@ -9,6 +9,7 @@
 #include "settings/TarifSeite.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
+#include "support/Hauptfenster.h"
 #include "support/Testumgebung.h"
 
 #include <QFile>
@@ -44,7 +45,7 @@ class TestBenutzerseite : public QObject {
     // Opens the window on the Benutzer page, as the tree gets there.
     TForm2& Oeffne()
     {
-        haupt = std::make_unique<TForm1>(nullptr, TForm1::TStart::OhneStartablauf);
+        haupt = StarteHauptfenster(dialoge());
         Form1 = haupt.get();
         fenster = std::make_unique<TForm2>();
         VerbindeEinstellungen(*haupt, *fenster);
@@ -402,6 +403,7 @@ private slots:
     {
         Benutzer(2, QStringLiteral("Bernd"));
         Tarife[1].Name.Setze(QStringLiteral("Abend"));
+        TForm2& f = Oeffne();
         QVERIFY(SpeichereDaten().Ok);
         QVERIFY(SpeichereTarife().Ok);
         const auto inhalt = [this](const char* name) {
@@ -410,7 +412,6 @@ private slots:
         };
         const QByteArray daten = inhalt("Daten.kwd"), tarife = inhalt("Tarife.kwt");
 
-        TForm2& f = Oeffne();
         // No line selected: the current user's, who has none yet.
         QCOMPARE(f.TabBenutzer->EBudget->text(), QString());
         QCOMPARE(f.TabBenutzer->EWarnstufen->text(), QStringLiteral("80, 100"));

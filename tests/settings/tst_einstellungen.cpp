@@ -9,6 +9,7 @@
 #include "settings/TarifSeite.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
+#include "support/Hauptfenster.h"
 #include "support/Testumgebung.h"
 #include "support/Umgebungsvariable.h"
 
@@ -609,7 +610,9 @@ private slots:
 
     void immerImVordergrund()
     {
-        TForm1 haupt(nullptr, TForm1::TStart::OhneStartablauf);
+        const std::unique_ptr<TForm1> hauptfenster = StarteHauptfenster(dialoge());
+        QVERIFY(hauptfenster);
+        TForm1& haupt = *hauptfenster;
         Form1 = &haupt;
         haupt.show();
         Daten.FensterStil = 3;
