@@ -50,9 +50,80 @@ std::optional<QString> Wert(const QStringList& argumente, qsizetype& i, const QS
     return argumente[++i];
 }
 
+// A whole number within bounds for --jahr and --monate.
+std::optional<int> Zahl(
+    const QStringList& argumente, qsizetype& i, const QString& name, int von, int bis, QString& fehler)
+{
+    const auto wert = Wert(argumente, i, name, fehler);
+    if (!wert)
+        return std::nullopt;
+    bool ok = false;
+    const int n = wert->toInt(&ok);
+    if (!ok || n < von || n > bis) {
+        fehler = QStringLiteral("%1 %2 geht nicht; erwartet wird eine Zahl von %3 bis %4.")
+                     .arg(name, Anfuehrung(*wert))
+                     .arg(von)
+                     .arg(bis);
+        return std::nullopt;
+    }
+    return n;
+}
+
 bool IstOption(const QString& arg, const QString& name)
 {
     return arg == name || arg.startsWith(name + QLatin1Char('='));
+}
+
+std::optional<TAusgabeFormat> LiesFormat(const QString& format, QString& fehler)
+{
+    if (format == QStringLiteral("text"))
+        return TAusgabeFormat::Text;
+    if (format == QStringLiteral("csv"))
+        return TAusgabeFormat::Csv;
+    if (format == QStringLiteral("json"))
+        return TAusgabeFormat::Json;
+    fehler = QStringLiteral("Das Format %1 gibt es nicht; möglich sind text, csv und json.")
+                 .arg(Anfuehrung(format));
+    return std::nullopt;
+}
+
+// What of the options given does not go together; empty when all does.
+QString Unvereinbar(bool bericht, bool vergleich, bool jahr, bool monate, bool monat)
+{
+    if (bericht && vergleich)
+        return QStringLiteral("Es geht --bericht oder --vergleich, nicht beides.");
+    if (monate && !vergleich)
+        return QStringLiteral("--monate gehört zu --vergleich.");
+    if (vergleich && (jahr || monat))
+        return QStringLiteral("--vergleich nimmt keinen Monat und kein Jahr, sondern --monate N.");
+    if (jahr && monat)
+        return QStringLiteral("Es geht ein Monat oder --jahr, nicht beides.");
+    return {};
+}
+
+// "MM/JJJJ" of a month whose log is still kept, into 'wunsch'.
+bool LiesMonat(const QString& text, TDateTime heute, TBerichtsWunsch& wunsch, QString& fehler)
+{
+    static const QRegularExpression muster(QStringLiteral("^(\\d{1,2})/(\\d{4})$"));
+    const QRegularExpressionMatch treffer = muster.match(text);
+    const int monat = treffer.hasMatch() ? treffer.captured(1).toInt() : 0;
+    if (monat < 1 || monat > 12) {
+        fehler = QStringLiteral(
+            "Den Monat %1 gibt es nicht; erwartet wird MM/JJJJ mit einem Monat von 01 bis 12.")
+                     .arg(Anfuehrung(text));
+        return false;
+    }
+    const int jahr = treffer.captured(2).toInt();
+    const int gespeichert = BerichtsJahr(heute, monat);
+    if (jahr != gespeichert) {
+        fehler = QStringLiteral("Für %1 gibt es kein Protokoll: Kostenwolf bewahrt jeden Monat nur aus "
+                                "seinem letzten Jahr auf, diesen also für %2.")
+                     .arg(MonatUndJahr(monat, jahr), MonatUndJahr(monat, gespeichert));
+        return false;
+    }
+    wunsch.Monat = monat;
+    wunsch.Jahr = jahr;
+    return true;
 }
 
 // The log as the running program keeps it, only read; where there is none (a first
@@ -136,21 +207,8 @@ std::optional<TBerichtsWunsch> LiesBerichtsArgumente(
 
     bool bericht = false;
     std::optional<int> jahr, monate;
-    // A whole number within bounds for --jahr and --monate.
-    const auto zahl = [&](qsizetype& i, const QString& name, int von, int bis) -> std::optional<int> {
-        const auto wert = Wert(argumente, i, name, fehler);
-        if (!wert)
-            return std::nullopt;
-        bool ok = false;
-        const int n = wert->toInt(&ok);
-        if (!ok || n < von || n > bis) {
-            fehler = QStringLiteral("%1 %2 geht nicht; erwartet wird eine Zahl von %3 bis %4.")
-                         .arg(name, Anfuehrung(*wert))
-                         .arg(von)
-                         .arg(bis);
-            return std::nullopt;
-        }
-        return n;
+    const auto zahl = [&](qsizetype& i, const QString& name, int von, int bis) {
+        return Zahl(argumente, i, name, von, bis, fehler);
     };
 
     for (qsizetype i = 0; i < argumente.size(); ++i) {
@@ -179,19 +237,10 @@ std::optional<TBerichtsWunsch> LiesBerichtsArgumente(
         }
         else if (IstOption(arg, QStringLiteral("--format"))) {
             const auto format = Wert(argumente, i, QStringLiteral("--format"), fehler);
-            if (!format)
+            const std::optional<TAusgabeFormat> gelesen = format ? LiesFormat(*format, fehler) : std::nullopt;
+            if (!gelesen)
                 return std::nullopt;
-            if (*format == QStringLiteral("text"))
-                wunsch.Format = TAusgabeFormat::Text;
-            else if (*format == QStringLiteral("csv"))
-                wunsch.Format = TAusgabeFormat::Csv;
-            else if (*format == QStringLiteral("json"))
-                wunsch.Format = TAusgabeFormat::Json;
-            else {
-                fehler = QStringLiteral("Das Format %1 gibt es nicht; möglich sind text, csv und json.")
-                             .arg(Anfuehrung(*format));
-                return std::nullopt;
-            }
+            wunsch.Format = *gelesen;
         }
         else if (arg == QStringLiteral("--kennwort-stdin")) {
             wunsch.KennwortStdin = true;
@@ -210,22 +259,10 @@ std::optional<TBerichtsWunsch> LiesBerichtsArgumente(
         }
     }
 
-    if (bericht && wunsch.Vergleich) {
-        fehler = QStringLiteral("Es geht --bericht oder --vergleich, nicht beides.");
+    fehler = Unvereinbar(
+        bericht, wunsch.Vergleich, jahr.has_value(), monate.has_value(), monatsText.has_value());
+    if (!fehler.isEmpty())
         return std::nullopt;
-    }
-    if (monate && !wunsch.Vergleich) {
-        fehler = QStringLiteral("--monate gehört zu --vergleich.");
-        return std::nullopt;
-    }
-    if (wunsch.Vergleich && (jahr || monatsText)) {
-        fehler = QStringLiteral("--vergleich nimmt keinen Monat und kein Jahr, sondern --monate N.");
-        return std::nullopt;
-    }
-    if (jahr && monatsText) {
-        fehler = QStringLiteral("Es geht ein Monat oder --jahr, nicht beides.");
-        return std::nullopt;
-    }
     wunsch.Monate = monate.value_or(12);
     wunsch.Monat = monatHeute;
     wunsch.Jahr = jahrHeute;
@@ -233,27 +270,8 @@ std::optional<TBerichtsWunsch> LiesBerichtsArgumente(
         wunsch.GanzesJahr = true;
         wunsch.Jahr = *jahr;
     }
-    if (monatsText) {
-        static const QRegularExpression muster(QStringLiteral("^(\\d{1,2})/(\\d{4})$"));
-        const QRegularExpressionMatch treffer = muster.match(*monatsText);
-        const int monat = treffer.hasMatch() ? treffer.captured(1).toInt() : 0;
-        if (monat < 1 || monat > 12) {
-            fehler = QStringLiteral(
-                "Den Monat %1 gibt es nicht; erwartet wird MM/JJJJ mit einem Monat von 01 bis 12.")
-                         .arg(Anfuehrung(*monatsText));
-            return std::nullopt;
-        }
-        const int jahr = treffer.captured(2).toInt();
-        const int gespeichert = BerichtsJahr(heute, monat);
-        if (jahr != gespeichert) {
-            fehler = QStringLiteral("Für %1 gibt es kein Protokoll: Kostenwolf bewahrt jeden Monat nur aus "
-                                    "seinem letzten Jahr auf, diesen also für %2.")
-                         .arg(MonatUndJahr(monat, jahr), MonatUndJahr(monat, gespeichert));
-            return std::nullopt;
-        }
-        wunsch.Monat = monat;
-        wunsch.Jahr = jahr;
-    }
+    if (monatsText && !LiesMonat(*monatsText, heute, wunsch, fehler))
+        return std::nullopt;
     return wunsch;
 }
 

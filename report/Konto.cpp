@@ -103,6 +103,37 @@ TForm4::TForm4(QWidget* parent)
     panel2Layout->setContentsMargins(0, 0, 0, 0);
     panel2Layout->addWidget(Memo1);
 
+    BauePanel1();
+
+    auto* oben = new QHBoxLayout;
+    oben->setContentsMargins(0, 0, 0, 0);
+    oben->setSpacing(0);
+    oben->addWidget(TreeView1);
+    oben->addWidget(Panel2, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(oben, 1);
+    layout->addWidget(Panel1);
+
+    SaveDialog1.Filter = QStringLiteral("Text-Datei (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
+    SaveDialog1.DefaultExt = QStringLiteral("txt");
+
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this,
+        [this](QTreeWidgetItem* knoten, QTreeWidgetItem*) { TreeView1Change(TreeView1, knoten); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(Button1); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(Button2); });
+    Werbebanner->OnClick = [this](QObject* Sender) { WerbebannerClick(Sender); };
+
+    PasseAnSchriftAn(this);
+    if (!Form4)
+        Form4 = this;
+    FormCreate(this);
+}
+
+void TForm4::BauePanel1()
+{
     Panel1 = Benannt(new QFrame(this), "Panel1");
     // Taller than designed by two lines, for the forecast and the volume under the
     // month total.
@@ -144,32 +175,6 @@ TForm4::TForm4(QWidget* parent)
         HochrechnungLabel->setFixedWidth(Label1->width());
         VolumenLabel->setFixedWidth(Label1->width());
     }
-
-    auto* oben = new QHBoxLayout;
-    oben->setContentsMargins(0, 0, 0, 0);
-    oben->setSpacing(0);
-    oben->addWidget(TreeView1);
-    oben->addWidget(Panel2, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addLayout(oben, 1);
-    layout->addWidget(Panel1);
-
-    SaveDialog1.Filter = QStringLiteral("Text-Datei (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
-    SaveDialog1.DefaultExt = QStringLiteral("txt");
-
-    connect(TreeView1, &QTreeWidget::currentItemChanged, this,
-        [this](QTreeWidgetItem* knoten, QTreeWidgetItem*) { TreeView1Change(TreeView1, knoten); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(Button1); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(Button2); });
-    Werbebanner->OnClick = [this](QObject* Sender) { WerbebannerClick(Sender); };
-
-    PasseAnSchriftAn(this);
-    if (!Form4)
-        Form4 = this;
-    FormCreate(this);
 }
 
 TForm4::~TForm4()

@@ -64,6 +64,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The panel below the report: banner, OK, the month total with the forecast and
+    // the volume, print and save.
+    void BauePanel1();
+
     std::unique_ptr<QPrinter> drucker;
 };
 
