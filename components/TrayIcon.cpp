@@ -69,19 +69,12 @@ bool TTrayIcon::ZeigeWarnung(const QString& text)
     return angezeigt && ShellNotify().Sprechblase(FNotifyData, AnwendungsTitel(), text, 10'000);
 }
 
-void TTrayIcon::SetIcon(const TIcon* Value)
-{
-    if (!Value || Value == FIcon.get())
-        return;
-    FIcon->Assign(*Value);
-    FNotifyData.hIcon = Value->Handle();
-    ModifyIcon();
-}
-
 void TTrayIcon::SetIcon(const QIcon& bild)
 {
     const TIcon neu(bild);
-    SetIcon(&neu);
+    FIcon->Assign(neu);
+    FNotifyData.hIcon = neu.Handle();
+    ModifyIcon();
 }
 
 void TTrayIcon::Melde(uint32_t nachricht)
@@ -109,46 +102,10 @@ void TTrayIcon::PopupAtCursor()
         PopupMenu->popup(GetCursorPos());
 }
 
-void TTrayIcon::Click()
-{
-    if (OnClick)
-        OnClick(this);
-}
-
 void TTrayIcon::DblClick()
 {
     if (OnDblClick)
         OnDblClick(this);
-}
-
-void TTrayIcon::MouseMove(TShiftState Shift, int X, int Y)
-{
-    if (OnMouseMove)
-        OnMouseMove(this, Shift, X, Y);
-}
-
-void TTrayIcon::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
-{
-    if (OnMouseDown)
-        OnMouseDown(this, Button, Shift, X, Y);
-}
-
-void TTrayIcon::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
-{
-    if (OnMouseUp)
-        OnMouseUp(this, Button, Shift, X, Y);
-}
-
-TShiftState TTrayIcon::GetShiftState()
-{
-    TShiftState Shift = 0;
-    if (GetKeyState(VK_SHIFT) < 0)
-        Shift = Shift | TShift::ssShift;
-    if (GetKeyState(VK_CONTROL) < 0)
-        Shift = Shift | TShift::ssCtrl;
-    if (GetKeyState(VK_MENU) < 0)
-        Shift = Shift | TShift::ssAlt;
-    return Shift;
 }
 
 void TTrayIcon::WndProc(TMessage& Message)
@@ -174,42 +131,9 @@ void TTrayIcon::WndProc(TMessage& Message)
         return;
     }
 
-    const QPoint P = GetCursorPos();
-    const TShiftState Shift = GetShiftState();
-    // A handler may destroy the component (a click that ends the program): nothing of
-    // it is touched after that.
-    const QPointer<TTrayIcon> lebt(this);
     switch (uint32_t(Message.LParam)) {
-    case WM_MOUSEMOVE:
-        MouseMove(Shift, P.x(), P.y());
-        break;
-    case WM_LBUTTONDOWN:
-        MouseDown(TMouseButton::mbLeft, Shift | TShift::ssLeft, P.x(), P.y());
-        if (lebt)
-            FClickPending = true;
-        break;
-    case WM_LBUTTONUP:
-        if (FClickPending) {
-            FClickPending = false;
-            Click();
-            if (!lebt)
-                return;
-        }
-        MouseUp(TMouseButton::mbLeft, Shift | TShift::ssLeft, P.x(), P.y());
-        break;
     case WM_RBUTTONDOWN:
-        MouseDown(TMouseButton::mbRight, Shift | TShift::ssRight, P.x(), P.y());
-        if (lebt)
-            PopupAtCursor();
-        break;
-    case WM_RBUTTONUP:
-        MouseUp(TMouseButton::mbRight, Shift | TShift::ssRight, P.x(), P.y());
-        break;
-    case WM_MBUTTONDOWN:
-        MouseDown(TMouseButton::mbMiddle, Shift | TShift::ssMiddle, P.x(), P.y());
-        break;
-    case WM_MBUTTONUP:
-        MouseUp(TMouseButton::mbMiddle, Shift | TShift::ssMiddle, P.x(), P.y());
+        PopupAtCursor();
         break;
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDBLCLK:
@@ -268,14 +192,10 @@ void TTrayIcon::DoMinimize()
         // Hidden without an icon, the program could not be brought back.
         Application().MinimiereAufTaskleiste();
     }
-    if (OnMinimize)
-        OnMinimize(this);
 }
 
 void TTrayIcon::DoRestore()
 {
     if (QWidget* hauptfenster = Application().MainForm)
         hauptfenster->showNormal();
-    if (OnRestore)
-        OnRestore(this);
 }

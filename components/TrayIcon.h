@@ -1,7 +1,7 @@
 // The notification-area icon: shows one icon with a tooltip for as long as the
-// component exists, turns the shell's mouse notifications into events, offers its
-// popup menu on a right click while the program is hidden, and hides the program
-// whenever the application is minimized.
+// component exists, raises OnDblClick on a double click, offers its popup menu on a
+// right click while the program is hidden, and hides the program whenever the
+// application is minimized.
 //
 // Where the desktop has no notification area the component stays without an icon
 // and does nothing at all with the shell; IconAngezeigt() tells so, and then a
@@ -37,22 +37,14 @@ public:
 
     const QString& Hint() const { return FHint; }
     // The tooltip follows the hint, cut to 63 characters; an empty hint removes it.
-    virtual void SetHint(const QString& Value);
-    TIcon* Icon() const { return FIcon.get(); }
-    // Shares the given icon's picture and shows it; the held icon itself changes nothing.
-    virtual void SetIcon(const TIcon* Value);
+    void SetHint(const QString& Value);
+    // Shows the picture; the icon keeps its own share of it.
     void SetIcon(const QIcon& bild);
 
     // Not owned; forgotten when the menu is destroyed.
     QPointer<QMenu> PopupMenu;
 
-    TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
-    TNotifyEvent OnMinimize;
-    TMouseMoveEvent OnMouseMove;
-    TMouseEvent OnMouseDown;
-    TMouseEvent OnMouseUp;
-    TNotifyEvent OnRestore;
 
     // Whether the icon is in the notification area. False while the desktop has none,
     // and after the session's end removed it.
@@ -64,26 +56,19 @@ public:
     // where the notification area shows no messages.
     bool ZeigeWarnung(const QString& text);
 
-    virtual void ModifyIcon();
-    virtual void DeleteIcon();
-
-protected:
-    virtual void PopupAtCursor();
-    virtual void Click();
-    virtual void DblClick();
-    virtual void MouseMove(TShiftState Shift, int X, int Y);
-    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
-    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
-    virtual void WndProc(TMessage& Message);
-    virtual void DoMinimize();
-    virtual void DoRestore();
-
 private:
     NOTIFYICONDATA FNotifyData {};
     std::unique_ptr<TIcon> FIcon;
     QString FHint;
-    bool FClickPending = false;
     bool angezeigt = false;
+
+    void ModifyIcon();
+    void DeleteIcon();
+    void PopupAtCursor();
+    void DblClick();
+    void WndProc(TMessage& Message);
+    void DoMinimize();
+    void DoRestore();
 
     // A notification area came up, or went away, while the component lives.
     void InfobereichDa();
@@ -91,7 +76,6 @@ private:
     void ApplicationMinimize(QObject* Sender);
     void ApplicationRestore(QObject* Sender);
     void Melde(uint32_t nachricht);
-    static TShiftState GetShiftState();
 
     friend struct TTrayHaken;
 };
