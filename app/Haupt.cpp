@@ -7,7 +7,6 @@
 #include "core/Budget.h"
 #include "core/EuroUmstellung.h"
 #include "core/Verlaufseintrag.h"
-#include "core/Wiederherstellung.h"
 #include "gui/Gestaltung.h"
 #include "gui/Skalierung.h"
 #include "platform/Anwendung.h"
@@ -20,10 +19,7 @@
 #include "settings/Settings.h"
 #include "store/Abrechnung.h"
 #include "store/Daten.h"
-#include "store/Datenverzeichnis.h"
-#include "store/Startablauf.h"
 #include "store/Tarife.h"
-#include "store/Waehrungseinstellung.h"
 
 #include <QAction>
 #include <QCloseEvent>

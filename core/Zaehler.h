@@ -65,9 +65,6 @@ public:
     TZaehlerErgebnis Schliessen();
 
     bool Misst() const { return FMessung.Misst(); }
-    bool Geschlossen() const { return FGeschlossen; }
-    const TMessung& Messung() const { return FMessung; }
-    const TVerbindungsjournal& Journal() const { return FJournal; }
 
 private:
     // Journal, budget month and budget after a metering event.
