@@ -220,6 +220,7 @@ void TForm1::FormCreate(QObject*)
         ShowMessage(euroMeldung);
     if (const QString waehrungMeldung = LadeWaehrung(); !waehrungMeldung.isEmpty())
         ShowMessage(waehrungMeldung);
+    Application().SetzeIcon(ProgrammIcon());
     // The window was built before the currency was known.
     KostenLabel->setText(NullBetragText());
     FHintBasis = StartHinweis();
@@ -660,6 +661,7 @@ void TForm1::EuroUmstellen()
     }
     const TEuroErgebnis ergebnis = StelleGeladenesKontoAufEuroUm();
     if (ergebnis.art == TEuroErgebnis::Umgestellt) {
+        Application().SetzeIcon(ProgrammIcon());
         ZeigeAktBenutzer();
         FHintBasis = StartHinweis();
         PruefeBudget();
