@@ -348,11 +348,12 @@ TEuroSchritt VerlaufEuroSchritt()
         return mitVerlauf(
             pfad, [](TVerlauf& v) { return v.RechneKostenUm(TWaehrung::DM, TWaehrung::EUR, BetragInEuro); });
     };
-    schritt.SchreibeZurueck = [=](const QString& pfad, const QString& kopie) {
-        // Gone meanwhile: the next start fills a new one from the data file.
-        if (!QFileInfo::exists(pfad))
-            return QString();
-        return mitVerlauf(pfad, [&](TVerlauf& v) { return v.UebernimmZeilen(kopie); });
+    schritt.SchreibeZurueck = [](const QString& pfad, const QString& kopie) {
+        // Gone or damaged meanwhile: the next start sets it aside and fills a new one
+        // from the data file as written back. Refusing here would keep the marker, and
+        // every later start would write the copies back over what was logged since.
+        TVerlauf verlauf(pfad);
+        return verlauf.OeffneVorhandenen() ? verlauf.UebernimmZeilen(kopie) : QString();
     };
     return schritt;
 }
