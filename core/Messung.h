@@ -128,7 +128,8 @@ public:
     // Reads the running connection's byte counters, once a tick.
     using TByteLeser = std::function<std::optional<TBytestand>()>;
     void SetzeByteLeser(TByteLeser leser) { FByteLeser = std::move(leser); }
-    // The volume price of the current tariff, asked at every tick; none by default.
+    // A volume price asked at every tick in place of the one of the rules that price the
+    // connection (per_volume, included_volume of its tariff's rules file).
     using TVolumentarif = std::function<TVolumenpreis()>;
     void SetzeVolumentarif(TVolumentarif tarif) { FVolumentarif = std::move(tarif); }
 

@@ -235,6 +235,24 @@ TEST_F(Messung, VolumenJeTickGezaehltBepreistUndProtokolliert)
     const TMessErgebnis ohne = messung->Tick();
     EXPECT_EQ(ohne.VolumenText, "–");
     EXPECT_EQ(ohne.Hint, "00:00:01 - 0,06 DM");
+    messung->Getrennt();
+
+    // Without a volume price set apart, the rules that price the time price the volume.
+    messung = std::make_unique<TMessung>([this] { return uhr.Wand; }, [this] { return uhr.Mono; },
+        [] { return TSpeicherErgebnis {}; }, [this] { return uhr.Wach; },
+        [](const QString&) {
+            TRegelnDesTarifs r;
+            r.art = TRegelnDesTarifs::Geladen;
+            r.Regeln = LiesTarifregeln(QByteArray("default=(0,60)\nper_volume=(0.5,1000000)\n")).Regeln;
+            return r;
+        });
+    zaehler = TBytestand { 0, 0 };
+    messung->SetzeByteLeser([&] { return zaehler; });
+    messung->Freigeben();
+    messung->Verbunden();
+    zaehler = TBytestand { 1'000'000, 500'000 };
+    uhr.Vergeht(1);
+    EXPECT_EQ(messung->Tick().KostenText, "1 DM");
     Volumenbuch().Leere();
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -92,6 +93,27 @@ TEST_F(Tarifregeln, PreisEinerVerbindung)
     }
 }
 
+// Blocks of data on top of the time, each charged as it begins, beyond what the month
+// includes: used up before the connection or crossed inside it.
+TEST_F(Tarifregeln, PreisMitDatenvolumen)
+{
+    const TTarifregeln r = Regeln("default=(0.10,60)\nper_volume=(0.49,1000000)\nincluded_volume=5000000\n");
+    const struct {
+        const char* Was;
+        std::uint64_t Vorher;
+        std::optional<TBytestand> Bytes;
+        double Kosten;
+    } faelle[] = {
+        { "unbekannt zählt als 0 Bytes", 9'000'000, std::nullopt, 0.10 },
+        { "im Inklusivvolumen", 0, TBytestand { 4'000'000, 1'000'000 }, 0.10 },
+        { "ein Byte darüber beginnt einen Block", 0, TBytestand { 5'000'000, 1 }, 0.59 },
+        { "in der Verbindung überschritten", 4'500'000, TBytestand { 1'000'000, 600'000 }, 1.08 },
+        { "vorher aufgebraucht", 6'000'000, TBytestand { 0, 1 }, 0.59 },
+    };
+    for (const auto& f : faelle)
+        EXPECT_DOUBLE_EQ(Regelpreis(r, Um(2026, 3, 4, 10, 0), 60'000, f.Bytes, f.Vorher), f.Kosten) << f.Was;
+}
+
 TEST_F(Tarifregeln, MinutenpreisGleichDerTabelle)
 {
     const double tarife[][2] = { { 4.8, 0 }, { 2.5, 6 }, { 0.1, 0 }, { 12.3456, 3 }, { 19, 0.5 } };
@@ -152,8 +174,9 @@ TEST_F(Tarifregeln, DateiLesenUndSchreiben)
                  "flat_init_costs=(0.2,7.5)\ndefault=(0.025,90)\n"
                  "on (monday..friday,sunday..monday,24.12..26.12,easter+50,easter-2,easter,"
                  "holiday,01/01) between (21:00..07:59) use (0.0123,0.5,3600)\n"
-                 "on () between () use (1.5,600)\n");
+                 "on () between () use (1.5,600)\nper_volume=(0.49, 1 MB)\nincluded_volume=500000000\n");
     ASSERT_EQ(alle.Regeln.size(), 2u);
+    EXPECT_EQ(alle.Volumen, (TVolumenpreis { 49, 1'000'000, 500'000'000 }));
     EXPECT_EQ(alle.Regeln[0].Tage.size(), 8u);
     EXPECT_EQ(Regeln(SchreibeTarifregeln(alle).constData()), alle);
     EXPECT_EQ(alle.StandardPf, 2.5);
@@ -181,6 +204,10 @@ TEST_F(Tarifregeln, FehlerhafteZeilen)
         { "default=(-1,60)", "Zeile 2: ungültiger Preis '-1'" },
         { "default=(0.1,60", "Zeile 2: erwartet wird (Preis,Sekunden), nicht '(0.1,60'" },
         { "per_connection=1e3", "Zeile 2: ungültiger Preis '1e3'" },
+        { "per_volume=(0.49)", "Zeile 2: erwartet wird (Preis,Bytes), nicht '(0.49)'" },
+        { "per_volume=(0.49,0)", "Zeile 2: ungültiges Volumen '0'" },
+        { "per_volume=(x,1000)", "Zeile 2: ungültiger Preis 'x'" },
+        { "included_volume=viel", "Zeile 2: ungültiges Volumen 'viel'" },
         { "currency_position=middle", "Zeile 2: erwartet wird left oder right, nicht 'middle'" },
         { "frobnicate=1", "Zeile 2: unbekannte Angabe 'frobnicate'" },
         { "nur Text", "Zeile 2: unverständliche Zeile 'nur Text'" },

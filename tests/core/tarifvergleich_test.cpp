@@ -24,9 +24,27 @@ protected:
         Setze(1, "Tag", 6, 5, 0);
         Setze(2, "Spar", 2, 10, 10);
         Setze(4, "Pauschal", 0, 20, 0);
-        // 10 minutes, 1 minute 1 second (two started minutes), one hour; billed 3.50 DM.
-        verbindungen = { Eintrag(Am(2026, 2, 3, 9), 600, 1.00), Eintrag(Am(2026, 3, 1, 20), 61, 0.50),
-            Eintrag(Am(2026, 3, 9, 21), 3600, 2.00) };
+        Setze(5, "Abend", 10, 0, 5); // priced by its rules, not by these numbers
+        Setze(6, "Mobil", 0, 3, 0);
+        // 10 minutes, 1 minute 1 second (two started minutes), one hour; billed 3.50 DM;
+        // 3 MB, 1.5 MB and 2.2 MB.
+        verbindungen = { Eintrag(Am(2026, 2, 3, 9), 600, 1.00, 3'000'000, 0),
+            Eintrag(Am(2026, 3, 1, 20), 61, 0.50, 1'000'000, 500'000),
+            Eintrag(Am(2026, 3, 9, 21), 3600, 2.00, 2'000'000, 200'000) };
+    }
+    static TRegelnDesTarifs Regeln(const QString& name)
+    {
+        TRegelnDesTarifs r;
+        const char* text = name == QLatin1String("Abend")
+            ? "per_connection=0.05\ndefault=(0.10,60)\non () between (21:00..07:59) use (0.01,60)\n"
+            : name == QLatin1String("Mobil")
+            ? "default=(0,60)\nper_volume=(0.10,1000000)\nincluded_volume=2000000\n"
+            : nullptr;
+        if (text) {
+            r.art = TRegelnDesTarifs::Geladen;
+            r.Regeln = LiesTarifregeln(QByteArray(text)).Regeln;
+        }
+        return r;
     }
     void Setze(int n, const char* name, double preis, double grundpreis, double einwahl)
     {
@@ -35,9 +53,11 @@ protected:
         tarife[n].Grundpreis = grundpreis;
         tarife[n].Einwahl = einwahl;
     }
-    static TVerlaufsEintrag Eintrag(TDateTime beginn, double sekunden, double kosten)
+    static TVerlaufsEintrag Eintrag(TDateTime beginn, double sekunden, double kosten, qint64 rx, qint64 tx)
     {
         TVerlaufsEintrag e;
+        e.RxBytes = rx;
+        e.TxBytes = tx;
         e.Beginn = beginn;
         e.Ende = beginn + sekunden / 86'400;
         e.Sekunden = sekunden;
@@ -47,7 +67,7 @@ protected:
     TTarifvergleich Vergleiche(int eigener) const
     {
         return VergleicheTarife(QStringLiteral("Anna"), verbindungen, LetzteMonate(Am(2026, 3, 20), 2),
-            tarife, eigener, FlacherPreis);
+            tarife, eigener, PreisNachRegeln(Regeln));
     }
 
     TTarifTabelle tarife;
@@ -55,17 +75,21 @@ protected:
 };
 
 // By hand, 72 started minutes and two months:
-//   Tag      72 x 6 Pf + 2 x 5 DM                     = 14,32 DM
+//   Abend    (100 + 5) + (20 + 5) + (60 x 1 + 5) Pf       =  1,95 DM
+//   Mobil    February: 1 MB beyond the 2 MB, one block; March: 1.5 MB free, then
+//            0.5 MB free and 1.7 MB in two blocks: 3 x 10 Pf + 2 x 3 DM = 6,30 DM
+//   Tag      72 x 6 Pf + 2 x 5 DM                         = 14,32 DM
 //   Spar     (20 + 10) + (4 + 10) + (120 + 10) Pf + 2 x 10 DM = 21,74 DM
-//   Pauschal 2 x 20 DM                                  = 40,00 DM
+//   Pauschal 2 x 20 DM                                      = 40,00 DM
 TEST_F(Tarifvergleich, PreistJedeVerbindungNeuUndZaehltDieGrundgebuehrJeMonat)
 {
     const TTarifvergleich v = Vergleiche(2);
     std::vector<std::tuple<QString, double, double, bool>> zeilen;
     for (const TVergleichsZeile& z : v.Zeilen)
         zeilen.emplace_back(z.Tarif, z.Kosten, z.Ersparnis, z.Eigener);
-    const std::vector<std::tuple<QString, double, double, bool>> erwartet { { "Tag", 14.32, 7.42, false },
-        { "Spar", 21.74, 0, true }, { "Pauschal", 40, -18.26, false } };
+    const std::vector<std::tuple<QString, double, double, bool>> erwartet { { "Abend", 1.95, 19.79, false },
+        { "Mobil", 6.30, 15.44, false }, { "Tag", 14.32, 7.42, false }, { "Spar", 21.74, 0, true },
+        { "Pauschal", 40, -18.26, false } };
     ASSERT_EQ(zeilen.size(), erwartet.size());
     for (size_t i = 0; i < erwartet.size(); ++i) {
         EXPECT_EQ(std::get<0>(zeilen[i]), std::get<0>(erwartet[i]));
@@ -74,37 +98,38 @@ TEST_F(Tarifvergleich, PreistJedeVerbindungNeuUndZaehltDieGrundgebuehrJeMonat)
         EXPECT_EQ(std::get<3>(zeilen[i]), std::get<3>(erwartet[i])) << i;
     }
     EXPECT_EQ(VergleichAlsCsv(v),
-        QByteArray("\xEF\xBB\xBFTarif;Kosten (DM);Ersparnis (DM)\r\nTag;14,32;7,42\r\nSpar;21,74;0,00\r\n"
-                   "Pauschal;40,00;-18,26\r\n"));
+        QByteArray("\xEF\xBB\xBFTarif;Kosten (DM);Ersparnis (DM)\r\nAbend;1,95;19,79\r\nMobil;6,30;15,44\r\n"
+                   "Tag;14,32;7,42\r\nSpar;21,74;0,00\r\nPauschal;40,00;-18,26\r\n"));
 
     // Without a tariff of one's own the saving is against what was billed.
     const TTarifvergleich ohne = Vergleiche(0);
     EXPECT_DOUBLE_EQ(ohne.EigeneKosten, 3.50);
-    EXPECT_DOUBLE_EQ(ohne.Zeilen[0].Ersparnis, -10.82);
+    EXPECT_DOUBLE_EQ(ohne.Zeilen[0].Ersparnis, 1.55);
 
     const QJsonObject json = QJsonDocument::fromJson(VergleichAlsJson(v)).object();
     EXPECT_EQ(json[QStringLiteral("von")].toString(), QStringLiteral("2026-02-01"));
     EXPECT_EQ(json[QStringLiteral("bis")].toString(), QStringLiteral("2026-03-31"));
     EXPECT_EQ(json[QStringLiteral("verbindungen")].toInt(), 3);
     EXPECT_DOUBLE_EQ(
-        json[QStringLiteral("tarife")].toArray()[2].toObject()[QStringLiteral("ersparnis")].toDouble(),
+        json[QStringLiteral("tarife")].toArray()[4].toObject()[QStringLiteral("ersparnis")].toDouble(),
         -18.26);
 }
 
-TEST_F(Tarifvergleich, DiePreisregelBekommtDenEchtenBeginnUndDieLaenge)
+TEST_F(Tarifvergleich, DiePreisregelBekommtDenEchtenBeginnDieLaengeUndDasVolumenDavor)
 {
-    std::vector<std::tuple<int, TDateTime, double>> gefragt;
-    const auto regel = [&](int n, const TTarif&, const TVerlaufsEintrag& v) {
-        gefragt.emplace_back(n, v.Beginn, v.Sekunden);
+    std::vector<std::tuple<int, TDateTime, double, std::uint64_t>> gefragt;
+    const auto regel = [&](int n, const TTarif&, const TVerlaufsEintrag& v, std::uint64_t vorher) {
+        if (n == 1)
+            gefragt.emplace_back(n, v.Beginn, v.Sekunden, vorher);
         return n == 4 ? 0.01 : 100.0;
     };
-    const TTarifvergleich v = VergleicheTarife(
-        QStringLiteral("Anna"), { verbindungen[1] }, LetzteMonate(Am(2026, 3, 20), 1), tarife, 1, regel);
+    const TTarifvergleich v = VergleicheTarife(QStringLiteral("Anna"), { verbindungen[1], verbindungen[2] },
+        LetzteMonate(Am(2026, 3, 20), 1), tarife, 1, regel);
     EXPECT_EQ(gefragt,
-        (std::vector<std::tuple<int, TDateTime, double>> {
-            { 1, Am(2026, 3, 1, 20), 61 }, { 2, Am(2026, 3, 1, 20), 61 }, { 4, Am(2026, 3, 1, 20), 61 } }));
+        (std::vector<std::tuple<int, TDateTime, double, std::uint64_t>> {
+            { 1, Am(2026, 3, 1, 20), 61, 0 }, { 1, Am(2026, 3, 9, 21), 3600, 1'500'000 } }));
     EXPECT_EQ(v.Zeilen.front().Tarif, QStringLiteral("Pauschal"));
-    EXPECT_DOUBLE_EQ(v.Zeilen.front().Kosten, 20.01);
+    EXPECT_DOUBLE_EQ(v.Zeilen.front().Kosten, 20.02);
 }
 
 TEST(Zeitraum, LetzteMonateEndenMitDemLaufendenUndReichenUeberDenJahreswechsel)

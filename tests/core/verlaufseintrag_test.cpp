@@ -85,4 +85,34 @@ TEST_F(VerlaufImLauf, JedeProtokollierteVerbindungKommtEinmalInDenVerlauf)
     EXPECT_DOUBLE_EQ(zeilen[1].Kosten, 0.06);
 }
 
+// The volume a month includes counts every run's connections: the log holds them; where
+// it cannot be read, this run's.
+TEST_F(VerlaufImLauf, DasMonatsvolumenKommtAusDemVerlauf)
+{
+    Volumenbuch().Leere();
+    const auto zeile = [](TDateTime beginn, qint64 rx, std::optional<qint64> tx) {
+        TVerlaufsEintrag e;
+        e.Benutzer = QStringLiteral("Anna");
+        e.Beginn = e.Ende = beginn;
+        e.RxBytes = rx;
+        e.TxBytes = tx;
+        return e;
+    };
+    ASSERT_TRUE(Verlauf().Schreibe(zeile(EncodeDate(2026, 3, 2), 3'000'000, 1'000'000)));
+    ASSERT_TRUE(Verlauf().Schreibe(zeile(EncodeDate(2026, 3, 3), 500'000, std::nullopt)));
+    ASSERT_TRUE(Verlauf().Schreibe(zeile(EncodeDate(2026, 2, 28), 7'000'000, 0)));
+    const int maerz = MonatsIndex(wand);
+    EXPECT_EQ(MonatsvolumenBisher(1, maerz), 4'500'000u);
+
+    // A connection logged now is read anew.
+    messung.SetzeByteLeser([n = 0u]() mutable { return TBytestand { 200'000u * n++, 0 }; });
+    Verbindung(10);
+    EXPECT_EQ(MonatsvolumenBisher(1, maerz), 4'700'000u);
+
+    Verlauf().Schliesse();
+    Volumenbuch().Trage({ 1, maerz, wand, Sekunde, 0.06, TBytestand { 1'000'000, 0 } });
+    EXPECT_EQ(MonatsvolumenBisher(1, maerz), 1'200'000u);
+    Volumenbuch().Leere();
+}
+
 } // namespace
