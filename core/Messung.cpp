@@ -157,7 +157,7 @@ void TMessung::Tickt(TMessErgebnis& ergebnis)
     ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
     if (!bezahlt.isEmpty())
         *ergebnis.Hint += QStringLiteral(" - bezahlt bis ") + bezahlt;
-    else if (FZaehler.Summe())
+    if (FZaehler.Summe())
         *ergebnis.Hint += QStringLiteral(" - ") + *ergebnis.VolumenText;
 }
 
@@ -196,9 +196,7 @@ double TMessung::Volumen(TMessErgebnis& ergebnis)
     Volumenbuch().SetzeMeldetBytes(bytes.has_value());
     ergebnis.VolumenText = VolumenText(bytes);
     // The rules that price the time price the volume too.
-    const TVolumenpreis tarif = FVolumentarif ? FVolumentarif()
-        : FLauf                               ? FLauf->Regeln().Volumen
-                                              : TVolumenpreis();
+    const TVolumenpreis tarif = FLauf ? FLauf->Regeln().Volumen : TVolumenpreis();
     if (!tarif.Gesetzt()) {
         ergebnis.InklusivText = QString();
         return 0;

@@ -128,10 +128,6 @@ public:
     // Reads the running connection's byte counters, once a tick.
     using TByteLeser = std::function<std::optional<TBytestand>()>;
     void SetzeByteLeser(TByteLeser leser) { FByteLeser = std::move(leser); }
-    // A volume price asked at every tick in place of the one of the rules that price the
-    // connection (per_volume, included_volume of its tariff's rules file).
-    using TVolumentarif = std::function<TVolumenpreis()>;
-    void SetzeVolumentarif(TVolumentarif tarif) { FVolumentarif = std::move(tarif); }
 
     bool Freigegeben() const { return FFreigegeben; }
     bool Misst() const { return FMisst; }
@@ -168,7 +164,6 @@ private:
     TSpeichern FSpeichern;
     TRegelnLaden FRegelnLaden;
     TByteLeser FByteLeser;
-    TVolumentarif FVolumentarif;
     TMonotoneUhr FWach;
 
     bool FFreigegeben = false;

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <map>
 #include <tuple>
 
 namespace {
@@ -34,17 +35,13 @@ protected:
     }
     static TRegelnDesTarifs Regeln(const QString& name)
     {
-        TRegelnDesTarifs r;
-        const char* text = name == QLatin1String("Abend")
-            ? "per_connection=0.05\ndefault=(0.10,60)\non () between (21:00..07:59) use (0.01,60)\n"
-            : name == QLatin1String("Mobil")
-            ? "default=(0,60)\nper_volume=(0.10,1000000)\nincluded_volume=2000000\n"
-            : nullptr;
-        if (text) {
-            r.art = TRegelnDesTarifs::Geladen;
-            r.Regeln = LiesTarifregeln(QByteArray(text)).Regeln;
-        }
-        return r;
+        const std::map<QString, const char*> dateien { { QStringLiteral("Abend"),
+                                                           "per_connection=0.05\ndefault=(0.10,60)\n"
+                                                           "on () between (21:00..07:59) use (0.01,60)" },
+            { QStringLiteral("Mobil"), "default=(0,60)\nper_volume=(0.10,1 MB)\nincluded_volume=2 MB" } };
+        if (!dateien.count(name))
+            return {};
+        return { TRegelnDesTarifs::Geladen, LiesTarifregeln(QByteArray(dateien.at(name))).Regeln, {} };
     }
     void Setze(int n, const char* name, double preis, double grundpreis, double einwahl)
     {

@@ -31,7 +31,6 @@ TEST_F(TarifZeiten, EditorZeigtUndLiestDieRegeln)
     EXPECT_EQ(e.StandardPreis, QStringLiteral("0,048"));
     EXPECT_EQ(e.StandardEinheit, QStringLiteral("60"));
     EXPECT_EQ(e.ProVerbindung, QStringLiteral("0,06"));
-    EXPECT_EQ(e.VolumenBlock, QString());
     e.VolumenPreis = QStringLiteral("0,49");
     e.VolumenBlock = QStringLiteral("1,5 MB");
     e.Inklusivvolumen = QStringLiteral("500 kB");
@@ -54,22 +53,11 @@ TEST_F(TarifZeiten, EditorZeigtUndLiestDieRegeln)
     r->Name.clear();
     EXPECT_EQ(*r, *gelesen.Regeln);
     EXPECT_EQ(LadeRegelnDesTarifs(QStringLiteral("Tag")).art, TRegelnDesTarifs::Geladen);
-    EXPECT_EQ(ZeitenEingabeAus(*r).VolumenBlock, QStringLiteral("1,5 MB"));
     EXPECT_EQ(ZeitenEingabeAus(*r).Inklusivvolumen, QStringLiteral("500 kB"));
-
-    e.VolumenBlock = QStringLiteral("1,5 MiB");
-    EXPECT_EQ(LiesZeitenEingabe(e).Fehler, QStringLiteral("Datenvolumen: ungültiges Volumen '1,5 MiB'"));
     e.VolumenBlock.clear();
     EXPECT_EQ(LiesZeitenEingabe(e).Fehler,
         QStringLiteral("Datenvolumen: Bitte angeben, je wie viele MB oder kB der Preis gilt."));
     e.VolumenPreis.clear();
-
-    // Where the last connection's source told no bytes, the editor says so.
-    Volumenbuch().SetzeMeldetBytes(false);
-    EXPECT_TRUE(
-        KeineBytesHinweis().startsWith(QStringLiteral("Die Verbindungsquelle meldet keine Datenmenge.")));
-    Volumenbuch().Leere();
-    EXPECT_EQ(KeineBytesHinweis(), QString());
 
     e.Zeilen[2].Tage = QStringLiteral("mondag");
     EXPECT_EQ(LiesZeitenEingabe(e).Fehler, QStringLiteral("Zeile 3: unbekannter Tag 'mondag'"));

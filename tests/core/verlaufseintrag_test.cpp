@@ -90,17 +90,16 @@ TEST_F(VerlaufImLauf, JedeProtokollierteVerbindungKommtEinmalInDenVerlauf)
 TEST_F(VerlaufImLauf, DasMonatsvolumenKommtAusDemVerlauf)
 {
     Volumenbuch().Leere();
-    const auto zeile = [](TDateTime beginn, qint64 rx, std::optional<qint64> tx) {
+    // 4 MB, 0.5 MB with the sent bytes unknown, and 7 MB on the last of February.
+    for (const auto& [tag, rx, tx] :
+        { std::tuple { 2, 3'000'000, 1'000'000 }, { 3, 500'000, -1 }, { 0, 7'000'000, 0 } }) {
         TVerlaufsEintrag e;
         e.Benutzer = QStringLiteral("Anna");
-        e.Beginn = e.Ende = beginn;
+        e.Beginn = e.Ende = EncodeDate(2026, 3, 1) + tag - 1;
         e.RxBytes = rx;
-        e.TxBytes = tx;
-        return e;
-    };
-    ASSERT_TRUE(Verlauf().Schreibe(zeile(EncodeDate(2026, 3, 2), 3'000'000, 1'000'000)));
-    ASSERT_TRUE(Verlauf().Schreibe(zeile(EncodeDate(2026, 3, 3), 500'000, std::nullopt)));
-    ASSERT_TRUE(Verlauf().Schreibe(zeile(EncodeDate(2026, 2, 28), 7'000'000, 0)));
+        e.TxBytes = tx < 0 ? std::nullopt : std::optional<qint64>(tx);
+        ASSERT_TRUE(Verlauf().Schreibe(e));
+    }
     const int maerz = MonatsIndex(wand);
     EXPECT_EQ(MonatsvolumenBisher(1, maerz), 4'500'000u);
 
