@@ -207,6 +207,7 @@ void TForm1::FormCreate(QObject*)
             qWarning().noquote() << protokoll;
         ShowMessage(text);
     };
+    wunsch.WaehrungGeladen = [] { Application().SetzeIcon(ProgrammIcon()); };
     const TAnlauf anlauf = Zaehler.Starte(wunsch);
 
     // Replaces the tray icon's minimize hook; its restore hook stays.
@@ -477,6 +478,11 @@ void TForm1::ZeigeRegelZeilen(const QString& bezahlt, const QString& wechsel)
         unten += label->height() + 4;
         rechts = qMax(rechts, label->geometry().right() + 10);
     }
+    // "Inklusivvolumen: 5,7 von 5,0 GB" is wider than the window was designed.
+    if (!InklusivLabel->isHidden()) {
+        InklusivLabel->resize(InklusivLabel->sizeHint().width(), InklusivLabel->height());
+        rechts = qMax(rechts, InklusivLabel->geometry().right() + 10);
+    }
     if (flaeche->size() != QSize(rechts, unten))
         flaeche->setFixedSize(rechts, unten);
 }
@@ -547,6 +553,7 @@ void TForm1::EuroUmstellen()
     }
     const TEuroErgebnis ergebnis = StelleGeladenesKontoAufEuroUm();
     if (ergebnis.art == TEuroErgebnis::Umgestellt) {
+        Application().SetzeIcon(ProgrammIcon());
         ZeigeAktBenutzer();
         Wende(Zaehler.WaehrungGewechselt());
     }

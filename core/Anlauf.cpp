@@ -30,7 +30,10 @@ void LadeZumSchreiben(const TAnlaufWunsch& wunsch)
     for (const QString& pfad : { DatenPfad(), TarifePfad(), JournalPfad(), EinstellungsPfad() })
         RaeumeTemporaereAuf(pfad);
     MeldeFallsNoetig(wunsch, SetzeAbgebrocheneEuroUmstellungZurueck(DatenVerzeichnis()));
-    MeldeFallsNoetig(wunsch, LadeWaehrung());
+    const QString waehrung = LadeWaehrung();
+    if (wunsch.WaehrungGeladen)
+        wunsch.WaehrungGeladen();
+    MeldeFallsNoetig(wunsch, waehrung);
     const TLadeErgebnis daten = LadeDaten();
     const TLadeErgebnis tarife = LadeTarife();
     // Also on stderr, with the reason: the box names no cause, and it may sit unseen

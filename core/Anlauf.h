@@ -26,6 +26,8 @@ struct TAnlaufWunsch {
     // Tells the user at once, in this order: 'text' for the user, 'protokoll' (when not
     // empty) also for stderr.
     std::function<void(const QString& text, const QString& protokoll)> Melde;
+    // The currency is known, before anything is told: the window's icon follows it.
+    std::function<void()> WaehrungGeladen;
 };
 
 struct TAnlauf {

@@ -41,9 +41,8 @@ public:
     TZaehler(const TZaehler&) = delete;
     TZaehler& operator=(const TZaehler&) = delete;
 
-    // The metering's seams: the byte counters and the volume price of the tariff.
+    // Where the running connection's byte counters come from.
     void SetzeByteLeser(TMessung::TByteLeser leser) { FMessung.SetzeByteLeser(std::move(leser)); }
-    void SetzeVolumentarif(TMessung::TVolumentarif tarif) { FMessung.SetzeVolumentarif(std::move(tarif)); }
 
     // The start-up sequence (core/Anlauf.h); a journal it leaves on disk is not written
     // over in this run.
