@@ -69,6 +69,14 @@ TZeitenFenster::TZeitenFenster(
         ZeitenTabelle->horizontalHeader()->setSectionResizeMode(s, QHeaderView::ResizeToContents);
     layout->addWidget(ZeitenTabelle, 1);
 
+    BaueKnoepfe(layout);
+
+    ZeigeEingabe(ZeitenEingabeAus(regeln));
+    resize(sizeHint().expandedTo(QSize(640, 380)));
+}
+
+void TZeitenFenster::BaueKnoepfe(QVBoxLayout* layout)
+{
     auto* knoepfe = new QHBoxLayout;
     ZeileNeuBtn = Benannt(new QPushButton(QStringLiteral("Zeile &hinzufügen"), this), "ZeileNeuBtn");
     ZeileWegBtn = Benannt(new QPushButton(QStringLiteral("Zeile &entfernen"), this), "ZeileWegBtn");
@@ -93,9 +101,6 @@ TZeitenFenster::TZeitenFenster(
     });
     connect(OKBtn, &QPushButton::clicked, this, &TZeitenFenster::OKBtnClick);
     connect(AbbrechenBtn, &QPushButton::clicked, this, &QDialog::reject);
-
-    ZeigeEingabe(ZeitenEingabeAus(regeln));
-    resize(sizeHint().expandedTo(QSize(640, 380)));
 }
 
 void TZeitenFenster::ZeigeEingabe(const TZeitenEingabe& e)

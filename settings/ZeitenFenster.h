@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
+class QVBoxLayout;
 
 class TZeitenFenster : public QDialog {
     Q_OBJECT
@@ -45,6 +46,8 @@ public:
     void OKBtnClick();
 
 private:
+    // The row and dialog buttons below the table, wired.
+    void BaueKnoepfe(QVBoxLayout* layout);
     void ZeigeEingabe(const TZeitenEingabe& eingabe);
     TSpeichern speichern;
 };
