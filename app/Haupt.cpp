@@ -281,7 +281,7 @@ void TForm1::FormCreate(QObject*)
     if (wiederhergestellt.JournalBleibt)
         FJournal.Sperre();
     // Once the window is up: a first start of this version takes over the whole account.
-    QTimer::singleShot(0, this, [] { UebernimmDatenInVerlauf(); });
+    NachDemZeigen(this, [] { UebernimmDatenInVerlauf(); });
     if (!verlaufMeldung.isEmpty())
         ShowMessage(verlaufMeldung);
     for (const QString& meldung : wiederhergestellt.Meldungen)
