@@ -56,7 +56,7 @@ public:
 
     // Whether the icon is in the notification area. False while the desktop has none,
     // and after the session's end removed it.
-    bool IconAngezeigt() const { return angezeigt; }
+    bool IconAngezeigt() const { return FAngezeigt; }
     // The window that receives the shell's callback message.
     HWND Fenster() const { return FNotifyData.hWnd; }
 
@@ -83,7 +83,7 @@ private:
     std::unique_ptr<TIcon> FIcon;
     QString FHint;
     bool FClickPending = false;
-    bool angezeigt = false;
+    bool FAngezeigt = false;
 
     // A notification area came up, or went away, while the component lives.
     void InfobereichDa();
