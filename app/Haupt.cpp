@@ -220,6 +220,7 @@ void TForm1::FormCreate(QObject*)
         ShowMessage(euroMeldung);
     if (const QString waehrungMeldung = LadeWaehrung(); !waehrungMeldung.isEmpty())
         ShowMessage(waehrungMeldung);
+    Application().SetzeIcon(ProgrammIcon());
     // The window was built before the currency was known.
     KostenLabel->setText(NullBetragText());
     FHintBasis = StartHinweis();
@@ -587,6 +588,11 @@ void TForm1::ZeigeRegelZeilen(const QString& bezahlt, const QString& wechsel)
         unten += label->height() + 4;
         rechts = qMax(rechts, label->geometry().right() + 10);
     }
+    // "Inklusivvolumen: 5,7 von 5,0 GB" is wider than the window was designed.
+    if (!InklusivLabel->isHidden()) {
+        InklusivLabel->resize(InklusivLabel->sizeHint().width(), InklusivLabel->height());
+        rechts = qMax(rechts, InklusivLabel->geometry().right() + 10);
+    }
     if (flaeche->size() != QSize(rechts, unten))
         flaeche->setFixedSize(rechts, unten);
 }
@@ -660,6 +666,7 @@ void TForm1::EuroUmstellen()
     }
     const TEuroErgebnis ergebnis = StelleGeladenesKontoAufEuroUm();
     if (ergebnis.art == TEuroErgebnis::Umgestellt) {
+        Application().SetzeIcon(ProgrammIcon());
         ZeigeAktBenutzer();
         FHintBasis = StartHinweis();
         PruefeBudget();

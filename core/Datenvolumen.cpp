@@ -1,8 +1,11 @@
 #include "core/Datenvolumen.h"
 
 #include "runtime/Format.h"
+#include "store/Daten.h"
+#include "store/Verlauf.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -154,6 +157,13 @@ double VolumenKosten(const TVolumenpreis& tarif, std::uint64_t vorher, std::uint
     return double(VolumenBloecke(tarif, vorher, volumen)) * tarif.PreisPf;
 }
 
+double VolumenAnteil(const TVolumenpreis& tarif, std::uint64_t vorher, const std::optional<TBytestand>& bytes)
+{
+    if (!tarif.Gesetzt())
+        return 0;
+    return AufPfennig(VolumenKosten(tarif, vorher, bytes ? Gesamt(*bytes) : 0) / 100);
+}
+
 void TVolumenbuch::Trage(const TEintrag& eintrag)
 {
     FEintraege.push_back(eintrag);
@@ -182,4 +192,35 @@ TVolumenbuch& Volumenbuch()
 {
     static TVolumenbuch buch;
     return buch;
+}
+
+std::uint64_t MonatsvolumenBisher(int benutzer, int monatsIndex)
+{
+    const std::uint64_t imBuch = Volumenbuch().Monatsvolumen(benutzer, monatsIndex).value_or(0);
+    TVerlauf& verlauf = Verlauf();
+    if (!verlauf.Offen() || benutzer < 1 || benutzer > MaxBenutzer)
+        return imBuch;
+
+    struct TGelesen {
+        QString Benutzer, Pfad;
+        int MonatsIndex = 0;
+        size_t Buchstand = 0;
+        std::uint64_t Bytes = 0;
+    };
+    static std::optional<TGelesen> gelesen;
+    const QString name = Daten.Benutzer[benutzer].Name.Text();
+    const size_t buchstand = Volumenbuch().Anzahl();
+    if (!gelesen || gelesen->Benutzer != name || gelesen->MonatsIndex != monatsIndex
+        || gelesen->Buchstand != buchstand || gelesen->Pfad != verlauf.Pfad()) {
+        const int jahr = monatsIndex / 12, monat = monatsIndex % 12 + 1;
+        const TDateTime von = EncodeDate(jahr, monat, 1);
+        const TDateTime bis = monat == 12 ? EncodeDate(jahr + 1, 1, 1) : EncodeDate(jahr, monat + 1, 1);
+        std::uint64_t summe = 0;
+        for (const TVerlaufsEintrag& v : verlauf.Verbindungen(name, von, bis))
+            summe = Plus(summe,
+                Plus(std::uint64_t(std::max<qint64>(0, v.RxBytes.value_or(0))),
+                    std::uint64_t(std::max<qint64>(0, v.TxBytes.value_or(0)))));
+        gelesen = TGelesen { name, verlauf.Pfad(), monatsIndex, buchstand, summe };
+    }
+    return std::max(imBuch, gelesen->Bytes);
 }

@@ -72,6 +72,10 @@ struct TVolumenpreis {
 std::uint64_t VolumenBloecke(const TVolumenpreis& tarif, std::uint64_t vorher, std::uint64_t volumen);
 // Their price in Pfennig, unrounded.
 double VolumenKosten(const TVolumenpreis& tarif, std::uint64_t vorher, std::uint64_t volumen);
+// The volume's share of a connection's cost in DM (Euro), to the Pfennig; unknown bytes
+// are priced as none.
+double VolumenAnteil(
+    const TVolumenpreis& tarif, std::uint64_t vorher, const std::optional<TBytestand>& bytes);
 
 // The bytes of this run's logged connections: the month's volume so far (the volume a
 // month includes is counted over all of the user's connections in it) and the bytes
@@ -88,6 +92,7 @@ public:
     };
 
     void Trage(const TEintrag& eintrag);
+    size_t Anzahl() const { return FEintraege.size(); }
     // The user's known bytes of that month; none when no connection of it had any.
     std::optional<std::uint64_t> Monatsvolumen(int benutzer, int monatsIndex) const;
     // The bytes of the entry logged with this date, length and cost, if any are known.
@@ -110,3 +115,10 @@ private:
 
 // The program's one book.
 TVolumenbuch& Volumenbuch();
+
+// The bytes of user 'benutzer''s month (year * 12 + month - 1, by the connections'
+// start) logged so far: the history log holds every run's, the book this run's and the
+// journal's. Each can miss some (a failed write to the log, the earlier runs), so the
+// larger counts. Asked every tick, it reads the log again only after a connection was
+// logged.
+std::uint64_t MonatsvolumenBisher(int benutzer, int monatsIndex);

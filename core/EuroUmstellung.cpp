@@ -5,6 +5,7 @@
 #include "platform/posix/Dateien.h"
 #include "store/Datenverzeichnis.h"
 #include "store/Einstellungsdatei.h"
+#include "store/Verlauf.h"
 #include "store/Waehrungseinstellung.h"
 
 #include <QDir>
@@ -269,9 +270,9 @@ std::optional<QByteArray> EinstellungenInEuro(
     return ini->Bytes();
 }
 
-// Writes every file named in the marker back from its copy; the marker goes once all
-// are back. Returns what failed.
-QString SchreibeKopienZurueck(const QString& verzeichnis)
+// Writes every file named in the marker back from its copy, a further step's own way
+// where it has one; the marker goes once all are back. Returns what failed.
+QString SchreibeKopienZurueck(const QString& verzeichnis, const QList<TEuroSchritt>& weitere)
 {
     QString fehler;
     const QByteArray marke = LiesGanz(Pfad(verzeichnis, MarkeName), fehler).value_or(QByteArray());
@@ -281,6 +282,14 @@ QString SchreibeKopienZurueck(const QString& verzeichnis)
         const QString name = QString::fromUtf8(zeile);
         if (name.isEmpty())
             continue;
+        const auto eigen = std::find_if(weitere.begin(), weitere.end(),
+            [&](const TEuroSchritt& s) { return s.Datei == name && s.SchreibeZurueck; });
+        if (eigen != weitere.end()) {
+            fehler = eigen->SchreibeZurueck(Pfad(verzeichnis, name), Pfad(verzeichnis, KopieName(name)));
+            if (!fehler.isEmpty())
+                return fehler;
+            continue;
+        }
         const std::optional<QByteArray> kopie = LiesGanz(Pfad(verzeichnis, KopieName(name)), fehler);
         if (!kopie)
             return fehler;
@@ -317,12 +326,41 @@ QList<TEuroSchritt> WeitereEuroSchritte()
             const TSpeicherErgebnis e = ErsetzeDatei(pfad, neu.constData(), size_t(neu.size()), true);
             return e.Ok ? QString() : e.Grund;
         } };
-    return { journal };
+    return { journal, VerlaufEuroSchritt() };
+}
+
+TEuroSchritt VerlaufEuroSchritt()
+{
+    // Through SQLite alone: a copy of the file's bytes could miss what its -wal file
+    // holds, and one written back under a -wal file would be spoilt by it.
+    const auto mitVerlauf = [](const QString& pfad, auto&& tue) {
+        TVerlauf verlauf(pfad);
+        if (!verlauf.OeffneVorhandenen())
+            return QStringLiteral("%1 kann nicht gelesen werden").arg(QDir::toNativeSeparators(pfad));
+        return tue(verlauf);
+    };
+    TEuroSchritt schritt;
+    schritt.Datei = VerlaufDateiName;
+    schritt.Sichere = [=](const QString& pfad, const QString& kopie) {
+        return mitVerlauf(pfad, [&](TVerlauf& v) { return v.Sichere(kopie); });
+    };
+    schritt.RechneUm = [=](const QString& pfad) {
+        return mitVerlauf(
+            pfad, [](TVerlauf& v) { return v.RechneKostenUm(TWaehrung::DM, TWaehrung::EUR, BetragInEuro); });
+    };
+    schritt.SchreibeZurueck = [](const QString& pfad, const QString& kopie) {
+        // Gone or damaged meanwhile: the next start sets it aside and fills a new one
+        // from the data file as written back. Refusing here would keep the marker, and
+        // every later start would write the copies back over what was logged since.
+        TVerlauf verlauf(pfad);
+        return verlauf.OeffneVorhandenen() ? verlauf.UebernimmZeilen(kopie) : QString();
+    };
+    return schritt;
 }
 
 TEuroErgebnis StelleAufEuroUm(const QString& verzeichnis, const QList<TEuroSchritt>& weitere)
 {
-    if (const QString zurueck = SetzeAbgebrocheneEuroUmstellungZurueck(verzeichnis);
+    if (const QString zurueck = SetzeAbgebrocheneEuroUmstellungZurueck(verzeichnis, weitere);
         QFileInfo::exists(Pfad(verzeichnis, MarkeName)))
         return Fehler(zurueck);
 
@@ -366,7 +404,9 @@ TEuroErgebnis StelleAufEuroUm(const QString& verzeichnis, const QList<TEuroSchri
     }
     QList<TEuroSchritt> schritte;
     for (const TEuroSchritt& schritt : weitere)
-        if (fehler.isEmpty() && nimm(schritt.Datei))
+        if (fehler.isEmpty()
+            && (schritt.Sichere ? QFileInfo::exists(Pfad(verzeichnis, schritt.Datei))
+                                : nimm(schritt.Datei) != nullptr))
             schritte << schritt;
     const bool mitIni = fehler.isEmpty() && nimm(EinstellungsDateiName);
     if (!fehler.isEmpty())
@@ -382,6 +422,15 @@ TEuroErgebnis StelleAufEuroUm(const QString& verzeichnis, const QList<TEuroSchri
             return Fehler(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(kopie), e.Grund));
         namen << d.Name;
     }
+    for (const TEuroSchritt& schritt : std::as_const(schritte)) {
+        if (!schritt.Sichere)
+            continue;
+        if (const QString grund
+            = schritt.Sichere(Pfad(verzeichnis, schritt.Datei), Pfad(verzeichnis, KopieName(schritt.Datei)));
+            !grund.isEmpty())
+            return Fehler(grund);
+        namen << schritt.Datei;
+    }
     const QByteArray marke = (namen.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
     const TSpeicherErgebnis markiert
         = ErsetzeDatei(Pfad(verzeichnis, MarkeName), marke.constData(), size_t(marke.size()), true);
@@ -389,7 +438,7 @@ TEuroErgebnis StelleAufEuroUm(const QString& verzeichnis, const QList<TEuroSchri
         return Fehler(markiert.Grund);
 
     const auto zurueck = [&](const QString& grund) {
-        const QString nichtZurueck = SchreibeKopienZurueck(verzeichnis);
+        const QString nichtZurueck = SchreibeKopienZurueck(verzeichnis, weitere);
         if (nichtZurueck.isEmpty())
             return Fehler(grund);
         return TEuroErgebnis { TEuroErgebnis::Fehlgeschlagen,
@@ -428,7 +477,7 @@ TEuroErgebnis StelleAufEuroUm(const QString& verzeichnis, const QList<TEuroSchri
                        "daneben (Endung .dm).") };
 }
 
-QString SetzeAbgebrocheneEuroUmstellungZurueck(const QString& verzeichnis)
+QString SetzeAbgebrocheneEuroUmstellungZurueck(const QString& verzeichnis, const QList<TEuroSchritt>& weitere)
 {
     if (!QFileInfo::exists(Pfad(verzeichnis, MarkeName)))
         return {};
@@ -437,7 +486,7 @@ QString SetzeAbgebrocheneEuroUmstellungZurueck(const QString& verzeichnis)
         EntferneDatei(Pfad(verzeichnis, MarkeName));
         return {};
     }
-    const QString fehler = SchreibeKopienZurueck(verzeichnis);
+    const QString fehler = SchreibeKopienZurueck(verzeichnis, weitere);
     if (!fehler.isEmpty())
         return QStringLiteral(
             "Eine abgebrochene Umstellung auf Euro konnte nicht zurückgenommen werden (%1). "

@@ -6,8 +6,8 @@
 //
 // The move is all or nothing. Every file it changes is first copied beside itself
 // ("Daten.kwd.dm", "Tarife.kwt.dm", "Kostenwolf.ini.dm", the rules folder as
-// "Tarife.dm/"); then the new files replace the old ones one by one, crash-safe, and the
-// settings file's Waehrung=EUR comes last. A failure on the way writes the copies back;
+// "Tarife.dm/", the history log as "Verlauf.sqlite.dm"); then the new files replace the old ones one by one,
+// crash-safe, and the settings file's Waehrung=EUR comes last. A failure on the way writes the copies back;
 // a crash on the way is undone at the next start by the same means.
 #pragma once
 
@@ -59,10 +59,17 @@ inline const QString EuroFrageText
 struct TEuroSchritt {
     QString Datei; // name within the data folder
     std::function<QString(const QString& pfad)> RechneUm;
+    // For a file not to be copied byte for byte (a database, whose latest part may lie
+    // beside it): makes the copy at 'kopie', and writes it back from there. Both return
+    // why they could not, empty when done.
+    std::function<QString(const QString& pfad, const QString& kopie)> Sichere = {};
+    std::function<QString(const QString& pfad, const QString& kopie)> SchreibeZurueck = {};
 };
 
-// The further files of this program: the running connection's journal. The history
-// log joins here, converted in its own transaction.
+// The history log "Verlauf.sqlite": its DM rows to the cent in Euro, in one transaction.
+TEuroSchritt VerlaufEuroSchritt();
+// The further files of this program: the running connection's journal, then the
+// history log.
 QList<TEuroSchritt> WeitereEuroSchritte();
 
 struct TEuroErgebnis {
@@ -82,7 +89,8 @@ TEuroErgebnis StelleAufEuroUm(
 
 // A move that a crash cut short is taken back from its copies. Returns what to tell the
 // user, empty when there was none.
-QString SetzeAbgebrocheneEuroUmstellungZurueck(const QString& verzeichnis);
+QString SetzeAbgebrocheneEuroUmstellungZurueck(
+    const QString& verzeichnis, const QList<TEuroSchritt>& weitere = WeitereEuroSchritte());
 
 // The move for the running program: its record and tariff table are saved first, the
 // files moved, and record, table, budgets and currency read back; the current tariff's

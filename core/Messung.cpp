@@ -157,7 +157,7 @@ void TMessung::Tickt(TMessErgebnis& ergebnis)
     ergebnis.Hint = *ergebnis.ZeitText + QStringLiteral(" - ") + *ergebnis.KostenText;
     if (!bezahlt.isEmpty())
         *ergebnis.Hint += QStringLiteral(" - bezahlt bis ") + bezahlt;
-    else if (FZaehler.Summe())
+    if (FZaehler.Summe())
         *ergebnis.Hint += QStringLiteral(" - ") + *ergebnis.VolumenText;
 }
 
@@ -195,16 +195,17 @@ double TMessung::Volumen(TMessErgebnis& ergebnis)
     const std::optional<TBytestand> bytes = FZaehler.Summe();
     Volumenbuch().SetzeMeldetBytes(bytes.has_value());
     ergebnis.VolumenText = VolumenText(bytes);
-    const TVolumenpreis tarif = FVolumentarif ? FVolumentarif() : TVolumenpreis();
+    // The rules that price the time price the volume too.
+    const TVolumenpreis tarif = FLauf ? FLauf->Regeln().Volumen : TVolumenpreis();
     if (!tarif.Gesetzt()) {
         ergebnis.InklusivText = QString();
         return 0;
     }
-    // Unknown bytes are priced as none.
-    const std::uint64_t volumen = bytes ? Gesamt(*bytes) : 0;
-    const std::uint64_t vorher = Volumenbuch().Monatsvolumen(AktBenutzer, MonatsIndex(FBeginn)).value_or(0);
-    ergebnis.InklusivText = tarif.Inklusiv > 0 ? InklusivText(vorher + volumen, tarif.Inklusiv) : QString();
-    return AufPfennig(VolumenKosten(tarif, vorher, volumen) / 100);
+    const std::uint64_t vorher = MonatsvolumenBisher(AktBenutzer, MonatsIndex(FBeginn));
+    ergebnis.InklusivText = tarif.Inklusiv > 0
+        ? InklusivText(vorher + (bytes ? Gesamt(*bytes) : 0), tarif.Inklusiv)
+        : QString();
+    return VolumenAnteil(tarif, vorher, bytes);
 }
 
 TMessErgebnis TMessung::Getrennt()

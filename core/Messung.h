@@ -128,9 +128,6 @@ public:
     // Reads the running connection's byte counters, once a tick.
     using TByteLeser = std::function<std::optional<TBytestand>()>;
     void SetzeByteLeser(TByteLeser leser) { FByteLeser = std::move(leser); }
-    // The volume price of the current tariff, asked at every tick; none by default.
-    using TVolumentarif = std::function<TVolumenpreis()>;
-    void SetzeVolumentarif(TVolumentarif tarif) { FVolumentarif = std::move(tarif); }
 
     bool Freigegeben() const { return FFreigegeben; }
     bool Misst() const { return FMisst; }
@@ -167,7 +164,6 @@ private:
     TSpeichern FSpeichern;
     TRegelnLaden FRegelnLaden;
     TByteLeser FByteLeser;
-    TVolumentarif FVolumentarif;
     TMonotoneUhr FWach;
 
     bool FFreigegeben = false;

@@ -54,7 +54,33 @@ std::optional<QString> LiesZeile(const TZeitenZeile& z, TZeitregel& r)
     return LiesSekunden(MitPunkt(z.AbSekunde), false, r.AbMs);
 }
 
+// Empty fields are no price by volume and no included volume.
+std::optional<QString> LiesVolumenpreis(const TZeitenEingabe& e, TVolumenpreis& v)
+{
+    const QString preis = e.VolumenPreis.trimmed();
+    if (auto f = LiesPreis(preis.isEmpty() ? QStringLiteral("0") : MitPunkt(preis), v.PreisPf))
+        return f;
+    if (!e.VolumenBlock.trimmed().isEmpty()) {
+        if (auto f = LiesVolumen(e.VolumenBlock, true, v.Block))
+            return f;
+    }
+    else if (v.PreisPf != 0) {
+        return QStringLiteral("Bitte angeben, je wie viele MB oder kB der Preis gilt.");
+    }
+    if (e.Inklusivvolumen.trimmed().isEmpty())
+        return std::nullopt;
+    return LiesVolumen(e.Inklusivvolumen, false, v.Inklusiv);
+}
+
 } // namespace
+
+QString KeineBytesHinweis()
+{
+    if (Volumenbuch().MeldetBytes() != false)
+        return {};
+    return QStringLiteral("Die Verbindungsquelle meldet keine Datenmenge. Ein Preis je Datenvolumen "
+                          "wird mit 0 Bytes berechnet.");
+}
 
 TRegelnDesTarifs LadeRegelnDesTarifs(const QString& tarifname)
 {
@@ -99,6 +125,11 @@ TZeitenEingabe ZeitenEingabeAus(const TTarifregeln& r)
     e.ErsterBlockPreis = MitKomma(RegelPreisText(r.ErsterBlockPf));
     e.ErsterBlockSekunden = MitKomma(SekundenText(r.ErsterBlockMs));
     e.Mindestpreis = MitKomma(RegelPreisText(r.MindestPf));
+    e.VolumenPreis = MitKomma(RegelPreisText(r.Volumen.PreisPf));
+    if (r.Volumen.Block > 0)
+        e.VolumenBlock = VolumenEingabeText(r.Volumen.Block);
+    if (r.Volumen.Inklusiv > 0)
+        e.Inklusivvolumen = VolumenEingabeText(r.Volumen.Inklusiv);
     for (const TZeitregel& regel : r.Regeln) {
         TZeitenZeile z;
         z.Tage = TageText(regel.Tage);
@@ -131,6 +162,8 @@ TZeitenGelesen LiesZeitenEingabe(const TZeitenEingabe& e)
         fehler = Vorne("Erster Block", LiesSekunden(MitPunkt(e.ErsterBlockSekunden), false, r.ErsterBlockMs));
     if (!fehler)
         fehler = Vorne("Mindestens", LiesPreis(MitPunkt(e.Mindestpreis), r.MindestPf));
+    if (!fehler)
+        fehler = Vorne("Datenvolumen", LiesVolumenpreis(e, r.Volumen));
     if (fehler) {
         ergebnis.Fehler = *fehler;
         return ergebnis;

@@ -37,6 +37,9 @@ struct TZeitenZeile {
 struct TZeitenEingabe {
     QString StandardPreis, StandardEinheit, ProVerbindung, ErsterBlockPreis, ErsterBlockSekunden,
         Mindestpreis;
+    // The price per started block of data, the block and the volume included each month:
+    // volumes in MB or kB ("1 MB", "500 kB"), empty for none.
+    QString VolumenPreis, VolumenBlock, Inklusivvolumen;
     std::vector<TZeitenZeile> Zeilen;
 };
 
@@ -48,6 +51,10 @@ struct TZeitenGelesen {
 };
 // Rows left wholly empty are skipped; empty von and bis mean the whole day.
 TZeitenGelesen LiesZeitenEingabe(const TZeitenEingabe& eingabe);
+
+// "Die Verbindungsquelle meldet keine Datenmenge. ..." while the source of the last
+// connection told no bytes, so that a price by volume would count none; else empty.
+QString KeineBytesHinweis();
 
 // The rules the editor starts from: the tariff's file, or the per-minute rule of its
 // prices when it has none. Nothing for a free slot or an unreadable file (Fehler).

@@ -400,6 +400,17 @@ struct TLeser {
             }
             return LiesPreisUndEinheit(*teile, regeln.ErsterBlockPf, regeln.ErsterBlockMs);
         }
+        else if (schluessel == QLatin1String("per_volume")) {
+            const auto teile = Klammer(wert, 2, 2);
+            if (!teile)
+                return Fehler("erwartet wird (Preis,Bytes), nicht", wert);
+            if (auto f = LiesPreis(teile->at(0), regeln.Volumen.PreisPf))
+                return f;
+            return LiesVolumen(teile->at(1), true, regeln.Volumen.Block);
+        }
+        else if (schluessel == QLatin1String("included_volume")) {
+            return LiesVolumen(wert, false, regeln.Volumen.Inklusiv);
+        }
         else {
             return Fehler("unbekannte Angabe", schluessel);
         }
@@ -569,6 +580,11 @@ QByteArray SchreibeTarifregeln(const TTarifregeln& r)
     if (r.ErsterBlockMs > 0)
         t += QStringLiteral("flat_init_costs=") + paar(r.ErsterBlockPf, r.ErsterBlockMs) + QLatin1Char('\n');
     t += QStringLiteral("default=") + paar(r.StandardPf, r.StandardEinheitMs) + QLatin1Char('\n');
+    if (r.Volumen.Block > 0)
+        t += QStringLiteral("per_volume=(%1,%2)\n")
+                 .arg(RegelPreisText(r.Volumen.PreisPf), QString::number(r.Volumen.Block));
+    if (r.Volumen.Inklusiv > 0)
+        t += QStringLiteral("included_volume=%1\n").arg(QString::number(r.Volumen.Inklusiv));
     for (const TZeitregel& regel : r.Regeln) {
         QString use = paar(regel.PreisPf, regel.EinheitMs);
         if (regel.AbMs > 0)
@@ -745,6 +761,12 @@ TDateTime TTarifLauf::Ortszeit(int64_t dauerMs) const
 double Regelpreis(const TTarifregeln& regeln, TDateTime beginn, int64_t dauerMs)
 {
     return TTarifLauf(regeln, beginn).Stand(dauerMs).Kosten;
+}
+
+double Regelpreis(const TTarifregeln& regeln, TDateTime beginn, int64_t dauerMs,
+    const std::optional<TBytestand>& bytes, std::uint64_t monatVorher)
+{
+    return Regelpreis(regeln, beginn, dauerMs) + VolumenAnteil(regeln.Volumen, monatVorher, bytes);
 }
 
 QString PreisJeEinheitText(double preisPf, int64_t einheitMs)

@@ -7,12 +7,18 @@
 //   default=(0.12,90)
 //   on (monday..friday) between (21:00..07:59) use (0.03,60)
 //   on (saturday,sunday,holiday) between () use (0.03,120)
+//   per_volume=(0.49,1000000)
+//   included_volume=500000000
+//
+// per_volume charges its price for every started block of that many bytes (received
+// plus sent) on top of the time; included_volume is free each month before it applies.
 //
 // Prices are in the program's currency (DM or Euro), held here in its hundredth
 // (Pfennig or Cent) exactly as the text
 // gives them, so that writing and reading again gives the same numbers.
 #pragma once
 
+#include "core/Datenvolumen.h"
 #include "runtime/Datum.h"
 
 #include <QByteArray>
@@ -60,6 +66,7 @@ struct TTarifregeln {
     double StandardPf = 0;
     int64_t StandardEinheitMs = 60'000;
     std::vector<TZeitregel> Regeln; // the last that matches wins
+    TVolumenpreis Volumen; // Block 0: no price by volume
 
     bool operator==(const TTarifregeln&) const = default;
 };
@@ -170,6 +177,10 @@ private:
 
 // The cost of a whole connection in DM: 'beginn' local wall clock, 'dauerMs' long.
 double Regelpreis(const TTarifregeln& regeln, TDateTime beginn, int64_t dauerMs);
+// The same with its volume: 'bytes' of the connection (none = unknown, priced as 0),
+// 'monatVorher' bytes the user's month held before it.
+double Regelpreis(const TTarifregeln& regeln, TDateTime beginn, int64_t dauerMs,
+    const std::optional<TBytestand>& bytes, std::uint64_t monatVorher);
 
 // "0,03 DM je 60 s" ("0,03 € je 60 s")
 QString PreisJeEinheitText(double preisPf, int64_t einheitMs);

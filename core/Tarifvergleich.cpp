@@ -10,6 +10,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <memory>
 
 namespace {
 
@@ -34,9 +38,36 @@ QString Datum(TDateTime wann)
 
 } // namespace
 
-double FlacherPreis(int, const TTarif& tarif, const TVerlaufsEintrag& verbindung)
+double FlacherPreis(int, const TTarif& tarif, const TVerlaufsEintrag& verbindung, std::uint64_t)
 {
     return Verbindungspreis(verbindung.Sekunden / 86'400.0, tarif);
+}
+
+std::optional<TBytestand> BytesDerVerbindung(const TVerlaufsEintrag& v)
+{
+    if (!v.RxBytes && !v.TxBytes)
+        return std::nullopt;
+    const auto zahl
+        = [](const std::optional<qint64>& b) { return std::uint64_t(std::max<qint64>(0, b.value_or(0))); };
+    return TBytestand { zahl(v.RxBytes), zahl(v.TxBytes) };
+}
+
+TPreisregel PreisNachRegeln(std::function<TRegelnDesTarifs(const QString& tarifname)> laden)
+{
+    auto geladen = std::make_shared<std::map<QString, std::optional<TTarifregeln>>>();
+    return [laden = std::move(laden), geladen](
+               int tarifNr, const TTarif& tarif, const TVerlaufsEintrag& v, std::uint64_t monatVorher) {
+        const QString name = tarif.Name.Text();
+        auto it = geladen->find(name);
+        if (it == geladen->end()) {
+            const TRegelnDesTarifs r = laden(name);
+            it = geladen->emplace(name, r.art == TRegelnDesTarifs::Geladen ? r.Regeln : std::nullopt).first;
+        }
+        if (!it->second)
+            return FlacherPreis(tarifNr, tarif, v, monatVorher);
+        return Regelpreis(
+            *it->second, v.Beginn, std::llround(v.Sekunden * 1000.0), BytesDerVerbindung(v), monatVorher);
+    };
 }
 
 TZeitraum LetzteMonate(TDateTime heute, int monate)
@@ -64,13 +95,23 @@ TTarifvergleich VergleicheTarife(const QString& benutzer, const std::vector<TVer
         bezahlt += v.Kosten;
     vergleich.EigeneKosten = AufPfennig(bezahlt);
 
+    // What each connection's month transferred before it, whatever the tariff.
+    std::vector<std::uint64_t> monatVorher;
+    std::map<int, std::uint64_t> monatsvolumen;
+    for (const TVerlaufsEintrag& v : verbindungen) {
+        std::uint64_t& bisher = monatsvolumen[MonatsIndex(v.Beginn)];
+        monatVorher.push_back(bisher);
+        if (const std::optional<TBytestand> bytes = BytesDerVerbindung(v))
+            bisher += std::min(Gesamt(*bytes), std::numeric_limits<std::uint64_t>::max() - bisher);
+    }
+
     for (int n = 1; n <= MaxTarife; ++n) {
         const TTarif& tarif = tarife[n];
         if (tarif.Name.Leer())
             continue;
         long double summe = static_cast<long double>(tarif.Grundpreis) * zeitraum.Monate;
-        for (const TVerlaufsEintrag& v : verbindungen)
-            summe += preis(n, tarif, v);
+        for (size_t i = 0; i < verbindungen.size(); ++i)
+            summe += preis(n, tarif, verbindungen[i], monatVorher[i]);
         TVergleichsZeile zeile;
         zeile.TarifNr = n;
         zeile.Tarif = tarif.Name.Text();

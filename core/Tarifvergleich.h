@@ -4,23 +4,35 @@
 // own tariff.
 #pragma once
 
+#include "core/TarifZeiten.h"
 #include "runtime/Datum.h"
 #include "store/Tarife.h"
 #include "store/Verlauf.h"
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // Prices one past connection (its start, length and bytes) under the tariff in slot
-// 'tarifNr'.
-using TPreisregel
-    = std::function<double(int tarifNr, const TTarif& tarif, const TVerlaufsEintrag& verbindung)>;
+// 'tarifNr'; 'monatVorher' is what the month's connections before it transferred, for
+// the volume a tariff includes each month.
+using TPreisregel = std::function<double(
+    int tarifNr, const TTarif& tarif, const TVerlaufsEintrag& verbindung, std::uint64_t monatVorher)>;
 
 // The rule of store/Abrechnung: started minutes at the price per minute, plus the
 // dial-in charge.
-double FlacherPreis(int tarifNr, const TTarif& tarif, const TVerlaufsEintrag& verbindung);
+double FlacherPreis(int tarifNr, const TTarif& tarif, const TVerlaufsEintrag& verbindung, std::uint64_t);
+
+// The rule the meter prices by: the tariff's rules file, time and volume, where it has
+// one that can be read; else FlacherPreis. Each tariff's file is read once.
+TPreisregel PreisNachRegeln(
+    std::function<TRegelnDesTarifs(const QString& tarifname)> laden = LadeRegelnDesTarifs);
+
+// A connection's bytes from the log; none when neither count is known.
+std::optional<TBytestand> BytesDerVerbindung(const TVerlaufsEintrag& verbindung);
 
 // The last 'monate' calendar months up to and including the month of 'heute'.
 struct TZeitraum {

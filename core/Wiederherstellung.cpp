@@ -98,12 +98,16 @@ TWiederherstellung StelleVerbindungWiederHer(
 
     const TDateTime dauer = double(j.DauerMs) / double(MSecsPerDay);
     // Priced like a connection that ended after as long, by the rules the journal carries
-    // if it carries any: they priced it. One already logged keeps the entry it became.
+    // if it carries any, its volume included: they priced it. One already logged keeps
+    // the entry it became.
     const std::optional<TTarifregeln> regeln
         = j.Regeln.isEmpty() ? std::nullopt : LiesTarifregeln(j.Regeln).Regeln;
-    const double kosten = j.Protokolliert() ? j.Kosten
-        : regeln                            ? Regelpreis(*regeln, j.Beginn, j.DauerMs)
-                                            : PreisNachLaufzeit(j.DauerMs, j.Tarif);
+    double kosten = j.Kosten;
+    if (!j.Protokolliert() && regeln)
+        kosten = Regelpreis(
+            *regeln, j.Beginn, j.DauerMs, j.Bytes, MonatsvolumenBisher(j.Benutzer, MonatsIndex(j.Beginn)));
+    else if (!j.Protokolliert())
+        kosten = PreisNachLaufzeit(j.DauerMs, j.Tarif);
     // Dated by its end as far as it is known, the last checkpoint, not by this start.
     const TDateTime datum = j.Protokolliert() ? j.Datum : j.Beginn + dauer;
     int jahr, monat, tag;

@@ -25,6 +25,16 @@ TApplication& Application()
     return *anwendung;
 }
 
+void TApplication::SetzeIcon(const QIcon& icon)
+{
+    Icon = icon;
+    QApplication::setWindowIcon(icon);
+    // The others follow the application's icon by themselves.
+    for (QWidget* fenster : QApplication::topLevelWidgets())
+        if (fenster->testAttribute(Qt::WA_SetWindowIcon))
+            fenster->setWindowIcon(icon);
+}
+
 void TApplication::Minimize()
 {
     if (OnMinimize) {

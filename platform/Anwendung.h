@@ -30,6 +30,10 @@ public:
     // The program's icon; a new tray icon starts out with it.
     QIcon Icon;
 
+    // A new program icon (the coin shows the currency): Icon, the application's window
+    // icon, and every window that carries a copy of its own, at once.
+    void SetzeIcon(const QIcon& icon);
+
     // Raises OnMinimize; without a handler it minimizes to the taskbar.
     void Minimize();
     // The minimize of its own: the main window minimized on the taskbar (shown

@@ -76,7 +76,7 @@ QByteArray AusDemVerlauf(const TBerichtsWunsch& wunsch, int benutzer, TDateTime 
         const TZeitraum zeitraum = LetzteMonate(heute, wunsch.Monate);
         const TTarifvergleich vergleich
             = VergleicheTarife(name, verlauf.Verbindungen(name, zeitraum.Von, zeitraum.Bis), zeitraum, Tarife,
-                Daten.Benutzer[benutzer].TarifNr, FlacherPreis);
+                Daten.Benutzer[benutzer].TarifNr, PreisNachRegeln());
         switch (wunsch.Format) {
         case TAusgabeFormat::Csv:
             return VergleichAlsCsv(vergleich);

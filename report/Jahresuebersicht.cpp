@@ -273,7 +273,7 @@ TTarifvergleich TJahresuebersicht::Vergleich(TDateTime heute) const
 {
     const TZeitraum zeitraum = LetzteMonate(heute, 12);
     return VergleicheTarife(FBenutzer, FVerlauf.Verbindungen(FBenutzer, zeitraum.Von, zeitraum.Bis), zeitraum,
-        Tarife, FTarifNr, FlacherPreis);
+        Tarife, FTarifNr, PreisNachRegeln());
 }
 
 void ZeigeTarifvergleich(const TTarifvergleich& vergleich, QWidget* parent)

@@ -41,8 +41,16 @@ TZeitenFenster::TZeitenFenster(
     feld(EErsterBlockSekunden, "EErsterBlockSekunden", 1, 1, "für die ersten", "s");
     feld(EProVerbindung, "EProVerbindung", 2, 0, "Je Verbindung:", "DM");
     feld(EMindestpreis, "EMindestpreis", 2, 1, "Mindestens:", "DM");
+    feld(EVolumenPreis, "EVolumenPreis", 3, 0, "Datenvolumen: Preis:", "DM");
+    feld(EVolumenBlock, "EVolumenBlock", 3, 1, "je angefangene", "(MB, kB)");
+    feld(EInklusivvolumen, "EInklusivvolumen", 4, 0, "Inklusiv im Monat:", "(MB, kB)");
     felder->setColumnStretch(6, 1);
     layout->addLayout(felder);
+
+    KeineBytesLabel = Benannt(new QLabel(KeineBytesHinweis(), this), "KeineBytesLabel");
+    KeineBytesLabel->setWordWrap(true);
+    KeineBytesLabel->setVisible(!KeineBytesLabel->text().isEmpty());
+    layout->addWidget(KeineBytesLabel);
 
     auto* hinweis
         = new QLabel(QStringLiteral("Tage: monday..sunday, Bereiche wie monday..friday, Daten wie 12/24 "
@@ -98,6 +106,9 @@ void TZeitenFenster::ZeigeEingabe(const TZeitenEingabe& e)
     EErsterBlockPreis->setText(e.ErsterBlockPreis);
     EErsterBlockSekunden->setText(e.ErsterBlockSekunden);
     EMindestpreis->setText(e.Mindestpreis);
+    EVolumenPreis->setText(e.VolumenPreis);
+    EVolumenBlock->setText(e.VolumenBlock);
+    EInklusivvolumen->setText(e.Inklusivvolumen);
     ZeitenTabelle->setRowCount(int(e.Zeilen.size()));
     for (int i = 0; i < int(e.Zeilen.size()); ++i) {
         const TZeitenZeile& z = e.Zeilen[size_t(i)];
@@ -116,6 +127,9 @@ TZeitenEingabe TZeitenFenster::Eingabe() const
     e.ErsterBlockPreis = EErsterBlockPreis->text();
     e.ErsterBlockSekunden = EErsterBlockSekunden->text();
     e.Mindestpreis = EMindestpreis->text();
+    e.VolumenPreis = EVolumenPreis->text();
+    e.VolumenBlock = EVolumenBlock->text();
+    e.Inklusivvolumen = EInklusivvolumen->text();
     const auto text = [this](int zeile, int spalte) {
         const QTableWidgetItem* item = ZeitenTabelle->item(zeile, spalte);
         return item ? item->text() : QString();

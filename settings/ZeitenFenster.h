@@ -1,6 +1,6 @@
 // The editor "Zeiten…" of one tariff's rules: the default unit, the charge per
-// connection, the first block and the minimum above a table of the rules by days and
-// times. Reading and writing the texts is core/TarifZeiten's; this only shows them.
+// connection, the first block, the minimum and the price by data volume above a table
+// of the rules by days and times. Reading and writing the texts is core/TarifZeiten's; this only shows them.
 #pragma once
 
 #include "core/TarifZeiten.h"
@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <functional>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
@@ -31,6 +32,10 @@ public:
     QLineEdit* EErsterBlockPreis = nullptr;
     QLineEdit* EErsterBlockSekunden = nullptr;
     QLineEdit* EMindestpreis = nullptr;
+    QLineEdit* EVolumenPreis = nullptr;
+    QLineEdit* EVolumenBlock = nullptr;
+    QLineEdit* EInklusivvolumen = nullptr;
+    QLabel* KeineBytesLabel = nullptr;
     QPushButton* ZeileNeuBtn = nullptr;
     QPushButton* ZeileWegBtn = nullptr;
     QPushButton* OKBtn = nullptr;

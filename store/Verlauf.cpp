@@ -1,5 +1,6 @@
 #include "store/Verlauf.h"
 
+#include "platform/posix/Dateien.h"
 #include "store/Datenverzeichnis.h"
 
 #include <QDate>
@@ -69,9 +70,9 @@ bool LegeDateiAn(const QString& pfad)
     return true;
 }
 
-// The cost of a row in the currency in force. An account moved to Euro keeps its DM
-// rows as they were logged; they count at the fixed rate, to the cent, as the move
-// converted the entries of "Daten.kwd".
+// The cost of a row in the currency in force. The move to Euro converts the log with
+// the account; a DM row still found in a Euro account (a log brought from elsewhere, or
+// copied back by hand) counts at the fixed rate, to the cent.
 QString Kosten()
 {
     if (Waehrung == TWaehrung::DM)
@@ -252,9 +253,14 @@ TVerlauf::TOeffnen TVerlauf::Oeffne()
 
 bool TVerlauf::OeffneNurLesend()
 {
+    return OeffneVorhandenen(true);
+}
+
+bool TVerlauf::OeffneVorhandenen(bool nurLesend)
+{
     if (!QFileInfo::exists(FPfad))
         return false;
-    if (!Verbinde(true))
+    if (!Verbinde(nurLesend))
         return false;
     QSqlQuery q(FAbfragen->Db);
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()
@@ -420,6 +426,104 @@ std::optional<int> TVerlauf::UebernimmAusDaten(const TDaten& daten)
     return neu;
 }
 
+QString TVerlauf::Fehler(const QString& grund) const
+{
+    return QStringLiteral("%1: %2").arg(QFileInfo(FPfad).fileName(), grund);
+}
+
+QString TVerlauf::Sichere(const QString& ziel)
+{
+    if (!Offen())
+        return Fehler(QStringLiteral("nicht geöffnet"));
+    // SQLite writes the copy into a file that is there and empty, and leaves its mode.
+    const QFileInfo info(ziel);
+    const QString vorlaeufig
+        = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".neu");
+    QFile::remove(vorlaeufig);
+    if (!LegeDateiAn(vorlaeufig))
+        return QStringLiteral("%1 kann nicht angelegt werden").arg(vorlaeufig);
+    QSqlQuery q(FAbfragen->Db);
+    q.prepare(QStringLiteral("VACUUM INTO ?"));
+    q.addBindValue(vorlaeufig);
+    if (!q.exec()) {
+        QFile::remove(vorlaeufig);
+        return Fehler(q.lastError().text());
+    }
+    const TSpeicherErgebnis e = SetzeDateiEin(vorlaeufig, ziel);
+    return e.Ok ? QString() : QStringLiteral("%1: %2").arg(ziel, e.Grund);
+}
+
+QString TVerlauf::RechneKostenUm(
+    TWaehrung von, TWaehrung nach, const std::function<double(double)>& umrechnen)
+{
+    if (!Offen() || !FAbfragen->Db.transaction())
+        return Fehler(Offen() ? FAbfragen->Db.lastError().text() : QStringLiteral("nicht geöffnet"));
+    QSqlQuery q(FAbfragen->Db);
+    const auto abbrechen = [&] {
+        const QString grund = Fehler(q.lastError().text());
+        q.finish();
+        FAbfragen->Db.rollback();
+        return grund;
+    };
+    // All read first: the rows change under the query otherwise.
+    std::vector<std::pair<qint64, QVariant>> zeilen;
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT id, kosten FROM verbindungen WHERE waehrung = ?"));
+    q.addBindValue(WaehrungsKennung(von));
+    if (!q.exec())
+        return abbrechen();
+    while (q.next())
+        zeilen.emplace_back(q.value(0).toLongLong(), q.value(1));
+    q.finish();
+    if (!q.prepare(QStringLiteral("UPDATE verbindungen SET kosten = ?, waehrung = ? WHERE id = ?")))
+        return abbrechen();
+    for (const auto& [id, kosten] : zeilen) {
+        q.bindValue(0, kosten.isNull() ? kosten : QVariant(umrechnen(kosten.toDouble())));
+        q.bindValue(1, WaehrungsKennung(nach));
+        q.bindValue(2, id);
+        if (!q.exec())
+            return abbrechen();
+    }
+    q.finish();
+    if (!FAbfragen->Db.commit()) {
+        const QString grund = Fehler(FAbfragen->Db.lastError().text());
+        FAbfragen->Db.rollback();
+        return grund;
+    }
+    return {};
+}
+
+QString TVerlauf::UebernimmZeilen(const QString& quelle)
+{
+    if (!Offen())
+        return Fehler(QStringLiteral("nicht geöffnet"));
+    // ATTACH would make an empty database of a missing file.
+    if (!QFileInfo(quelle).isFile())
+        return QStringLiteral("%1 fehlt").arg(quelle);
+    QSqlQuery q(FAbfragen->Db);
+    q.prepare(QStringLiteral("ATTACH ? AS sicherung"));
+    q.addBindValue(quelle);
+    if (!q.exec())
+        return Fehler(q.lastError().text());
+    QString grund;
+    if (!FAbfragen->Db.transaction()) {
+        grund = Fehler(FAbfragen->Db.lastError().text());
+    }
+    else if (!q.exec(QStringLiteral("DELETE FROM main.verbindungen"))
+        || !q.exec(
+            QStringLiteral("INSERT INTO main.verbindungen (id, %1) SELECT id, %1 FROM sicherung.verbindungen")
+                .arg(Spalten))) {
+        grund = Fehler(q.lastError().text());
+        FAbfragen->Db.rollback();
+    }
+    else if (!FAbfragen->Db.commit()) {
+        grund = Fehler(FAbfragen->Db.lastError().text());
+        FAbfragen->Db.rollback();
+    }
+    q.exec(QStringLiteral("DETACH sicherung"));
+    return grund;
+}
+
 std::vector<TMonatsWerte> TVerlauf::Gruppiert(
     const QString& benutzer, const QString& von, const QString& bis, int stelle, size_t anzahl) const
 {
@@ -527,7 +631,7 @@ std::optional<std::pair<int, int>> TVerlauf::Jahre(const QString& benutzer) cons
 
 QString VerlaufPfad()
 {
-    return DatenVerzeichnis() + QStringLiteral("/Verlauf.sqlite");
+    return DatenVerzeichnis() + QLatin1Char('/') + VerlaufDateiName;
 }
 
 TVerlauf& Verlauf()

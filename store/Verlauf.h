@@ -10,9 +10,12 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
+
+inline const QString VerlaufDateiName = QStringLiteral("Verlauf.sqlite");
 
 // The schema's number in PRAGMA user_version.
 constexpr int VerlaufSchemaVersion = 1;
@@ -26,8 +29,8 @@ struct TVerlaufsEintrag {
     TDateTime Ende = 0;
     double Sekunden = 0;
     double Kosten = 0;
-    // "DM" or "EUR": what Kosten is in. Rows stay in the currency they were logged in;
-    // what the log returns is in the currency in force.
+    // "DM" or "EUR": what Kosten is in. The move to Euro converts the rows; DM rows of
+    // a log kept elsewhere stay so. What the log returns is in the currency in force.
     QString Waehrung = WaehrungsKennung(::Waehrung);
     QString Tarif;
     std::optional<qint64> RxBytes; // none = unknown
@@ -67,6 +70,9 @@ public:
     // Only reads: never creates, changes or sets anything aside. False when there is no
     // readable log.
     bool OeffneNurLesend();
+    // Opens a log that is there, as it stands: nothing is created, set aside or set up.
+    // False when there is no readable log of ours.
+    bool OeffneVorhandenen(bool nurLesend = false);
     // A log in memory only, for reading the account where no log file is.
     bool OeffneImSpeicher();
     void Schliesse();
@@ -81,6 +87,16 @@ public:
     // minus length, unknown bytes and the source "Daten.kwd". Returns how many were
     // added, nothing when the log could not be written.
     std::optional<int> UebernimmAusDaten(const TDaten& daten);
+
+    // A consistent copy of the whole log, with what its -wal file holds yet, at 'ziel'
+    // (readable by its owner only, durable); a file there is replaced. The changes below
+    // return why they failed, empty when done.
+    QString Sichere(const QString& ziel);
+    // Every cost logged in 'von' through 'umrechnen', then logged in 'nach', in one
+    // transaction. An empty cost stays empty.
+    QString RechneKostenUm(TWaehrung von, TWaehrung nach, const std::function<double(double)>& umrechnen);
+    // The rows of the copy at 'quelle' in place of all of this log's, in one transaction.
+    QString UebernimmZeilen(const QString& quelle);
 
     // The queries go by the connection's start, as the month slots do.
     // Connections, seconds and costs of the twelve months of a year (January first).
@@ -98,6 +114,7 @@ private:
     std::vector<TMonatsWerte> Gruppiert(
         const QString& benutzer, const QString& von, const QString& bis, int stelle, size_t anzahl) const;
     bool Verbinde(bool nurLesend);
+    QString Fehler(const QString& grund) const;
     bool RichteEin();
     bool Vorhanden(const TVerlaufsEintrag& eintrag) const;
     enum class TEintrag { Neu, Vorhanden, Fehler };

@@ -464,6 +464,34 @@ TKleineDatei LeseKleineDatei(const QString& pfad, size_t hoechstens)
     return ergebnis;
 }
 
+TSpeicherErgebnis SetzeDateiEin(const QString& vorlaeufig, const QString& pfad)
+{
+    TSpeicherErgebnis ergebnis;
+    ergebnis.Pfad = pfad;
+    const QByteArray von = QFile::encodeName(vorlaeufig);
+    int nummer = 0;
+    const int fd = ::open(von.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        nummer = errno;
+    }
+    else {
+        if (::fsync(fd) != 0)
+            nummer = errno;
+        if (::close(fd) != 0 && nummer == 0)
+            nummer = errno;
+    }
+    if (nummer == 0 && ::rename(von.constData(), QFile::encodeName(pfad).constData()) != 0)
+        nummer = errno;
+    if (nummer != 0) {
+        ::unlink(von.constData());
+        ergebnis.Ok = false;
+        ergebnis.Grund = Grund(nummer);
+        return ergebnis;
+    }
+    SyncVerzeichnis(QFileInfo(pfad).absolutePath());
+    return ergebnis;
+}
+
 TSpeicherErgebnis EntferneDatei(const QString& pfad)
 {
     TSpeicherErgebnis ergebnis;

@@ -96,6 +96,11 @@ struct TKleineDatei {
 // Reads a small file without ever blocking (a FIFO under the name is not waited on).
 TKleineDatei LeseKleineDatei(const QString& pfad, size_t hoechstens);
 
+// Makes the file 'vorlaeufig', written by others (a database copy), durable and renames
+// it over 'pfad' in the same directory, so a crash leaves either the old or the new one.
+// A failure removes 'vorlaeufig'.
+TSpeicherErgebnis SetzeDateiEin(const QString& vorlaeufig, const QString& pfad);
+
 // Removes the file and makes the removal durable. A missing file counts as removed.
 TSpeicherErgebnis EntferneDatei(const QString& pfad);
 

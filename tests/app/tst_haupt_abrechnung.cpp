@@ -3,6 +3,7 @@
 #include "app/Haupt.h"
 #include "components/InternetDetect.h"
 #include "components/TrayIcon.h"
+#include "platform/ProgrammIcon.h"
 #include "store/Abrechnung.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
@@ -218,6 +219,9 @@ private slots:
         QVERIFY(umgebung->Dialoge->Meldungen().value(0).startsWith("Alle Beträge sind jetzt in Euro."));
         QCOMPARE(form->Label1->text(), "Diesen Monat: 5,58 €"); // 0,25 + 0,27 + 5,06 base fee
         QCOMPARE(Kosten(), "0,00 €");
+        // The coin of the window icon at once, not at the next start.
+        QCOMPARE(form->windowIcon().pixmap(32).toImage().convertToFormat(QImage::Format_RGB32),
+            ProgrammBildDaten(QStringLiteral("€")));
         Verbindung(600, { 600 }); // 10 minutes at 5,1129 ct
         QCOMPARE(Kosten(), "0,51 €");
         QCOMPARE(form->Label1->text(), "Diesen Monat: 6,09 €");

@@ -2,12 +2,15 @@
 #include "core/EuroUmstellung.h"
 #include "core/Journal.h"
 #include "runtime/Waehrung.h"
+#include "store/Verlauf.h"
 #include "store/Waehrungseinstellung.h"
 #include "support/Dateiinhalt.h"
 #include "support/Testumgebung.h"
 
 #include <QDir>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -89,11 +92,45 @@ TEST(EuroUmstellung, RegeldateiBehaeltAllesAusserDenPreisen)
     EXPECT_EQ(fehler, QStringLiteral("Zeile 1: der Preis ist nicht lesbar"));
 }
 
-// A DM account on disk: a logged connection, a tariff, a budget, a rules file.
+// The history log's rows, DM as logged and Euro as the move makes them; the last one
+// was logged in Euro already.
+const struct {
+    double Kosten;
+    const char* Waehrung;
+    const char* Euro;
+} VerlaufZeilen[] = {
+    { 0.00977915, "DM", "0.01|EUR" }, // exactly half a cent
+    { 0.00977914, "DM", "0.0|EUR" },
+    { 0.01, "DM", "0.01|EUR" },
+    { 0.01, "DM", "0.01|EUR" },
+    { 1'000'000, "DM", "511291.88|EUR" },
+    { 0.5, "EUR", "0.5|EUR" },
+};
+
+// "kosten|waehrung" of every row of the log at 'pfad', as stored.
+QStringList VerlaufInhalt(const QString& pfad)
+{
+    QStringList zeilen;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("test"));
+        db.setDatabaseName(pfad);
+        EXPECT_TRUE(db.open());
+        QSqlQuery q(QStringLiteral("SELECT kosten || '|' || waehrung FROM verbindungen ORDER BY id"), db);
+        while (q.next())
+            zeilen << q.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("test"));
+    return zeilen;
+}
+
+// A DM account on disk: a logged connection, a tariff, a budget, a rules file, the
+// history log.
 class EuroUmstellungDateien : public ::testing::Test {
 protected:
     TTestumgebung umgebung;
     QString verzeichnis = umgebung.Verzeichnis.path();
+    QString verlauf = umgebung.Pfad(VerlaufDateiName);
+    QStringList verlaufDm;
 
     void SetUp() override
     {
@@ -107,13 +144,29 @@ protected:
         QDir(verzeichnis).mkdir(RegelOrdnerName);
         Schreib(umgebung.Pfad(QStringLiteral("Tarife/Tag.rst")), "default=(0.06,60)\n");
         Schreib(umgebung.Pfad(EinstellungsDateiName), "[Budget1]\nName=Anna\nMonatsbudget=50.00\n");
+        TVerlauf log(verlauf);
+        ASSERT_TRUE(log.Oeffne().Ok);
+        int minute = 0;
+        for (const auto& zeile : VerlaufZeilen) {
+            TVerlaufsEintrag e;
+            e.Benutzer = QStringLiteral("Anna");
+            e.Beginn = EncodeDate(2026, 3, 14) + EncodeTime(10, minute++, 0, 0);
+            e.Ende = e.Beginn;
+            e.Kosten = zeile.Kosten;
+            e.Waehrung = QString::fromLatin1(zeile.Waehrung);
+            ASSERT_TRUE(log.Schreibe(e));
+        }
+        log.Schliesse();
+        verlaufDm = VerlaufInhalt(verlauf);
     }
 
-    std::map<QString, QByteArray> Stand() const
+    // Every file but the log, which goes by its rows.
+    std::map<QString, QByteArray> Stand(bool mitVerlauf = false) const
     {
         std::map<QString, QByteArray> stand;
         for (const QString& name : QDir(verzeichnis).entryList(QDir::Files | QDir::Hidden))
-            stand[name] = Lies(umgebung.Pfad(name));
+            if (mitVerlauf || !name.startsWith(VerlaufDateiName))
+                stand[name] = Lies(umgebung.Pfad(name));
         stand[QStringLiteral("Tarife/Tag.rst")] = Lies(umgebung.Pfad(QStringLiteral("Tarife/Tag.rst")));
         return stand;
     }
@@ -138,12 +191,26 @@ TEST_F(EuroUmstellungDateien, StelltEinmalUmUndLaesstDieSicherungen)
     EXPECT_EQ(ini.value(QStringLiteral("Allgemein/Waehrung")).toString(), QStringLiteral("EUR"));
     EXPECT_EQ(ini.value(QStringLiteral("Budget1/Monatsbudget")).toString(), QStringLiteral("25.56"));
 
+    QStringList euroZeilen;
+    for (const auto& zeile : VerlaufZeilen)
+        euroZeilen << QString::fromLatin1(zeile.Euro);
+    EXPECT_EQ(VerlaufInhalt(verlauf), euroZeilen);
+    EXPECT_EQ(VerlaufInhalt(verlauf + QStringLiteral(".dm")), verlaufDm);
+    // The month adds up the rows as converted: 0.01 + 0 + 0.01 + 0.01 + 511,291.88 + 0.50,
+    // where the DM sum converted would give 511,292.40.
+    Waehrung = TWaehrung::EUR;
+    TVerlauf log(verlauf);
+    ASSERT_TRUE(log.OeffneNurLesend());
+    EXPECT_NEAR(log.Monatswerte(QStringLiteral("Anna"), 2026)[2].Kosten, 511'292.41, 1e-6);
+    log.Schliesse();
+
     // A second move changes nothing.
     const auto nachher = Stand();
     const TEuroErgebnis zweites = StelleAufEuroUm(verzeichnis);
     EXPECT_EQ(zweites.art, TEuroErgebnis::BereitsEuro);
     EXPECT_EQ(zweites.Meldung, BereitsEuroText);
     EXPECT_EQ(Stand(), nachher);
+    EXPECT_EQ(VerlaufInhalt(verlauf), euroZeilen);
 }
 
 TEST_F(EuroUmstellungDateien, FehlerUnterwegsLaesstDieDmDateienWieSieWaren)
@@ -156,7 +223,7 @@ TEST_F(EuroUmstellungDateien, FehlerUnterwegsLaesstDieDmDateienWieSieWaren)
         [&](const QString&) {
             QDir().mkpath(absturz + QStringLiteral("/Tarife.dm"));
             QDir().mkpath(absturz + QStringLiteral("/Tarife"));
-            for (const auto& [name, inhalt] : Stand())
+            for (const auto& [name, inhalt] : Stand(true))
                 Schreib(absturz + QLatin1Char('/') + name, Lies(umgebung.Pfad(name)));
             for (const QString& name :
                 QDir(verzeichnis + QStringLiteral("/Tarife.dm")).entryList(QDir::Files))
@@ -167,18 +234,22 @@ TEST_F(EuroUmstellungDateien, FehlerUnterwegsLaesstDieDmDateienWieSieWaren)
     Schreib(umgebung.Pfad(JournalName), "kein Journal");
     const auto mitJournal = Stand();
 
-    const TEuroErgebnis ergebnis = StelleAufEuroUm(verzeichnis, { kaputt });
+    const TEuroErgebnis ergebnis = StelleAufEuroUm(verzeichnis, { VerlaufEuroSchritt(), kaputt });
     EXPECT_EQ(ergebnis.art, TEuroErgebnis::Fehlgeschlagen);
     EXPECT_TRUE(ergebnis.Meldung.contains(QStringLiteral("Datenträger voll")));
     for (const auto& [name, inhalt] : mitJournal)
         EXPECT_EQ(Lies(umgebung.Pfad(name)), inhalt) << name.toStdString();
     EXPECT_EQ(LiesWaehrung(umgebung.Pfad(EinstellungsDateiName)).Waehrung, TWaehrung::DM);
+    EXPECT_EQ(VerlaufInhalt(verlauf), verlaufDm);
 
-    // The crash: Daten.kwd is Euro already; the next start takes it back.
+    // The crash: Daten.kwd and the log are Euro already; the next start takes them back.
+    const QString abgestuerzt = absturz + QLatin1Char('/') + VerlaufDateiName;
     ASSERT_NE(Lies(absturz + QStringLiteral("/Daten.kwd")), dm.at(QStringLiteral("Daten.kwd")));
+    ASSERT_NE(VerlaufInhalt(abgestuerzt), verlaufDm);
     EXPECT_FALSE(SetzeAbgebrocheneEuroUmstellungZurueck(absturz).isEmpty());
     for (const auto& [name, inhalt] : mitJournal)
         EXPECT_EQ(Lies(absturz + QLatin1Char('/') + name), inhalt) << name.toStdString();
+    EXPECT_EQ(VerlaufInhalt(abgestuerzt), verlaufDm);
     EXPECT_TRUE(SetzeAbgebrocheneEuroUmstellungZurueck(absturz).isEmpty());
 }
 

@@ -198,13 +198,22 @@ TEST_F(Messung, VolumenJeTickGezaehltBepreistUndProtokolliert)
 {
     Volumenbuch().Leere();
     Volumenbuch().Trage({ 1, MonatsIndex(uhr.Wand), uhr.Wand - 1, 0.01, 1, TBytestand { 4 * GB, 0 } });
+    // The rules that price the time price the volume.
+    messung = std::make_unique<TMessung>([this] { return uhr.Wand; }, [this] { return uhr.Mono; },
+        [] { return TSpeicherErgebnis {}; }, [this] { return uhr.Wach; },
+        [](const QString&) {
+            return TRegelnDesTarifs { TRegelnDesTarifs::Geladen,
+                LiesTarifregeln(
+                    QByteArray("default=(0.06,60)\nper_volume=(0.5,100 MB)\nincluded_volume=5 GB"))
+                    .Regeln,
+                {} };
+        });
     int lesungen = 0;
     std::optional<TBytestand> zaehler = TBytestand { 1000, 1000 };
     messung->SetzeByteLeser([&] {
         ++lesungen;
         return zaehler;
     });
-    messung->SetzeVolumentarif([] { return TVolumenpreis { 50, 100 * MB, 5 * GB }; });
     messung->Freigeben();
     EXPECT_EQ(messung->Verbunden().VolumenText, "0,0 kB");
 
@@ -216,7 +225,7 @@ TEST_F(Messung, VolumenJeTickGezaehltBepreistUndProtokolliert)
     EXPECT_EQ(tick.InklusivText, "Inklusivvolumen: 5,0 von 5,0 GB");
     // One minute at 6 Pfennig and one started block of 100 MB beyond the 5 GB.
     EXPECT_DOUBLE_EQ(tick.Laufend->Kosten, 0.56);
-    EXPECT_EQ(tick.Hint, "00:01:00 - 0,56 DM - 1,0 GB");
+    EXPECT_EQ(tick.Hint, "00:01:00 - 0,56 DM - bezahlt bis " + TimeToStr(uhr.Wand) + " - 1,0 GB");
 
     zaehler = std::nullopt; // gone before the disconnect: the last tick's bytes stay
     const TMessErgebnis ende = messung->Getrennt();
@@ -234,7 +243,7 @@ TEST_F(Messung, VolumenJeTickGezaehltBepreistUndProtokolliert)
     uhr.Vergeht(1);
     const TMessErgebnis ohne = messung->Tick();
     EXPECT_EQ(ohne.VolumenText, "–");
-    EXPECT_EQ(ohne.Hint, "00:00:01 - 0,06 DM");
+    EXPECT_EQ(ohne.Hint, "00:00:01 - 0,06 DM - bezahlt bis " + TimeToStr(uhr.Wand + 59 * Sekunde));
     Volumenbuch().Leere();
 }
 

@@ -152,8 +152,9 @@ TEST_F(Tarifregeln, DateiLesenUndSchreiben)
                  "flat_init_costs=(0.2,7.5)\ndefault=(0.025,90)\n"
                  "on (monday..friday,sunday..monday,24.12..26.12,easter+50,easter-2,easter,"
                  "holiday,01/01) between (21:00..07:59) use (0.0123,0.5,3600)\n"
-                 "on () between () use (1.5,600)\n");
+                 "on () between () use (1.5,600)\nper_volume=(0.49, 1 MB)\nincluded_volume=500000000\n");
     ASSERT_EQ(alle.Regeln.size(), 2u);
+    EXPECT_EQ(alle.Volumen, (TVolumenpreis { 49, 1'000'000, 500'000'000 }));
     EXPECT_EQ(alle.Regeln[0].Tage.size(), 8u);
     EXPECT_EQ(Regeln(SchreibeTarifregeln(alle).constData()), alle);
     EXPECT_EQ(alle.StandardPf, 2.5);
@@ -181,6 +182,9 @@ TEST_F(Tarifregeln, FehlerhafteZeilen)
         { "default=(-1,60)", "Zeile 2: ungültiger Preis '-1'" },
         { "default=(0.1,60", "Zeile 2: erwartet wird (Preis,Sekunden), nicht '(0.1,60'" },
         { "per_connection=1e3", "Zeile 2: ungültiger Preis '1e3'" },
+        { "per_volume=(0.49)", "Zeile 2: erwartet wird (Preis,Bytes), nicht '(0.49)'" },
+        { "per_volume=(0.49,0)", "Zeile 2: ungültiges Volumen '0'" },
+        { "included_volume=viel", "Zeile 2: ungültiges Volumen 'viel'" },
         { "currency_position=middle", "Zeile 2: erwartet wird left oder right, nicht 'middle'" },
         { "frobnicate=1", "Zeile 2: unbekannte Angabe 'frobnicate'" },
         { "nur Text", "Zeile 2: unverständliche Zeile 'nur Text'" },

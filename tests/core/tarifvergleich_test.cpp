@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <map>
 #include <tuple>
 
 namespace {
@@ -24,9 +25,23 @@ protected:
         Setze(1, "Tag", 6, 5, 0);
         Setze(2, "Spar", 2, 10, 10);
         Setze(4, "Pauschal", 0, 20, 0);
-        // 10 minutes, 1 minute 1 second (two started minutes), one hour; billed 3.50 DM.
-        verbindungen = { Eintrag(Am(2026, 2, 3, 9), 600, 1.00), Eintrag(Am(2026, 3, 1, 20), 61, 0.50),
-            Eintrag(Am(2026, 3, 9, 21), 3600, 2.00) };
+        Setze(5, "Abend", 10, 0, 5); // priced by its rules, not by these numbers
+        Setze(6, "Mobil", 0, 3, 0);
+        // 10 minutes, 1 minute 1 second (two started minutes), one hour; billed 3.50 DM;
+        // 3 MB, 1.5 MB and 2.2 MB.
+        verbindungen = { Eintrag(Am(2026, 2, 3, 9), 600, 1.00, 3'000'000, 0),
+            Eintrag(Am(2026, 3, 1, 20), 61, 0.50, 1'000'000, 500'000),
+            Eintrag(Am(2026, 3, 9, 21), 3600, 2.00, 2'000'000, 200'000) };
+    }
+    static TRegelnDesTarifs Regeln(const QString& name)
+    {
+        const std::map<QString, const char*> dateien { { QStringLiteral("Abend"),
+                                                           "per_connection=0.05\ndefault=(0.10,60)\n"
+                                                           "on () between (21:00..07:59) use (0.01,60)" },
+            { QStringLiteral("Mobil"), "default=(0,60)\nper_volume=(0.10,1 MB)\nincluded_volume=2 MB" } };
+        if (!dateien.count(name))
+            return {};
+        return { TRegelnDesTarifs::Geladen, LiesTarifregeln(QByteArray(dateien.at(name))).Regeln, {} };
     }
     void Setze(int n, const char* name, double preis, double grundpreis, double einwahl)
     {
@@ -35,9 +50,11 @@ protected:
         tarife[n].Grundpreis = grundpreis;
         tarife[n].Einwahl = einwahl;
     }
-    static TVerlaufsEintrag Eintrag(TDateTime beginn, double sekunden, double kosten)
+    static TVerlaufsEintrag Eintrag(TDateTime beginn, double sekunden, double kosten, qint64 rx, qint64 tx)
     {
         TVerlaufsEintrag e;
+        e.RxBytes = rx;
+        e.TxBytes = tx;
         e.Beginn = beginn;
         e.Ende = beginn + sekunden / 86'400;
         e.Sekunden = sekunden;
@@ -47,7 +64,7 @@ protected:
     TTarifvergleich Vergleiche(int eigener) const
     {
         return VergleicheTarife(QStringLiteral("Anna"), verbindungen, LetzteMonate(Am(2026, 3, 20), 2),
-            tarife, eigener, FlacherPreis);
+            tarife, eigener, PreisNachRegeln(Regeln));
     }
 
     TTarifTabelle tarife;
@@ -55,6 +72,9 @@ protected:
 };
 
 // By hand, 72 started minutes and two months:
+//   Abend    (100 + 5) + (20 + 5) + (60 x 1 + 5) Pf     =  1,95 DM
+//   Mobil    February: 1 MB beyond the 2 MB, one block; March: 1.5 MB free, then
+//            0.5 MB free and 1.7 MB in two blocks: 3 x 10 Pf + 2 x 3 DM = 6,30 DM
 //   Tag      72 x 6 Pf + 2 x 5 DM                     = 14,32 DM
 //   Spar     (20 + 10) + (4 + 10) + (120 + 10) Pf + 2 x 10 DM = 21,74 DM
 //   Pauschal 2 x 20 DM                                  = 40,00 DM
@@ -64,8 +84,9 @@ TEST_F(Tarifvergleich, PreistJedeVerbindungNeuUndZaehltDieGrundgebuehrJeMonat)
     std::vector<std::tuple<QString, double, double, bool>> zeilen;
     for (const TVergleichsZeile& z : v.Zeilen)
         zeilen.emplace_back(z.Tarif, z.Kosten, z.Ersparnis, z.Eigener);
-    const std::vector<std::tuple<QString, double, double, bool>> erwartet { { "Tag", 14.32, 7.42, false },
-        { "Spar", 21.74, 0, true }, { "Pauschal", 40, -18.26, false } };
+    const std::vector<std::tuple<QString, double, double, bool>> erwartet { { "Abend", 1.95, 19.79, false },
+        { "Mobil", 6.30, 15.44, false }, { "Tag", 14.32, 7.42, false }, { "Spar", 21.74, 0, true },
+        { "Pauschal", 40, -18.26, false } };
     ASSERT_EQ(zeilen.size(), erwartet.size());
     for (size_t i = 0; i < erwartet.size(); ++i) {
         EXPECT_EQ(std::get<0>(zeilen[i]), std::get<0>(erwartet[i]));
@@ -74,35 +95,34 @@ TEST_F(Tarifvergleich, PreistJedeVerbindungNeuUndZaehltDieGrundgebuehrJeMonat)
         EXPECT_EQ(std::get<3>(zeilen[i]), std::get<3>(erwartet[i])) << i;
     }
     EXPECT_EQ(VergleichAlsCsv(v),
-        QByteArray("\xEF\xBB\xBFTarif;Kosten (DM);Ersparnis (DM)\r\nTag;14,32;7,42\r\nSpar;21,74;0,00\r\n"
-                   "Pauschal;40,00;-18,26\r\n"));
+        QByteArray("\xEF\xBB\xBFTarif;Kosten (DM);Ersparnis (DM)\r\nAbend;1,95;19,79\r\nMobil;6,30;15,44\r\n"
+                   "Tag;14,32;7,42\r\nSpar;21,74;0,00\r\nPauschal;40,00;-18,26\r\n"));
 
     // Without a tariff of one's own the saving is against what was billed.
     const TTarifvergleich ohne = Vergleiche(0);
     EXPECT_DOUBLE_EQ(ohne.EigeneKosten, 3.50);
-    EXPECT_DOUBLE_EQ(ohne.Zeilen[0].Ersparnis, -10.82);
+    EXPECT_DOUBLE_EQ(ohne.Zeilen[0].Ersparnis, 1.55);
 
     const QJsonObject json = QJsonDocument::fromJson(VergleichAlsJson(v)).object();
     EXPECT_EQ(json[QStringLiteral("von")].toString(), QStringLiteral("2026-02-01"));
     EXPECT_EQ(json[QStringLiteral("bis")].toString(), QStringLiteral("2026-03-31"));
     EXPECT_EQ(json[QStringLiteral("verbindungen")].toInt(), 3);
     EXPECT_DOUBLE_EQ(
-        json[QStringLiteral("tarife")].toArray()[2].toObject()[QStringLiteral("ersparnis")].toDouble(),
+        json[QStringLiteral("tarife")].toArray()[4].toObject()[QStringLiteral("ersparnis")].toDouble(),
         -18.26);
 }
 
 TEST_F(Tarifvergleich, DiePreisregelBekommtDenEchtenBeginnUndDieLaenge)
 {
     std::vector<std::tuple<int, TDateTime, double>> gefragt;
-    const auto regel = [&](int n, const TTarif&, const TVerlaufsEintrag& v) {
+    const auto regel = [&](int n, const TTarif&, const TVerlaufsEintrag& v, std::uint64_t) {
         gefragt.emplace_back(n, v.Beginn, v.Sekunden);
         return n == 4 ? 0.01 : 100.0;
     };
     const TTarifvergleich v = VergleicheTarife(
         QStringLiteral("Anna"), { verbindungen[1] }, LetzteMonate(Am(2026, 3, 20), 1), tarife, 1, regel);
-    EXPECT_EQ(gefragt,
-        (std::vector<std::tuple<int, TDateTime, double>> {
-            { 1, Am(2026, 3, 1, 20), 61 }, { 2, Am(2026, 3, 1, 20), 61 }, { 4, Am(2026, 3, 1, 20), 61 } }));
+    EXPECT_EQ(gefragt.size(), 5u);
+    EXPECT_EQ(gefragt[2], std::make_tuple(4, Am(2026, 3, 1, 20), 61.0));
     EXPECT_EQ(v.Zeilen.front().Tarif, QStringLiteral("Pauschal"));
     EXPECT_DOUBLE_EQ(v.Zeilen.front().Kosten, 20.01);
 }

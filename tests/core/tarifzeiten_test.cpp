@@ -31,6 +31,9 @@ TEST_F(TarifZeiten, EditorZeigtUndLiestDieRegeln)
     EXPECT_EQ(e.StandardPreis, QStringLiteral("0,048"));
     EXPECT_EQ(e.StandardEinheit, QStringLiteral("60"));
     EXPECT_EQ(e.ProVerbindung, QStringLiteral("0,06"));
+    e.VolumenPreis = QStringLiteral("0,49");
+    e.VolumenBlock = QStringLiteral("1,5 MB");
+    e.Inklusivvolumen = QStringLiteral("500 kB");
 
     e.Zeilen.push_back({ QStringLiteral("monday..friday"), QStringLiteral("21:00"), QStringLiteral("7:59"),
         QStringLiteral("0,03"), QStringLiteral("60"), {} });
@@ -41,6 +44,7 @@ TEST_F(TarifZeiten, EditorZeigtUndLiestDieRegeln)
     ASSERT_TRUE(gelesen.Regeln) << gelesen.Fehler.toStdString();
     ASSERT_EQ(gelesen.Regeln->Regeln.size(), 2u);
     EXPECT_EQ(gelesen.Regeln->Regeln[1].EinheitMs, 7500);
+    EXPECT_EQ(gelesen.Regeln->Volumen, (TVolumenpreis { 49, 1'500'000, 500'000 }));
     ASSERT_TRUE(SpeichereZeiten(1, *gelesen.Regeln).Ok);
 
     r = ZeitenDesTarifs(1, fehler);
@@ -49,6 +53,11 @@ TEST_F(TarifZeiten, EditorZeigtUndLiestDieRegeln)
     r->Name.clear();
     EXPECT_EQ(*r, *gelesen.Regeln);
     EXPECT_EQ(LadeRegelnDesTarifs(QStringLiteral("Tag")).art, TRegelnDesTarifs::Geladen);
+    EXPECT_EQ(ZeitenEingabeAus(*r).Inklusivvolumen, QStringLiteral("500 kB"));
+    e.VolumenBlock.clear();
+    EXPECT_EQ(LiesZeitenEingabe(e).Fehler,
+        QStringLiteral("Datenvolumen: Bitte angeben, je wie viele MB oder kB der Preis gilt."));
+    e.VolumenPreis.clear();
 
     e.Zeilen[2].Tage = QStringLiteral("mondag");
     EXPECT_EQ(LiesZeitenEingabe(e).Fehler, QStringLiteral("Zeile 3: unbekannter Tag 'mondag'"));

@@ -80,4 +80,23 @@ TEST_F(VerlaufImLauf, JedeProtokollierteVerbindungKommtEinmalInDenVerlauf)
     EXPECT_DOUBLE_EQ(zeilen[1].Kosten, 0.06);
 }
 
+// The volume a month includes counts every run's connections of it: the log holds them.
+TEST_F(VerlaufImLauf, DasMonatsvolumenKommtAusDemVerlauf)
+{
+    Volumenbuch().Leere();
+    for (const TDateTime beginn : { EncodeDate(2026, 3, 2), EncodeDate(2026, 2, 28) }) {
+        TVerlaufsEintrag e;
+        e.Benutzer = QStringLiteral("Anna");
+        e.Beginn = e.Ende = beginn;
+        e.RxBytes = 4'500'000; // the sent bytes unknown
+        ASSERT_TRUE(Verlauf().Schreibe(e));
+    }
+    EXPECT_EQ(MonatsvolumenBisher(1, MonatsIndex(wand)), 4'500'000u);
+    // A connection logged since is read anew.
+    messung.SetzeByteLeser([n = 0u]() mutable { return TBytestand { 200'000u * n++, 0 }; });
+    Verbindung(10);
+    EXPECT_EQ(MonatsvolumenBisher(1, MonatsIndex(wand)), 4'700'000u);
+    Volumenbuch().Leere();
+}
+
 } // namespace

@@ -109,13 +109,15 @@ TEST_F(Wiederherstellung, LogsIntoTheRecordedUsersMonthOfItsStartByRecordedPrice
 TEST_F(Wiederherstellung, ARulesTariffIsPricedByTheRulesItCarried)
 {
     TJournal j = Bernds(12, 1);
-    // Six units begin in the cheap window up to 22:20:59, five after it.
-    j.Regeln = "default=(0.02,60)\non () between (22:00..22:20) use (0.01,60)\n";
+    // Six units begin in the cheap window up to 22:20:59, five after it; 1.5 MB start two
+    // blocks of data.
+    j.Regeln = "default=(0.02,60)\non () between (22:00..22:20) use (0.01,60)\nper_volume=(0.5,1000000)\n";
+    j.Bytes = TBytestand { 1'000'000, 500'000 };
     Lege(j);
     const TWiederherstellung w = StelleVerbindungWiederHer(pfad);
     ASSERT_EQ(w.Meldungen.size(), 1);
-    EXPECT_TRUE(w.Meldungen[0].endsWith(QStringLiteral("00:10:01, 0,16 DM"))) << w.Meldungen[0].toStdString();
-    EXPECT_DOUBLE_EQ(Daten.Benutzer[2].Monate[12].Verbindungen[0].Kosten, 0.16);
+    EXPECT_TRUE(w.Meldungen[0].endsWith(QStringLiteral("00:10:01, 1,16 DM"))) << w.Meldungen[0].toStdString();
+    EXPECT_DOUBLE_EQ(Daten.Benutzer[2].Monate[12].Verbindungen[0].Kosten, 1.16);
 }
 
 TEST_F(Wiederherstellung, DamagedJournalsAreSetAsideWithoutOverwritingEarlierOnes)
