@@ -14,6 +14,7 @@
 #include "report/Jahresuebersicht.h"
 #include "report/Konto.h"
 #include "runtime/Dialoge.h"
+#include "runtime/Fehlerausgabe.h"
 #include "runtime/Format.h"
 #include "runtime/Shell.h"
 #include "settings/Settings.h"
@@ -23,7 +24,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDebug>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -31,7 +31,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
-#include <cstdio>
 
 TForm1* Form1 = nullptr;
 
@@ -204,7 +203,7 @@ void TForm1::FormCreate(QObject*)
     wunsch.KennwortWiederholen = true;
     wunsch.Melde = [](const QString& text, const QString& protokoll) {
         if (!protokoll.isEmpty())
-            qWarning().noquote() << protokoll;
+            SchreibeFehlerausgabe(protokoll);
         ShowMessage(text);
     };
     wunsch.WaehrungGeladen = [] { Application().SetzeIcon(ProgrammIcon()); };
@@ -230,7 +229,7 @@ void TForm1::FormCreate(QObject*)
 
     // Once the window is up: a first start of this version takes over the whole account,
     // which no write of this run can double.
-    QTimer::singleShot(0, this, [] { UebernimmDatenInVerlauf(); });
+    NachDemZeigen(this, [] { UebernimmDatenInVerlauf(); });
     for (const QString& meldung : anlauf.Meldungen)
         ShowMessage(meldung);
     if (Daten.Benutzer[AktBenutzer].TarifNr == 0)
@@ -284,7 +283,7 @@ void TForm1::FormClose(QObject*)
     FMeldungen.clear();
     for (const QString& text : ergebnis.Speicherfehler) {
         if (FOhneRueckfrage)
-            std::fprintf(stderr, "kostenwolf: %s\n", qPrintable(text));
+            SchreibeFehlerausgabe(QStringLiteral("kostenwolf: ") + text);
         else
             meldungen << text;
     }
@@ -504,7 +503,7 @@ void TForm1::Wende(const TZaehlerErgebnis& ergebnis)
     if (ergebnis.BudgetWarnung)
         ZeigeBudgetWarnung(*ergebnis.BudgetWarnung);
     for (const QString& fehler : ergebnis.Fehler)
-        qWarning().noquote() << QStringLiteral("Kostenwolf: ") + fehler;
+        SchreibeFehlerausgabe(QStringLiteral("Kostenwolf: ") + fehler);
     Melde(ergebnis.Fehler);
     if (ergebnis.Messung.MonatGewechselt && Form4 && Form4->isVisible())
         Form4->MonatAnzeigen();

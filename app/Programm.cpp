@@ -50,13 +50,20 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
         form1->SchliesseOhneRueckfrage();
         return 0;
     }
-    auto form2 = std::make_unique<TForm2>();
-    Form2 = form2.get();
-    VerbindeEinstellungen(*form1, *form2);
-    auto form3 = std::make_unique<TForm3>();
-    Form3 = form3.get();
-    auto form4 = std::make_unique<TForm4>();
-    Form4 = form4.get();
+    // The other windows open only from the main window's menus: they are made once the
+    // main window is on the screen, so that building them does not hold it up.
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+    std::unique_ptr<TForm4> form4;
+    const auto weitereFenster = [&] {
+        form2 = std::make_unique<TForm2>();
+        Form2 = form2.get();
+        VerbindeEinstellungen(*form1, *form2);
+        form3 = std::make_unique<TForm3>();
+        Form3 = form3.get();
+        form4 = std::make_unique<TForm4>();
+        Form4 = form4.get();
+    };
 
     QObject::connect(form1.get(), &TForm1::Geschlossen, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Nobody may be there to answer a box: the files are written at once.
@@ -74,6 +81,7 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
     form1->ZeigeBeimStart();
     if (nachDemZeigen)
         QTimer::singleShot(0, &app, nachDemZeigen);
+    NachDemZeigen(&app, weitereFenster);
     const int ergebnis = QApplication::exec();
 
     Form1 = nullptr;

@@ -1,5 +1,6 @@
 // The program after the single-instance guard: application title, the four windows
-// created once in their order, the message loop, and the orderly end.
+// created once in their order (the main window first, the others once it is shown), the message loop, and the
+// orderly end.
 #pragma once
 
 #include <functional>
@@ -8,8 +9,8 @@ class QApplication;
 class QGuiApplication;
 
 // Runs the program on an existing application object and returns its exit code.
-// 'nachDemZeigen' runs once the main window is shown and the loop has started (the
-// start-up benchmark uses it).
+// 'nachDemZeigen' runs once the main window is shown and the loop has started, before
+// the other windows are made (the start-up benchmark uses it).
 int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZeigen = {});
 
 class TForm1;

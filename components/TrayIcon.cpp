@@ -37,7 +37,7 @@ TTrayIcon::TTrayIcon(QObject* AOwner)
     if (!titel.isEmpty())
         FNotifyData.uFlags |= NIF_TIP;
     FNotifyData.uCallbackMessage = WM_TRAYICON;
-    angezeigt = Shell_NotifyIconA(NIM_ADD, &FNotifyData);
+    FAngezeigt = Shell_NotifyIconA(NIM_ADD, &FNotifyData);
     Application().OnMinimize = TTrayHaken { this, &TTrayIcon::ApplicationMinimize };
     Application().OnRestore = TTrayHaken { this, &TTrayIcon::ApplicationRestore };
 }
@@ -47,7 +47,7 @@ TTrayIcon::~TTrayIcon()
     LoeseHaken(Application().OnMinimize, this);
     LoeseHaken(Application().OnRestore, this);
     DeallocateHWnd(FNotifyData.hWnd);
-    if (angezeigt)
+    if (FAngezeigt)
         Shell_NotifyIconA(NIM_DELETE, &FNotifyData);
 }
 
@@ -66,7 +66,7 @@ void TTrayIcon::SetHint(const QString& Value)
 
 bool TTrayIcon::ZeigeWarnung(const QString& text)
 {
-    return angezeigt && ShellNotify().Sprechblase(FNotifyData, AnwendungsTitel(), text, 10'000);
+    return FAngezeigt && ShellNotify().Sprechblase(FNotifyData, AnwendungsTitel(), text, 10'000);
 }
 
 void TTrayIcon::SetIcon(const QIcon& bild)
@@ -80,7 +80,7 @@ void TTrayIcon::SetIcon(const QIcon& bild)
 void TTrayIcon::Melde(uint32_t nachricht)
 {
     // Without an icon there is nothing in the shell to change.
-    if (angezeigt)
+    if (FAngezeigt)
         Shell_NotifyIconA(nachricht, &FNotifyData);
 }
 
@@ -92,7 +92,7 @@ void TTrayIcon::ModifyIcon()
 void TTrayIcon::DeleteIcon()
 {
     Melde(NIM_DELETE);
-    angezeigt = false;
+    FAngezeigt = false;
 }
 
 void TTrayIcon::PopupAtCursor()
@@ -152,7 +152,7 @@ void TTrayIcon::InfobereichDa()
     // fails and the icon stays.
     if (!Shell_NotifyIconA(NIM_ADD, &FNotifyData))
         return;
-    angezeigt = true;
+    FAngezeigt = true;
     // Minimized to the taskbar only for want of an icon: now it can go where a
     // minimize is meant to take it.
     const QWidget* hauptfenster = Application().MainForm;
@@ -162,9 +162,9 @@ void TTrayIcon::InfobereichDa()
 
 void TTrayIcon::InfobereichWeg()
 {
-    if (!angezeigt)
+    if (!FAngezeigt)
         return;
-    angezeigt = false;
+    FAngezeigt = false;
     // Hidden in the tray, the program could not be brought back until a panel returns.
     const QWidget* hauptfenster = Application().MainForm;
     if (hauptfenster && !hauptfenster->isVisible())
@@ -184,7 +184,7 @@ void TTrayIcon::ApplicationRestore(QObject*)
 void TTrayIcon::DoMinimize()
 {
     QWidget* hauptfenster = Application().MainForm;
-    if (angezeigt) {
+    if (FAngezeigt) {
         if (hauptfenster)
             hauptfenster->hide();
     }

@@ -48,7 +48,7 @@ public:
 
     // Whether the icon is in the notification area. False while the desktop has none,
     // and after the session's end removed it.
-    bool IconAngezeigt() const { return angezeigt; }
+    bool IconAngezeigt() const { return FAngezeigt; }
     // The window that receives the shell's callback message.
     HWND Fenster() const { return FNotifyData.hWnd; }
 
@@ -60,7 +60,7 @@ private:
     NOTIFYICONDATA FNotifyData {};
     std::unique_ptr<TIcon> FIcon;
     QString FHint;
-    bool angezeigt = false;
+    bool FAngezeigt = false;
 
     void ModifyIcon();
     void DeleteIcon();

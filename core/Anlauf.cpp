@@ -33,7 +33,7 @@ void LadeZumSchreiben(const TAnlaufWunsch& wunsch)
     const QString waehrung = LadeWaehrung();
     if (wunsch.WaehrungGeladen)
         wunsch.WaehrungGeladen();
-    MeldeFallsNoetig(wunsch, waehrung);
+    MeldeFallsNoetig(wunsch, waehrung, QStringLiteral("Kostenwolf: ") + waehrung);
     const TLadeErgebnis daten = LadeDaten();
     const TLadeErgebnis tarife = LadeTarife();
     // Also on stderr, with the reason: the box names no cause, and it may sit unseen

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QSessionManager>
+#include <QTimer>
 #include <QWindowStateChangeEvent>
 
 TApplication::TApplication()
@@ -84,4 +85,10 @@ bool TApplication::eventFilter(QObject* objekt, QEvent* ereignis)
         }
     }
     return QObject::eventFilter(objekt, ereignis);
+}
+
+void NachDemZeigen(QObject* kontext, std::function<void()> aufgabe)
+{
+    QTimer::singleShot(
+        0, kontext, [kontext, aufgabe = std::move(aufgabe)] { QTimer::singleShot(0, kontext, aufgabe); });
 }

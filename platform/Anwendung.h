@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class TApplication : public QObject {
     Q_OBJECT
@@ -55,3 +56,8 @@ private:
 };
 
 TApplication& Application();
+
+// Runs 'aufgabe' for 'kontext' (not when that is gone by then) once the event loop has
+// gone round after the round now due: start-up's work that need not come before the
+// main window first shows, which it does in that round.
+void NachDemZeigen(QObject* kontext, std::function<void()> aufgabe);

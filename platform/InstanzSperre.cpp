@@ -9,6 +9,33 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+enum class TFlock { Erhalten, Belegt, Fehler };
+
+// Takes the exclusive lock on 'fd', trying until 'millisekunden' are up; on Fehler
+// 'nummer' tells why. The descriptor is closed unless the lock was taken.
+TFlock SperreBis(int fd, int millisekunden, int& nummer)
+{
+    const QDeadlineTimer frist(millisekunden);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return TFlock::Erhalten;
+        nummer = errno;
+        if (nummer != EWOULDBLOCK && nummer != EINTR) {
+            ::close(fd);
+            return TFlock::Fehler;
+        }
+        if (frist.hasExpired()) {
+            ::close(fd);
+            return TFlock::Belegt;
+        }
+        ::usleep(static_cast<useconds_t>(qMin<qint64>(20, qMax<qint64>(1, frist.remainingTime())) * 1000));
+    }
+}
+
+} // namespace
+
 TInstanzSperre::TInstanzSperre(const QString& datei)
     : pfad(datei)
 {
@@ -46,23 +73,17 @@ TInstanzSperre::TErgebnis TInstanzSperre::Warte(int millisekunden)
         return Fehler;
     }
 
-    QDeadlineTimer frist(millisekunden);
-    for (;;) {
-        if (::flock(neu, LOCK_EX | LOCK_NB) == 0) {
-            fd = neu;
-            return Erhalten;
-        }
-        const int nummer = errno;
-        if (nummer != EWOULDBLOCK && nummer != EINTR) {
-            ::close(neu);
-            return fehler(nummer);
-        }
-        if (frist.hasExpired()) {
-            ::close(neu);
-            return Zeitueberschreitung;
-        }
-        ::usleep(static_cast<useconds_t>(qMin<qint64>(20, qMax<qint64>(1, frist.remainingTime())) * 1000));
+    int nummer = 0;
+    switch (SperreBis(neu, millisekunden, nummer)) {
+    case TFlock::Erhalten:
+        fd = neu;
+        return Erhalten;
+    case TFlock::Belegt:
+        return Zeitueberschreitung;
+    case TFlock::Fehler:
+        break;
     }
+    return fehler(nummer);
 }
 
 void TInstanzSperre::Freigeben()
@@ -84,19 +105,14 @@ TDatenSperre SperreDatenverzeichnis(const QString& verzeichnis, int millisekunde
     const int fd = ::open(QFile::encodeName(verzeichnis).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return nichtMoeglich(errno);
-    QDeadlineTimer frist(millisekunden);
-    for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return TDatenSperre::Gehalten; // the descriptor stays open on purpose
-        const int nummer = errno;
-        if (nummer != EWOULDBLOCK && nummer != EINTR) {
-            ::close(fd);
-            return nichtMoeglich(nummer);
-        }
-        if (frist.hasExpired()) {
-            ::close(fd);
-            return TDatenSperre::Belegt;
-        }
-        ::usleep(20000);
+    int nummer = 0;
+    switch (SperreBis(fd, millisekunden, nummer)) {
+    case TFlock::Erhalten:
+        return TDatenSperre::Gehalten; // the descriptor stays open on purpose
+    case TFlock::Belegt:
+        return TDatenSperre::Belegt;
+    case TFlock::Fehler:
+        break;
     }
+    return nichtMoeglich(nummer);
 }

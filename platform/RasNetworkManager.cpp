@@ -310,7 +310,6 @@ void TRasNetworkManager::Antwort(QDBusPendingCallWatcher* aufruf)
     FSicht = std::move(sicht);
     FVerwaltet = NmVerwalteteSchnittstellen(objekte);
     FDa = true;
-    ++FStand;
     if (FNochmal) {
         FNochmal = false;
         Frage();

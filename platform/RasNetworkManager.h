@@ -58,8 +58,6 @@ public:
     std::vector<TRasVerbindung> Verbindungen() override;
     // NetworkManager manages the interface of that name (as of the view).
     bool Verwaltet(const std::string& schnittstelle) const;
-    // Counts the views received, so that tests can wait for the next one.
-    int Stand() const { return FStand; }
     // The counters of the connection's device: NetworkManager's statistics, which it
     // is asked to refresh every second, or, where it may not be asked, the kernel's
     // counters of the device's interface.
@@ -92,7 +90,6 @@ private:
     QDBusPendingCallWatcher* FOffen = nullptr;
     bool FNochmal = false;
     bool FDa = false;
-    int FStand = 0;
     std::vector<TRasVerbindung> FSicht;
     QSet<QString> FVerwaltet;
     // Objects whose changes can change the view, beside the active connections.

@@ -1,9 +1,9 @@
 #include "platform/Startfehler.h"
 
+#include "runtime/Fehlerausgabe.h"
+
 #include <QApplication>
 #include <QMessageBox>
-#include <cstdio>
-#include <cstdlib>
 
 bool AnzeigeVorhanden(const QByteArray& plattform, const QByteArray& display, const QByteArray& wayland)
 {
@@ -20,13 +20,12 @@ bool AnzeigeVorhanden(const QByteArray& plattform, const QByteArray& display, co
     return true; // eglfs, linuxfb, vnc...: they bring their own screen
 }
 
-void BeendeMitStartfehler(const QString& text)
+int MeldeStartfehler(const QString& text)
 {
     const bool benannt = text.startsWith(QStringLiteral("Kostenwolf"));
-    std::fprintf(stderr, "%s%s\n", benannt ? "" : "Kostenwolf: ", text.toLocal8Bit().constData());
-    std::fflush(stderr);
+    SchreibeFehlerausgabe(benannt ? text : QStringLiteral("Kostenwolf: ") + text);
     if (!AnzeigeVorhanden(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY")))
-        std::exit(1);
+        return StartfehlerCode;
     auto zeige = [&] {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Kostenwolf"), text, QMessageBox::Ok);
         box.exec();
@@ -41,5 +40,5 @@ void BeendeMitStartfehler(const QString& text)
         QApplication app(argc, argv);
         zeige();
     }
-    std::exit(1);
+    return StartfehlerCode;
 }

@@ -11,6 +11,9 @@
 // wait for ever.
 bool AnzeigeVorhanden(const QByteArray& plattform, const QByteArray& display, const QByteArray& wayland);
 
-// Reports the text and ends the process with exit code 1. Called before the program's
-// application object exists.
-[[noreturn]] void BeendeMitStartfehler(const QString& text);
+// The exit code of a refused start.
+constexpr int StartfehlerCode = 1;
+
+// Reports the text and returns StartfehlerCode, for main to end with. Called before the
+// program's application object exists, or right after it is made.
+[[nodiscard]] int MeldeStartfehler(const QString& text);

@@ -7,6 +7,7 @@
 #include "core/Tarifvergleich.h"
 #include "platform/Terminal.h"
 #include "process/Programmaufruf.h"
+#include "runtime/Fehlerausgabe.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
 #include "store/Datenverzeichnis.h"
@@ -348,11 +349,11 @@ int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBeric
     return BerichtFertig;
 }
 
-void BeantworteBerichtsAufruf(int argc, char** argv)
+std::optional<int> BeantworteBerichtsAufruf(int argc, char** argv)
 {
     const QStringList argumente = Argumente(argc, argv);
     if (!WillBericht(argumente))
-        return;
+        return std::nullopt;
 
     FormatSettings = LeseSystemFormate(); // the texts as the report window shows them
     TBerichtsKanaele kanaele;
@@ -361,12 +362,8 @@ void BeantworteBerichtsAufruf(int argc, char** argv)
         if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
             ausgabeFehler = errno;
     };
-    kanaele.Meldung = [](const QString& text) {
-        QString zeile = QStringLiteral("kostenwolf: ") + text;
-        if (!zeile.endsWith(QLatin1Char('\n')))
-            zeile += QLatin1Char('\n');
-        std::fputs(zeile.toLocal8Bit().constData(), stderr);
-    };
+    kanaele.Meldung
+        = [](const QString& text) { SchreibeFehlerausgabe(QStringLiteral("kostenwolf: ") + text); };
     kanaele.Kennwort = [](const QString& benutzer, bool vonStdin) {
         return vonStdin
             ? LiesZeileVonStdin()
@@ -386,5 +383,5 @@ void BeantworteBerichtsAufruf(int argc, char** argv)
                             .arg(DateiFehlerGrund(ausgabeFehler ? ausgabeFehler : EIO)));
         code = BerichtAusgabeFehler;
     }
-    std::exit(code);
+    return code;
 }

@@ -63,5 +63,6 @@ struct TBerichtsKanaele {
 // checks the password and writes the report. Returns the exit code.
 int FuehreBerichtAus(const QStringList& argumente, TDateTime heute, const TBerichtsKanaele& kanaele);
 
-// For main: when the arguments ask for the report, answers and ends the process.
-void BeantworteBerichtsAufruf(int argc, char** argv);
+// For main: when the arguments ask for the report, answers and gives the exit code to
+// end with; nothing otherwise.
+std::optional<int> BeantworteBerichtsAufruf(int argc, char** argv);

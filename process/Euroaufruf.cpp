@@ -4,11 +4,11 @@
 #include "platform/InstanzSperre.h"
 #include "platform/posix/Dateien.h"
 #include "process/Programmaufruf.h"
+#include "runtime/Fehlerausgabe.h"
 #include "store/Datenverzeichnis.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -85,19 +85,17 @@ int FuehreEuroUmstellungAus(
     return EuroFertig;
 }
 
-void BeantworteEuroAufruf(int argc, char** argv)
+std::optional<int> BeantworteEuroAufruf(int argc, char** argv)
 {
     const QStringList argumente = Argumente(argc, argv);
     if (!WillEuroUmstellung(argumente))
-        return;
+        return std::nullopt;
     TEuroKanaele kanaele;
     kanaele.Ausgabe = [](const QString& text) {
         std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
     };
-    kanaele.Meldung = [](const QString& text) {
-        std::fputs(
-            (QStringLiteral("kostenwolf: ") + text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
-    };
+    kanaele.Meldung
+        = [](const QString& text) { SchreibeFehlerausgabe(QStringLiteral("kostenwolf: ") + text); };
     kanaele.Frage = FrageAmTerminal;
     // Held until this process ends, so no Kostenwolf starts on the files meanwhile.
     kanaele.Sperre = [](const QString& verzeichnis) {
@@ -105,5 +103,5 @@ void BeantworteEuroAufruf(int argc, char** argv)
     };
     const int code = FuehreEuroUmstellungAus(argumente, DatenVerzeichnis(), kanaele);
     std::fflush(stdout);
-    std::exit(code);
+    return code;
 }

@@ -32,5 +32,6 @@ struct TEuroKanaele {
 int FuehreEuroUmstellungAus(
     const QStringList& argumente, const QString& verzeichnis, const TEuroKanaele& kanaele);
 
-// For main: when the arguments ask for the move, does it and ends the process.
-void BeantworteEuroAufruf(int argc, char** argv);
+// For main: when the arguments ask for the move, does it and gives the exit code to end
+// with; nothing otherwise.
+std::optional<int> BeantworteEuroAufruf(int argc, char** argv);

@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <cstdlib>
 
 namespace {
 
@@ -90,7 +89,8 @@ bool TInstanceManager::Registriere()
     if (server)
         return true;
     auto* neu = new TInstanzServer(QCoreApplication::instance());
-    neu->BeiNachricht = [this](const TCopyData& nachricht) { return WndProc(nachricht); };
+    // A hand-over is acknowledged; the running instance makes no other use of it.
+    neu->BeiNachricht = [](const TCopyData&) { return qint32(1); };
     if (!neu->Lausche(ServerPfad())) {
         fehlertext = neu->Fehlertext();
         delete neu;
@@ -114,13 +114,6 @@ bool TInstanceManager::Registriert() const
     return server && server->Lauscht();
 }
 
-qint32 TInstanceManager::WndProc(const TCopyData& nachricht)
-{
-    if (OnCopyData)
-        OnCopyData(nachricht);
-    return 1;
-}
-
 namespace {
 
 std::unique_ptr<TInstanceManager> Waechter;
@@ -130,11 +123,11 @@ const QString KeinSchutz
 
 } // namespace
 
-void InstanceManagerStart(int argc, char** argv)
+std::optional<int> InstanceManagerStart(int argc, char** argv)
 {
     const TLaufzeitverzeichnis ort = Laufzeitverzeichnis(TInstanceManager::LaengsterName());
     if (ort.Pfad.isEmpty())
-        BeendeMitStartfehler(KeinSchutz.arg(ort.Fehler));
+        return MeldeStartfehler(KeinSchutz.arg(ort.Fehler));
 
     Waechter = std::make_unique<TInstanceManager>(ort.Pfad);
     const QByteArray argument = argc > 1 ? QByteArray(argv[1]) : QByteArray();
@@ -145,12 +138,12 @@ void InstanceManagerStart(int argc, char** argv)
         Waechter.reset();
         break;
     case TInstanceManager::Uebergeben:
-        std::exit(0);
+        return 0;
     case TInstanceManager::Zeitueberschreitung:
-        BeendeMitStartfehler(
+        return MeldeStartfehler(
             QStringLiteral("Kostenwolf läuft bereits, antwortet aber nicht: %1").arg(Waechter->Fehlertext()));
     case TInstanceManager::Fehler:
-        BeendeMitStartfehler(KeinSchutz.arg(Waechter->Fehlertext()));
+        return MeldeStartfehler(KeinSchutz.arg(Waechter->Fehlertext()));
     }
 
     // An instance started with another runtime folder (another XDG_RUNTIME_DIR, say)
@@ -163,20 +156,22 @@ void InstanceManagerStart(int argc, char** argv)
         case TDatenSperre::Gehalten:
             break;
         case TDatenSperre::Belegt:
-            BeendeMitStartfehler(QStringLiteral("Kostenwolf läuft bereits mit den Daten in %1, ist aber "
-                                                "von hier aus nicht erreichbar.")
-                                     .arg(QDir::toNativeSeparators(ordner)));
+            return MeldeStartfehler(QStringLiteral("Kostenwolf läuft bereits mit den Daten in %1, ist aber "
+                                                   "von hier aus nicht erreichbar.")
+                                        .arg(QDir::toNativeSeparators(ordner)));
         case TDatenSperre::NichtMoeglich:
-            BeendeMitStartfehler(
+            return MeldeStartfehler(
                 QStringLiteral("Der Datenordner %1 kann nicht gesperrt werden (%2); ohne "
                                "Sperre könnte ein zweites Kostenwolf dieselben Daten nutzen.")
                     .arg(QDir::toNativeSeparators(ordner), grund));
         }
     }
+    return std::nullopt;
 }
 
-void InstanceManagerRegistriere()
+std::optional<int> InstanceManagerRegistriere()
 {
     if (Waechter && !Waechter->Registriere())
-        BeendeMitStartfehler(KeinSchutz.arg(Waechter->Fehlertext()));
+        return MeldeStartfehler(KeinSchutz.arg(Waechter->Fehlertext()));
+    return std::nullopt;
 }

@@ -7,8 +7,8 @@
 
 #include <QPointer>
 #include <QString>
-#include <functional>
 #include <memory>
+#include <optional>
 
 class TInstanzServer;
 class TInstanzSperre;
@@ -44,11 +44,6 @@ public:
     // The longest file name the guard puts into its folder.
     static int LaengsterName();
 
-    // Answers a hand-over; the running instance makes no other use of it.
-    qint32 WndProc(const TCopyData& nachricht);
-    // Learns of every hand-over received; the program leaves it unassigned.
-    std::function<void(const TCopyData&)> OnCopyData;
-
     int Sperrwartezeit = 5000;
     int Antwortwartezeit = 10000;
 
@@ -60,12 +55,12 @@ private:
 };
 
 // The program's start-up step, called first thing in main, before the application
-// object exists. Returns when this process is to run as Kostenwolf, still holding the
-// lock; ends the process with exit code 0 when a running instance took the hand-over.
-// Whatever else keeps this start from running (no safe folder for the guard, a running
-// instance that does not answer, another instance on the same data folder) is reported
-// on stderr and in a message box and ends the process with exit code 1.
-void InstanceManagerStart(int argc, char** argv);
+// object exists. Gives nothing when this process is to run as Kostenwolf, still holding
+// the lock; exit code 0 when a running instance took the hand-over. Whatever else keeps
+// this start from running (no safe folder for the guard, a running instance that does
+// not answer, another instance on the same data folder) is reported on stderr and in a
+// message box and gives exit code 1. Main ends with the code it is given.
+std::optional<int> InstanceManagerStart(int argc, char** argv);
 // The next step, right after the application object is made: opens the server and lets
 // the next start in. Reports a failure like InstanceManagerStart.
-void InstanceManagerRegistriere();
+std::optional<int> InstanceManagerRegistriere();

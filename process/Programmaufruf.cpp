@@ -1,7 +1,8 @@
 #include "process/Programmaufruf.h"
 
+#include "runtime/Fehlerausgabe.h"
+
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -91,20 +92,21 @@ std::optional<QString> UnbekannteOption(int argc, const char* const* argv)
     return std::nullopt;
 }
 
-void BeantworteHilfeOderVersion(int argc, char** argv)
+std::optional<int> BeantworteHilfeOderVersion(int argc, char** argv)
 {
-    if (const auto text = HilfeOderVersion(argc, argv)) {
-        std::fputs(text->toLocal8Bit().constData(), stdout);
-        std::fflush(stdout);
-        std::exit(0);
-    }
+    const auto text = HilfeOderVersion(argc, argv);
+    if (!text)
+        return std::nullopt;
+    std::fputs(text->toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+    return 0;
 }
 
-void WeiseUnbekannteOptionAb(int argc, char** argv)
+std::optional<int> WeiseUnbekannteOptionAb(int argc, char** argv)
 {
-    if (const auto text = UnbekannteOption(argc, argv)) {
-        std::fputs(text->toLocal8Bit().constData(), stderr);
-        std::fflush(stderr);
-        std::exit(2);
-    }
+    const auto text = UnbekannteOption(argc, argv);
+    if (!text)
+        return std::nullopt;
+    SchreibeFehlerausgabe(*text);
+    return 2;
 }

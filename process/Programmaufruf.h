@@ -13,12 +13,14 @@ QStringList Argumente(int argc, char** argv);
 // The text to print for these arguments, if one of them asks for help or the version.
 std::optional<QString> HilfeOderVersion(int argc, const char* const* argv);
 
-// Prints the text and ends with exit code 0 when there is one; otherwise returns.
-void BeantworteHilfeOderVersion(int argc, char** argv);
+// For main: prints the text when there is one and gives the exit code (0) to end with;
+// nothing otherwise.
+std::optional<int> BeantworteHilfeOderVersion(int argc, char** argv);
 
 // The message for the first argument that looks like an option of ours ("--...") but is
 // none; nothing when there is none. Plain arguments are left for the hand-over.
 std::optional<QString> UnbekannteOption(int argc, const char* const* argv);
 
-// Prints that message on stderr and ends with exit code 2 when there is one.
-void WeiseUnbekannteOptionAb(int argc, char** argv);
+// For main: prints that message on stderr when there is one and gives the exit code (2)
+// to end with; nothing otherwise.
+std::optional<int> WeiseUnbekannteOptionAb(int argc, char** argv);

@@ -24,8 +24,10 @@ int NachZitat(const QString& qt, int i)
     return ende < 0 ? int(qt.size()) : ende + 1;
 }
 
-// Qt's date and time patterns into the class library's notation.
-QString QtDatumsMuster(const QString& qt)
+// Goes through a Qt pattern one field (a run of one letter) at a time, leaving out
+// quoted text. 'feld' gives a field's notation in the class library from its letter,
+// its place and its length, which it may lengthen.
+template <typename Feld> QString UebertrageMuster(const QString& qt, Feld feld)
 {
     QString ergebnis;
     for (int i = 0; i < qt.size();) {
@@ -37,50 +39,45 @@ QString QtDatumsMuster(const QString& qt)
         int n = 1;
         while (i + n < qt.size() && qt[i + n] == c)
             ++n;
-        if (c == QLatin1Char('d'))
-            ergebnis += n >= 2 ? QStringLiteral("dd") : QStringLiteral("d");
-        else if (c == QLatin1Char('M'))
-            ergebnis += n >= 2 ? QStringLiteral("mm") : QStringLiteral("m");
-        else if (c == QLatin1Char('y'))
-            ergebnis += QStringLiteral("yyyy"); // four-digit years, whatever the locale's short form
-        else
-            ergebnis += QString(n, c);
+        ergebnis += feld(c, i, n);
         i += n;
     }
     return ergebnis;
 }
 
+// Qt's date and time patterns into the class library's notation.
+QString QtDatumsMuster(const QString& qt)
+{
+    return UebertrageMuster(qt, [](QChar c, int, int n) {
+        if (c == QLatin1Char('d'))
+            return n >= 2 ? QStringLiteral("dd") : QStringLiteral("d");
+        if (c == QLatin1Char('M'))
+            return n >= 2 ? QStringLiteral("mm") : QStringLiteral("m");
+        if (c == QLatin1Char('y'))
+            return QStringLiteral("yyyy"); // four-digit years, whatever the locale's short form
+        return QString(n, c);
+    });
+}
+
 QString QtZeitMuster(const QString& qt)
 {
-    QString ergebnis;
-    for (int i = 0; i < qt.size();) {
-        const QChar c = qt[i];
-        if (c == QLatin1Char('\'')) {
-            i = NachZitat(qt, i);
-            continue;
-        }
-        int n = 1;
-        while (i + n < qt.size() && qt[i + n] == c)
-            ++n;
+    return UebertrageMuster(qt, [&qt](QChar c, int i, int& n) {
         // "AP" and "ap" are one field, as are "A" and "a".
         if ((c == QLatin1Char('a') || c == QLatin1Char('A')) && n == 1 && i + 1 < qt.size()
             && qt[i + 1].toLower() == QLatin1Char('p'))
             n = 2;
         if (c == QLatin1Char('h') || c == QLatin1Char('H'))
-            ergebnis += n >= 2 ? QStringLiteral("hh") : QStringLiteral("h");
-        else if (c == QLatin1Char('m'))
-            ergebnis += n >= 2 ? QStringLiteral("nn") : QStringLiteral("n");
-        else if (c == QLatin1Char('s'))
-            ergebnis += n >= 2 ? QStringLiteral("ss") : QStringLiteral("s");
-        else if (c == QLatin1Char('a') || c == QLatin1Char('A'))
-            ergebnis += QStringLiteral("ampm");
-        else if (c == QLatin1Char('t') || c == QLatin1Char('z'))
-            ; // time zone and milliseconds are not part of the long time format here
-        else
-            ergebnis += QString(n, c);
-        i += n;
-    }
-    return ergebnis.trimmed();
+            return n >= 2 ? QStringLiteral("hh") : QStringLiteral("h");
+        if (c == QLatin1Char('m'))
+            return n >= 2 ? QStringLiteral("nn") : QStringLiteral("n");
+        if (c == QLatin1Char('s'))
+            return n >= 2 ? QStringLiteral("ss") : QStringLiteral("s");
+        if (c == QLatin1Char('a') || c == QLatin1Char('A'))
+            return QStringLiteral("ampm");
+        if (c == QLatin1Char('t') || c == QLatin1Char('z'))
+            return QString(); // time zone and milliseconds are not part of the long time format here
+        return QString(n, c);
+    }).trimmed();
 }
 
 } // namespace

@@ -7,8 +7,8 @@
 #include "support/Testumgebung.h"
 #include "support/Warten.h"
 
+#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <memory>
@@ -20,8 +20,6 @@ private slots:
     void mobilfunkverbindungWirdProtokolliert()
     {
         TTestumgebung umgebung;
-        QTemporaryDir laufzeit;
-        QVERIFY(laufzeit.isValid());
         const int monat = RichteAnnaEin();
         QVERIFY(SpeichereDaten().Ok);
         QVERIFY(SpeichereTarife().Ok);
@@ -30,24 +28,23 @@ private slots:
         QVERIFY2(nm.Starte(), qPrintable(nm.Fehler()));
 
         QProcess programm;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KOSTENWOLF_DATA_DIR"), umgebung.Verzeichnis.path());
+        QProcessEnvironment env = umgebung.ProgrammUmgebung();
         env.remove(QStringLiteral("KOSTENWOLF_RAS_SIMULATION"));
         env.insert(QStringLiteral("KOSTENWOLF_INTERFACES"), QStringLiteral("kw-keine-schnittstelle"));
         env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), nm.Adresse());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), laufzeit.path());
         programm.setProcessEnvironment(env);
         programm.setProcessChannelMode(QProcess::ForwardedChannels);
         programm.start(QStringLiteral(KOSTENWOLF_BINARY), {});
         QVERIFY(programm.waitForStarted());
-        QTest::qWait(1500); // up and polling
+        // Up: the connection log is opened at the end of start-up.
+        WARTE_BIS(QFile::exists(umgebung.Pfad(QStringLiteral("Verlauf.sqlite"))), std::chrono::seconds(30));
 
         const QString aktiv = nm.Aktiv(QStringLiteral("Mobilfunk"), QStringLiteral("gsm"),
             nm.Geraet(QStringLiteral("modem0"), QStringLiteral("cdc-wdm0"), Nm::Modem, 0), Nm::WirdAufgebaut);
         nm.Zustand(aktiv, Nm::Steht, QStringLiteral("10.64.0.5"));
         QVERIFY2(nm.Fehler().isEmpty(), qPrintable(nm.Fehler()));
-        QTest::qWait(3000); // a few polls and ticks while connected
+        // Metered: the connection's journal is there.
+        WARTE_BIS(QFile::exists(umgebung.Pfad(QStringLiteral("Verbindung.kwj"))), std::chrono::seconds(30));
         nm.Zustand(aktiv, 4);
         nm.Entferne(aktiv);
 

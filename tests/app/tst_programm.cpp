@@ -1,15 +1,17 @@
 // The built program end to end: started on the offscreen platform with its own data
 // directory and a simulated dial-up connection, ended by a signal while metering, or
 // killed and started again.
+#include "core/Journal.h"
 #include "store/Abrechnung.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
+#include "support/Warten.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <memory>
@@ -17,15 +19,9 @@
 
 namespace {
 
-void Starte(QProcess& programm, const QString& daten, const QString& laufzeit, const QString& verbindung = {})
+void Starte(QProcess& programm, const TTestumgebung& umgebung, const QString& verbindung = {})
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KOSTENWOLF_DATA_DIR"), daten);
-    env.insert(
-        QStringLiteral("KOSTENWOLF_RAS_SIMULATION"), verbindung.isEmpty() ? daten + "/keine" : verbindung);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), laufzeit);
-    programm.setProcessEnvironment(env);
+    programm.setProcessEnvironment(umgebung.ProgrammUmgebung(verbindung));
     programm.setProcessChannelMode(QProcess::ForwardedChannels);
     programm.start(QStringLiteral(KOSTENWOLF_BINARY), {});
 }
@@ -56,6 +52,18 @@ struct TDateiStand {
     }
 };
 
+// How far the running connection got by its journal's last checkpoint; -1 while
+// there is none.
+int64_t GesicherteMs(const QString& journal)
+{
+    const TJournalFund fund = LeseJournal(journal);
+    return fund.art == TJournalFund::Gueltig ? fund.Journal.DauerMs : -1;
+}
+
+// Start-up may wait for a busy machine; a running connection writes its journal at
+// once.
+constexpr std::chrono::seconds Geduld(30);
+
 TDateiStand Stand(const QString& pfad)
 {
     struct stat info { };
@@ -74,11 +82,11 @@ private slots:
     {
         // A first start stops at the message that no tariff is selected.
         TTestumgebung umgebung;
-        QTemporaryDir laufzeit;
         QProcess programm;
-        Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path());
+        Starte(programm, umgebung);
         QVERIFY(programm.waitForStarted());
-        QTest::qWait(2000);
+        // The connection log is opened right before the message.
+        WARTE_BIS(QFile::exists(umgebung.Pfad(QStringLiteral("Verlauf.sqlite"))), Geduld);
         BeendeMitSignal(programm);
 
         const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
@@ -101,8 +109,6 @@ private slots:
     {
         QFETCH(int, signal);
         TTestumgebung umgebung;
-        QTemporaryDir laufzeit; // a guard of its own, apart from any running instance
-        QVERIFY(laufzeit.isValid());
 
         const int monat = RichteAnnaEin();
         QVERIFY(SpeichereDaten().Ok);
@@ -115,11 +121,11 @@ private slots:
         datei.close();
 
         QProcess programm;
-        Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
+        Starte(programm, umgebung, verbindung);
         QVERIFY(programm.waitForStarted());
 
-        // The detector polls once a second; give it a few polls and ticks.
-        QTest::qWait(4000);
+        // Metered for a few ticks: the journal holds a checkpoint after the first.
+        WARTE_BIS(GesicherteMs(umgebung.Pfad(QStringLiteral("Verbindung.kwj"))) > 0, Geduld);
         BeendeMitSignal(programm, signal);
 
         const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
@@ -138,8 +144,6 @@ private slots:
     void sigkillWaehrendDerVerbindungProtokolliertSieBeimNaechstenStart()
     {
         TTestumgebung umgebung;
-        QTemporaryDir laufzeit;
-        QVERIFY(laufzeit.isValid());
         const int monat = RichteAnnaEin();
         QVERIFY(SpeichereDaten().Ok);
         QVERIFY(SpeichereTarife().Ok);
@@ -149,12 +153,13 @@ private slots:
         SchreibeDatei(verbindung, "192.0.2.7\n");
 
         QProcess programm;
-        Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
+        Starte(programm, umgebung, verbindung);
         QVERIFY(programm.waitForStarted());
         // The journal appears as the connection is first metered.
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(journal), 30000);
+        WARTE_BIS(QFile::exists(journal), Geduld);
         const TDateiStand daten = Stand(datenPfad);
-        QTest::qWait(25000);
+        // Twenty seconds of the connection at the last checkpoint.
+        WARTE_BIS(GesicherteMs(journal) >= 20'000, Geduld + std::chrono::seconds(20));
         QCOMPARE(programm.state(), QProcess::Running);
         // Checkpoints went to the journal alone.
         QVERIFY(Stand(datenPfad) == daten);
@@ -168,10 +173,11 @@ private slots:
         Tarife[1].Preis = 100;
         QVERIFY(SpeichereTarife().Ok);
         QProcess zweiter;
-        Starte(zweiter, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
+        Starte(zweiter, umgebung, verbindung);
         QVERIFY(zweiter.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(journal), 30000);
-        // It shows its message now; nothing more is written while no connection runs.
+        WARTE_BIS(!QFile::exists(journal), Geduld);
+        // It shows its message now; nothing more is written while no connection runs
+        // (a time with nothing to wait for: the checkpoints come every three seconds).
         const TDateiStand gespeichert = Stand(datenPfad);
         QTest::qWait(3000);
         QVERIFY(!QFile::exists(journal));
@@ -195,7 +201,6 @@ private slots:
     void verbindungWaehrendDerKostenmeldungMitEigenerLaenge()
     {
         TTestumgebung umgebung;
-        QTemporaryDir laufzeit;
         const int monat = RichteAnnaEin();
         QVERIFY(SpeichereDaten().Ok);
         QVERIFY(SpeichereTarife().Ok);
@@ -203,15 +208,16 @@ private slots:
         SchreibeDatei(verbindung, "192.0.2.7\n");
 
         QProcess programm;
-        Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
+        Starte(programm, umgebung, verbindung);
         QVERIFY(programm.waitForStarted());
-        QTest::qWait(3000);
+        const QString journal = umgebung.Pfad(QStringLiteral("Verbindung.kwj"));
+        WARTE_BIS(QFile::exists(journal), Geduld);
         SchreibeDatei(verbindung, ""); // down: the cost box opens and nobody answers it
-        QTest::qWait(2500);
+        WARTE_BIS(!QFile::exists(journal), Geduld); // logged
         SchreibeDatei(verbindung, "192.0.2.7\n"); // up and down again behind the box
-        QTest::qWait(5000);
+        WARTE_BIS(GesicherteMs(journal) >= 3'000, Geduld); // metered for a while
         SchreibeDatei(verbindung, "");
-        QTest::qWait(2500);
+        WARTE_BIS(!QFile::exists(journal), Geduld);
         BeendeMitSignal(programm);
 
         const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();
@@ -226,7 +232,6 @@ private slots:
     void sigtermImVollenMonatWartetAufKeineMeldung()
     {
         TTestumgebung umgebung;
-        QTemporaryDir laufzeit;
         const int monat = RichteAnnaEin();
         for (int k = 0; k < MaxVerbindungen; ++k) {
             Daten.Benutzer[1].Monate[monat].Verbindungen[k].Tarif.Setze(QStringLiteral("Tag"));
@@ -245,9 +250,9 @@ private slots:
         SchreibeDatei(verbindung, "192.0.2.7\n");
 
         QProcess programm;
-        Starte(programm, umgebung.Verzeichnis.path(), laufzeit.path(), verbindung);
+        Starte(programm, umgebung, verbindung);
         QVERIFY(programm.waitForStarted());
-        QTest::qWait(3500);
+        WARTE_BIS(QFile::exists(umgebung.Pfad(QStringLiteral("Verbindung.kwj"))), Geduld);
         BeendeMitSignal(programm); // not held up by "Das Verbindungsprotokoll ... ist voll"
 
         const std::unique_ptr<TDaten> daten = umgebung.GespeicherteDaten();

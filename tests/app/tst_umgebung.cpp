@@ -8,6 +8,7 @@
 #include "store/Daten.h"
 #include "store/Tarife.h"
 #include "support/NetworkManagerAttrappe.h"
+#include "support/Saat.h"
 #include "support/Testumgebung.h"
 #include "support/Warten.h"
 
@@ -137,15 +138,9 @@ class TestUmgebung : public QObject {
     // True once 'prozess' runs as the instance serving in 'laufzeit'.
     static bool LaeuftAlsInstanz(QProcess* prozess, const QString& laufzeit)
     {
-        QDeadlineTimer frist(Geduld);
-        while (!frist.hasExpired()) {
-            if (prozess->state() == QProcess::NotRunning)
-                return false;
-            if (ServerAntwortet(laufzeit))
-                return prozess->state() == QProcess::Running;
-            QTest::qWait(50);
-        }
-        return false;
+        WarteBis([&] { return prozess->state() == QProcess::NotRunning || ServerAntwortet(laufzeit); },
+            std::chrono::milliseconds(Geduld));
+        return prozess->state() == QProcess::Running && ServerAntwortet(laufzeit);
     }
 
     static bool Beendet(QProcess* prozess, int millisekunden = Geduld)
@@ -244,10 +239,11 @@ private slots:
     void killsWaehrendDesStartsBlockierenNichts()
     {
         // Kills at random moments of the start-up, including while the lock is held.
+        QRandomGenerator zufall(Testsaat());
         for (int i = 0; i < 100; ++i) {
             QProcess* programm = Starte();
             QVERIFY(programm->waitForStarted(Geduld));
-            QTest::qWait(int(QRandomGenerator::global()->bounded(300)));
+            QTest::qWait(int(zufall.bounded(300)));
             programm->kill();
             QVERIFY(Beendet(programm));
             prozesse.clear();

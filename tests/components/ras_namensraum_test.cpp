@@ -8,7 +8,6 @@
 #include "support/Umgebungsvariable.h"
 #include "support/Warten.h"
 
-#include <QTest>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -103,12 +102,7 @@ protected:
     // The kernel reports a link as running a moment after it comes up.
     static bool Warte(const std::function<bool()>& bedingung)
     {
-        for (int i = 0; i < 250; ++i) {
-            if (bedingung())
-                return true;
-            QTest::qWait(20);
-        }
-        return bedingung();
+        return WarteBis(bedingung, std::chrono::seconds(5));
     }
 };
 

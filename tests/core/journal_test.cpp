@@ -2,6 +2,8 @@
 #include "core/Messung.h"
 #include "store/Daten.h"
 #include "support/Dateiinhalt.h"
+#include "support/Saat.h"
+#include "support/Testumgebung.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,12 +42,12 @@ QByteArray MitPruefsumme(QByteArray bytes)
 
 class Journal : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    TTestumgebung umgebung; // its own data folder, as KOSTENWOLF_DATA_DIR
+    const QTemporaryDir& dir = umgebung.Verzeichnis;
     QString pfad;
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        qputenv("KOSTENWOLF_DATA_DIR", QFile::encodeName(dir.path()));
         pfad = JournalPfad();
     }
     int64_t GeschriebeneDauer() const
@@ -122,7 +124,7 @@ TEST_F(Journal, DamagedTruncatedOrForeignRecordsAreRefused)
     };
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double unendlich = std::numeric_limits<double>::infinity();
-    std::mt19937 zufall(18);
+    std::mt19937 zufall(Testsaat());
     QByteArray zufaellig(qsizetype(JournalGroesse), '\0');
     for (char& c : zufaellig)
         c = char(zufall());

@@ -4,9 +4,9 @@
 #include "core/Verlaufseintrag.h"
 #include "runtime/Format.h"
 #include "store/Startablauf.h"
+#include "support/Testumgebung.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -18,7 +18,6 @@ class VerlaufImLauf : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        qputenv("KOSTENWOLF_DATA_DIR", QFile::encodeName(dir.path()));
         FormatSettings = DeutscheFormate();
         std::memset(&Daten, 0, sizeof Daten);
         Daten.BenutzerAnzahl = 1;
@@ -31,11 +30,7 @@ protected:
         ASSERT_EQ(OeffneVerlaufBeimStart(), QString());
         messung.Freigeben();
     }
-    void TearDown() override
-    {
-        Verlauf().Schliesse();
-        qunsetenv("KOSTENWOLF_DATA_DIR");
-    }
+    void TearDown() override { Verlauf().Schliesse(); }
     // A connection of 'sekunden' that begins now.
     void Verbindung(int sekunden)
     {
@@ -51,7 +46,7 @@ protected:
         return Verlauf().Verbindungen(QStringLiteral("Anna"), EncodeDate(2026, 3, 1), EncodeDate(2026, 4, 1));
     }
 
-    QTemporaryDir dir;
+    TTestumgebung umgebung; // its own data folder, as KOSTENWOLF_DATA_DIR
     TDateTime wand = EncodeDate(2026, 3, 14) + EncodeTime(9, 0, 0, 0);
     int64_t mono = 5'000;
     TMessung messung { [this] { return wand; }, [this] { return mono; }, [] { return TSpeicherErgebnis {}; },

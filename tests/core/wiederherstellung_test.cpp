@@ -4,6 +4,7 @@
 #include "runtime/Format.h"
 #include "store/Daten.h"
 #include "support/Dateiinhalt.h"
+#include "support/Testumgebung.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,12 +28,12 @@ std::unique_ptr<TDaten> Gespeichert()
 
 class Wiederherstellung : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    TTestumgebung umgebung; // its own data folder, as KOSTENWOLF_DATA_DIR
+    const QTemporaryDir& dir = umgebung.Verzeichnis;
     QString pfad;
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        qputenv("KOSTENWOLF_DATA_DIR", QFile::encodeName(dir.path()));
         pfad = JournalPfad();
         SetzeUhr(EncodeDate(2026, 12, 8) + EncodeTime(10, 0, 0, 0));
         FormatSettings = DeutscheFormate();

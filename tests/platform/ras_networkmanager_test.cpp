@@ -98,15 +98,17 @@ protected:
         ASSERT_TRUE(Nm.Starte()) << Nm.Fehler().toStdString();
     }
 
-    // Waits until the source has taken in the stand-in's latest state: a view newer
-    // than the last one seen, and no further change pending.
+    // Waits until the source has taken in all the stand-in was told so far: a device
+    // put up last shows in its view, and a view holds everything before it.
     bool NaechsteSicht(TRasNetworkManager& quelle)
     {
-        const int vorher = quelle.Stand();
-        return WarteBis([&] { return quelle.Stand() > vorher; });
+        const QString name = QStringLiteral("marke%1").arg(++marken);
+        Nm.Geraet(name, name, Nm::Ethernet, Nm::GemessenNein);
+        return WarteBis([&] { return quelle.Verwaltet(name.toStdString()); });
     }
 
     TNetworkManagerAttrappe Nm;
+    int marken = 0;
 };
 
 RASPPPIP Projektion(DWORD& ergebnis)
@@ -335,11 +337,10 @@ TEST_F(NetworkManagerQuelle, StallingNetworkManagerKeepsItsLastView)
     Nm.Zustand(aktiv, Nm::Steht); // a change signal; the question it raises goes unanswered
     Nm.Anhalten();
     WarteBis([] { return false; }, std::chrono::milliseconds(600));
-    const int stand = quelle.Stand();
     ASSERT_EQ(vorrang.Verbindungen().size(), 1u);
     EXPECT_EQ(vorrang.Verbindungen()[0].Adresse, "10.64.0.5");
     Nm.Fortsetzen();
-    EXPECT_TRUE(WarteBis([&] { return quelle.Stand() > stand; })) << "the question was still open";
+    EXPECT_TRUE(NaechsteSicht(quelle)) << "the question was still open";
 }
 
 } // namespace

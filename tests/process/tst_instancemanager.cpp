@@ -1,6 +1,9 @@
 // The guard as the user meets it: the built program started beside a running instance.
 #include "platform/InstanzClient.h"
+#include "platform/InstanzServer.h"
 #include "process/InstanceManager.h"
+#include "support/Testumgebung.h"
+#include "support/Warten.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,20 +23,15 @@ constexpr int Geduld = 60000;
 class TestInstanceManager : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> laufzeit;
-    std::unique_ptr<QTemporaryDir> daten;
+    std::unique_ptr<TTestumgebung> welt;
     std::vector<std::unique_ptr<QProcess>> prozesse;
 
-    QString ServerPfad() const { return TInstanceManager(laufzeit->path()).ServerPfad(); }
+    QString ServerPfad() const { return TInstanceManager(welt->Laufzeit.path()).ServerPfad(); }
 
     QProcess* Starte(const QStringList& argumente = {}, const QByteArray& plattform = "offscreen")
     {
         auto prozess = std::make_unique<QProcess>();
-        QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
-        umgebung.insert(QStringLiteral("XDG_RUNTIME_DIR"), laufzeit->path());
-        umgebung.insert(QStringLiteral("KOSTENWOLF_DATA_DIR"), daten->path());
-        umgebung.insert(
-            QStringLiteral("KOSTENWOLF_RAS_SIMULATION"), daten->filePath(QStringLiteral("keine")));
+        QProcessEnvironment umgebung = welt->ProgrammUmgebung();
         umgebung.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(plattform));
         prozess->setProcessEnvironment(umgebung);
         prozess->start(QStringLiteral(KOSTENWOLF_BINARY), argumente);
@@ -50,13 +48,7 @@ class TestInstanceManager : public QObject {
 
     bool WarteAufServer()
     {
-        QDeadlineTimer frist(Geduld);
-        while (!ServerAntwortet()) {
-            if (frist.hasExpired())
-                return false;
-            QTest::qWait(50);
-        }
-        return true;
+        return WarteBis([this] { return ServerAntwortet(); }, std::chrono::milliseconds(Geduld));
     }
 
     // Starts the program and waits until it serves as the running instance.
@@ -76,9 +68,8 @@ class TestInstanceManager : public QObject {
 private slots:
     void init()
     {
-        laufzeit = std::make_unique<QTemporaryDir>();
-        daten = std::make_unique<QTemporaryDir>();
-        QVERIFY(laufzeit->isValid() && daten->isValid());
+        welt = std::make_unique<TTestumgebung>();
+        QVERIFY(welt->Laufzeit.isValid() && welt->Verzeichnis.isValid());
     }
 
     void cleanup()
@@ -109,11 +100,14 @@ private slots:
 
     void laufenderWaechterEmpfaengtDasErsteArgument()
     {
-        TInstanceManager waechter(laufzeit->path());
-        QCOMPARE(waechter.Starte({}), TInstanceManager::ErsteInstanz);
-        QVERIFY(waechter.Registriere());
+        // What the program sends, as the running instance's server receives it.
+        TInstanzServer waechter;
         QList<TCopyData> empfangen;
-        waechter.OnCopyData = [&](const TCopyData& nachricht) { empfangen << nachricht; };
+        waechter.BeiNachricht = [&](const TCopyData& nachricht) {
+            empfangen << nachricht;
+            return 1;
+        };
+        QVERIFY(waechter.Lausche(ServerPfad()));
 
         QProcess* ohne = Starte();
         QTRY_VERIFY_WITH_TIMEOUT(ohne->state() == QProcess::NotRunning, Geduld);
@@ -137,13 +131,11 @@ private slots:
             starts.push_back(Starte());
         QVERIFY(WarteAufServer());
 
-        QDeadlineTimer frist(Geduld);
         auto laufend = [&] {
             return std::count_if(
                 starts.begin(), starts.end(), [](QProcess* p) { return p->state() != QProcess::NotRunning; });
         };
-        while (laufend() > 1 && !frist.hasExpired())
-            QTest::qWait(50);
+        WarteBis([&] { return laufend() <= 1; }, std::chrono::milliseconds(Geduld));
         QCOMPARE(laufend(), 1);
         for (QProcess* p : starts)
             if (p->state() == QProcess::NotRunning) {
@@ -180,7 +172,7 @@ private slots:
         QVERIFY(!ServerAntwortet());
 
         // Also the lock file, as if the instance had been killed while it set itself up.
-        QFile datei(TInstanceManager(laufzeit->path()).SperrPfad());
+        QFile datei(TInstanceManager(welt->Laufzeit.path()).SperrPfad());
         QVERIFY(datei.open(QIODevice::WriteOnly));
         datei.write(QByteArray::number(totePid) + "\nkostenwolf\n");
         datei.close();
@@ -202,7 +194,7 @@ private slots:
             QCOMPARE(abfrage->exitCode(), 0);
             const QByteArray ausgabe = abfrage->readAllStandardOutput();
             if (QByteArray(option) == "--version")
-                QCOMPARE(ausgabe, QByteArray("Kostenwolf 1.3.4\n"));
+                QCOMPARE(ausgabe, QByteArray("Kostenwolf " KOSTENWOLF_VERSION "\n"));
             else
                 QVERIFY(ausgabe.startsWith("Aufruf: kostenwolf"));
         }

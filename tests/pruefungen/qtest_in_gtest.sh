@@ -6,7 +6,7 @@ cd "${1:-$(dirname "$0")/../..}"
 
 fehler=0
 while IFS= read -r datei; do
-  if grep -nE '\b(QTRY_[A-Z_]+|QVERIFY[A-Z0-9_]*|QCOMPARE[A-Z_]*|QFAIL|QSKIP|QEXPECT_FAIL|QFETCH[A-Z_]*)[[:space:]]*\(' \
+  if grep -nE '\b(QTRY_[A-Z_]+|QVERIFY[A-Z0-9_]*|QCOMPARE[A-Z_]*|QFAIL|QSKIP|QEXPECT_FAIL|QFETCH[A-Z_]*|WARTE_BIS)[[:space:]]*\(' \
        "$datei"; then
     echo "$datei: QtTest-Makro in einem GoogleTest-Test; bitte EXPECT_/ASSERT_ und WarteBis verwenden"
     fehler=1

@@ -2,6 +2,7 @@
 #include "store/Datenverzeichnis.h"
 #include "store/Tarife.h"
 #include "support/Dateiinhalt.h"
+#include "support/Testumgebung.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,14 +40,9 @@ size_t EintragOffset(int u, int m, int k)
 
 class Store : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("KOSTENWOLF_DATA_DIR", QFile::encodeName(dir.path()));
-        std::memset(&Daten, 0, sizeof Daten);
-        std::memset(&Tarife, 0, sizeof Tarife);
-    }
+    TTestumgebung umgebung; // its own data folder, as KOSTENWOLF_DATA_DIR
+    const QTemporaryDir& dir = umgebung.Verzeichnis;
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     QString Pfad(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 };
 

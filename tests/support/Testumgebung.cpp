@@ -32,6 +32,17 @@ TTestumgebung::~TTestumgebung()
     qunsetenv("KOSTENWOLF_DATA_DIR");
 }
 
+QProcessEnvironment TTestumgebung::ProgrammUmgebung(const QString& verbindung) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KOSTENWOLF_DATA_DIR"), Verzeichnis.path());
+    env.insert(QStringLiteral("KOSTENWOLF_RAS_SIMULATION"),
+        verbindung.isEmpty() ? Pfad(QStringLiteral("keine")) : verbindung);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), Laufzeit.path());
+    return env;
+}
+
 std::unique_ptr<TDaten> TTestumgebung::GespeicherteDaten() const
 {
     QFile datei(Pfad(QStringLiteral("Daten.kwd")));
