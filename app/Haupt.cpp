@@ -7,6 +7,7 @@
 #include "core/Budget.h"
 #include "core/EuroUmstellung.h"
 #include "core/Verlaufseintrag.h"
+#include "gui/Benannt.h"
 #include "gui/Gestaltung.h"
 #include "gui/Skalierung.h"
 #include "platform/Anwendung.h"
@@ -61,8 +62,7 @@ TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
-    if (!Form1)
-        Form1 = this;
+    MeldeFensterAn(Form1, this);
     Application().MainForm = this;
     if (Application().Icon.isNull())
         Application().Icon = ProgrammIcon();
@@ -105,8 +105,7 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1()
 {
-    if (Form1 == this)
-        Form1 = nullptr;
+    MeldeFensterAb(Form1, this);
 }
 
 void TForm1::BaueMenues()

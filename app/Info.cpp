@@ -1,5 +1,6 @@
 #include "app/Info.h"
 
+#include "gui/Benannt.h"
 #include "gui/Gestaltung.h"
 #include "gui/Skalierung.h"
 #include "platform/ProgrammIcon.h"
@@ -128,14 +129,12 @@ TForm3::TForm3(QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
     PasseAnSchriftAn(this);
-    if (!Form3)
-        Form3 = this;
+    MeldeFensterAn(Form3, this);
 }
 
 TForm3::~TForm3()
 {
-    if (Form3 == this)
-        Form3 = nullptr;
+    MeldeFensterAb(Form3, this);
 }
 
 bool TForm3::eventFilter(QObject* objekt, QEvent* event)

@@ -43,7 +43,6 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
 
     // The windows live until the program ends, the main window longest.
     auto form1 = std::make_unique<TForm1>();
-    Form1 = form1.get();
     if (form1->StartAbgebrochen())
         return 0;
     if (fruehesEnde) {
@@ -57,12 +56,9 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
     std::unique_ptr<TForm4> form4;
     const auto weitereFenster = [&] {
         form2 = std::make_unique<TForm2>();
-        Form2 = form2.get();
         VerbindeEinstellungen(*form1, *form2);
         form3 = std::make_unique<TForm3>();
-        Form3 = form3.get();
         form4 = std::make_unique<TForm4>();
-        Form4 = form4.get();
     };
 
     QObject::connect(form1.get(), &TForm1::Geschlossen, &app, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -127,8 +127,7 @@ TForm4::TForm4(QWidget* parent)
     Werbebanner->OnClick = [this](QObject* Sender) { WerbebannerClick(Sender); };
 
     PasseAnSchriftAn(this);
-    if (!Form4)
-        Form4 = this;
+    MeldeFensterAn(Form4, this);
     FormCreate(this);
 }
 
@@ -179,8 +178,7 @@ void TForm4::BauePanel1()
 
 TForm4::~TForm4()
 {
-    if (Form4 == this)
-        Form4 = nullptr;
+    MeldeFensterAb(Form4, this);
 }
 
 QPrinter& TForm4::Drucker()

@@ -30,7 +30,7 @@ TForm2::TForm2(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form2"));
-    Form2 = this;
+    MeldeFensterAn(Form2, this);
     BaueFenster();
     PasseAnSchriftAn(this);
     FormCreate(this);
@@ -38,8 +38,7 @@ TForm2::TForm2(QWidget* parent)
 
 TForm2::~TForm2()
 {
-    if (Form2 == this)
-        Form2 = nullptr;
+    MeldeFensterAb(Form2, this);
 }
 
 void TForm2::BaueFenster()
