@@ -36,7 +36,9 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
     // A signal while start-up still waits in a dialog ends that dialog; the program then
     // ends as soon as the main window exists, the orderly way if the login went through.
     static bool fruehesEnde = false;
-    LeiteBeendenSignaleUm([] {
+    // Should the handlers fail to install (no descriptors left), a signal ends the
+    // program the default way, as before any of this.
+    (void)LeiteBeendenSignaleUm([] {
         fruehesEnde = true;
         QCoreApplication::exit(0);
     });
@@ -62,8 +64,9 @@ int FuehreProgrammAus(QApplication& app, const std::function<void()>& nachDemZei
     };
 
     QObject::connect(form1.get(), &TForm1::Geschlossen, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    // Nobody may be there to answer a box: the files are written at once.
-    LeiteBeendenSignaleUm([] {
+    // Nobody may be there to answer a box: the files are written at once. The handlers
+    // are in place already; this only replaces the action.
+    (void)LeiteBeendenSignaleUm([] {
         if (Form1)
             Form1->SchliesseOhneRueckfrage();
     });

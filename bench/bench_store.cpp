@@ -64,7 +64,8 @@ void Basis_Lesen(benchmark::State& state)
 void LadeDaten_(benchmark::State& state)
 {
     Verzeichnis();
-    SpeichereDaten();
+    if (!SpeichereDaten().Ok)
+        std::abort();
     for (auto _ : state) {
         if (LadeDaten().art != TLadeErgebnis::Geladen)
             std::abort();

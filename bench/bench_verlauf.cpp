@@ -220,8 +220,7 @@ void Verlauf_InEuro(benchmark::State& state)
     const TEuroSchritt schritt = VerlaufEuroSchritt();
     for (auto _ : state) {
         const QString pfad = FrischerDmVerlauf(state);
-        if (!schritt.Sichere(pfad, pfad + QStringLiteral(".dm")).isEmpty()
-            || !schritt.RechneUm(pfad).isEmpty())
+        if (!schritt.Sichere(pfad, pfad + QStringLiteral(".dm")).Ok() || !schritt.RechneUm(pfad).Ok())
             std::abort();
     }
 }

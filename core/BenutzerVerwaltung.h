@@ -20,7 +20,7 @@ QString AktBenutzerName();
 // A name as the record will hold it: cut to 50 characters, in the file's code page.
 QString GespeicherterBenutzerName(const QString& name);
 
-enum class TNeuerBenutzerErgebnis {
+enum class [[nodiscard]] TNeuerBenutzerErgebnis {
     Angelegt,
     Voll, // four users already
     NameLeer,
@@ -43,7 +43,7 @@ TNeuerBenutzerErgebnis FuegeBenutzerHinzu(
 // simply not added).
 QString NeuerBenutzerMeldung(TNeuerBenutzerErgebnis ergebnis);
 
-enum class TEntfernenErgebnis {
+enum class [[nodiscard]] TEntfernenErgebnis {
     Entfernt,
     LetzterBenutzer, // there must always be one
     Angemeldet, // the current user can't be removed
@@ -57,7 +57,7 @@ TEntfernenErgebnis EntferneBenutzer(int u);
 
 QString EntfernenMeldung(TEntfernenErgebnis ergebnis);
 
-enum class TWechselErgebnis {
+enum class [[nodiscard]] TWechselErgebnis {
     Gewechselt, // AktBenutzer is now the user (it may have been already)
     FalschesKennwort,
     Ungueltig,

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
-enum class TExportErgebnis {
+enum class [[nodiscard]] TExportErgebnis {
     Geschrieben,
     NichtErstellt, // the file could not be created (no such folder, no right to write)
     StreamFehler, // created, but writing or replacing failed (disk full...)
@@ -14,5 +14,5 @@ enum class TExportErgebnis {
 
 TExportErgebnis SchreibeBerichtsDatei(const QString& pfad, const QByteArray& inhalt);
 
-// The message for a failed export; empty for success.
+// The text to show for a failed export; empty for success.
 QString ExportFehlerText(TExportErgebnis ergebnis, const QString& pfad);

@@ -227,10 +227,10 @@ TBudget TBudgets::Budget(int u) const
     return e ? e->Budget : TBudget { 0, StandardWarnstufen };
 }
 
-QString TBudgets::SetzeBudget(int u, const TBudget& budget)
+TErgebnis TBudgets::SetzeBudget(int u, const TBudget& budget)
 {
     if (u < 1 || u > MaxBenutzer)
-        return QStringLiteral("Kein Benutzer an Position %1.").arg(u);
+        return { QStringLiteral("Kein Benutzer an Position %1.").arg(u) };
     // Refused as a whole: a budget that held for this run only would look saved.
     if (gesperrt)
         return Schreibe(u, u, TSchreibart::Ganz);
@@ -306,13 +306,13 @@ void TBudgets::NeuerMonat(int u)
     Vermerke(Schreibe(u, u, TSchreibart::NurWarnungen));
 }
 
-QString TBudgets::Schreibe(int von, int bis, TSchreibart art)
+TErgebnis TBudgets::Schreibe(int von, int bis, TSchreibart art)
 {
     if (pfad.isEmpty())
-        return QStringLiteral("Es ist keine Einstellungsdatei bestimmt.");
+        return { QStringLiteral("Es ist keine Einstellungsdatei bestimmt.") };
     if (gesperrt)
-        return QStringLiteral("Die Einstellungsdatei \"%1\" ist beschädigt und wird nicht überschrieben.")
-            .arg(pfad);
+        return { QStringLiteral("Die Einstellungsdatei \"%1\" ist beschädigt und wird nicht überschrieben.")
+                     .arg(pfad) };
     const TEinstellungsStand stand = AendereEinstellungen(pfad, [&](TIniText& ini) {
         for (int u = von; u <= bis; ++u) {
             const QString gruppe = Gruppe(u);
@@ -344,27 +344,27 @@ QString TBudgets::Schreibe(int von, int bis, TSchreibart art)
         return {};
     case TEinstellungsStand::Beschaedigt:
         gesperrt = true;
-        return QStringLiteral("Die Einstellungsdatei \"%1\" ist beschädigt oder nicht lesbar (%2) und wird "
-                              "nicht überschrieben. Es gelten keine Monatsbudgets.")
-            .arg(pfad, stand.Grund);
+        return { QStringLiteral("Die Einstellungsdatei \"%1\" ist beschädigt oder nicht lesbar (%2) und wird "
+                                "nicht überschrieben. Es gelten keine Monatsbudgets.")
+                     .arg(pfad, stand.Grund) };
     case TEinstellungsStand::Gesperrt:
-        return QStringLiteral("Die Einstellungsdatei \"%1\" ist von einem anderen Programm gesperrt (%2); "
-                              "die Budgetwarnungen werden in diesem Lauf nicht vermerkt.")
-            .arg(pfad, stand.Grund);
+        return { QStringLiteral("Die Einstellungsdatei \"%1\" ist von einem anderen Programm gesperrt (%2); "
+                                "die Budgetwarnungen werden in diesem Lauf nicht vermerkt.")
+                     .arg(pfad, stand.Grund) };
     case TEinstellungsStand::Fehlt:
     case TEinstellungsStand::Fehler:
         break;
     }
-    return QStringLiteral("Die Einstellungsdatei \"%1\" konnte nicht geschrieben werden (%2).")
-        .arg(pfad, stand.Grund);
+    return { QStringLiteral("Die Einstellungsdatei \"%1\" konnte nicht geschrieben werden (%2).")
+                 .arg(pfad, stand.Grund) };
 }
 
-void TBudgets::Vermerke(const QString& fehler)
+void TBudgets::Vermerke(const TErgebnis& ergebnis)
 {
-    if (fehler.isEmpty() || gemeldet)
+    if (ergebnis.Ok() || gemeldet)
         return;
     gemeldet = true;
-    offeneMeldung = fehler;
+    offeneMeldung = ergebnis.Fehler;
 }
 
 QString TBudgets::NimmMeldung()

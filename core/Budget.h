@@ -7,6 +7,7 @@
 #pragma once
 
 #include "runtime/Datum.h"
+#include "runtime/Ergebnis.h"
 
 #include <QList>
 #include <QPair>
@@ -65,14 +66,13 @@ public:
     // user changed meanwhile stays and holds from then on.
     TLadeZustand Lade(const QString& pfad);
     const QString& Pfad() const { return pfad; }
-    // What to tell the user after loading; empty when all went well.
+    // The notice for the user after loading; empty when all went well.
     const QString& LadeMeldung() const { return meldung; }
 
     // User u's budget, if the entry at u's position bears u's name in Daten.
     TBudget Budget(int u) const;
-    // Sets user u's budget (a Betrag of 0 removes it) and writes the file. Returns the
-    // text of the failure, empty on success.
-    QString SetzeBudget(int u, const TBudget& budget);
+    // Sets user u's budget (a Betrag of 0 removes it) and writes the file.
+    TErgebnis SetzeBudget(int u, const TBudget& budget);
     // The user at position u was removed and those above moved down one position:
     // the budgets move with them and the top position 'anzahlVorher' is emptied.
     void BenutzerEntfernt(int u, int anzahlVorher);
@@ -87,7 +87,8 @@ public:
     void NeuerMonat(int u);
 
     // Once a run, what a write of the checks above ran into (the file locked, damaged
-    // meanwhile, not writable); empty when there is nothing new to tell.
+    // meanwhile, not writable), as a notice for the user; empty when there is nothing
+    // new to tell.
     QString NimmMeldung();
 
 private:
@@ -116,14 +117,14 @@ private:
     static QList<QPair<QString, QString>> Felder(const TEintrag& e);
     // Takes the file's entries into memory; returns whose budgets could not be read.
     QStringList Uebernimm(const TIniText& ini);
-    // Writes positions von..bis into the file and returns the text of the failure.
-    QString Schreibe(int von, int bis, TSchreibart art);
-    void Vermerke(const QString& fehler);
+    // Writes positions von..bis into the file.
+    TErgebnis Schreibe(int von, int bis, TSchreibart art);
+    void Vermerke(const TErgebnis& ergebnis);
 };
 
 // The budgets of the data directory for the windows; read again whenever the data
 // directory changes.
 TBudgets& Budgets();
-// Reads the data directory's budgets afresh (at start-up) and returns what to tell
+// Reads the data directory's budgets afresh (at start-up) and returns the notice for
 // the user, empty when there is nothing.
 QString LadeBudgets();

@@ -208,7 +208,7 @@ std::optional<QByteArray> LiesGanz(const QString& pfad, QString& fehler)
 
 // Replaces the whole content crash-safe. Through a symbolic link its target is
 // replaced; an existing file keeps its mode.
-QString ErsetzeGanz(const QString& pfad, const QByteArray& bytes)
+TErgebnis ErsetzeGanz(const QString& pfad, const QByteArray& bytes)
 {
     const QFileInfo info(pfad);
     const QString ziel = info.isSymLink() && info.exists() ? info.canonicalFilePath() : pfad;
@@ -216,7 +216,7 @@ QString ErsetzeGanz(const QString& pfad, const QByteArray& bytes)
     const QFileDevice::Permissions modus = vorhanden ? QFile::permissions(ziel) : QFileDevice::Permissions();
     const TSpeicherErgebnis e = ErsetzeDatei(ziel, bytes.constData(), size_t(bytes.size()), true);
     if (!e.Ok)
-        return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(pfad), e.Grund);
+        return { QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(pfad), e.Grund) };
     if (vorhanden)
         QFile::setPermissions(ziel, modus);
     return {};
@@ -271,13 +271,13 @@ std::optional<QByteArray> EinstellungenInEuro(
 }
 
 // Writes every file named in the marker back from its copy, a further step's own way
-// where it has one; the marker goes once all are back. Returns what failed.
-QString SchreibeKopienZurueck(const QString& verzeichnis, const QList<TEuroSchritt>& weitere)
+// where it has one; the marker goes once all are back.
+TErgebnis SchreibeKopienZurueck(const QString& verzeichnis, const QList<TEuroSchritt>& weitere)
 {
     QString fehler;
     const QByteArray marke = LiesGanz(Pfad(verzeichnis, MarkeName), fehler).value_or(QByteArray());
     if (!fehler.isEmpty())
-        return fehler;
+        return { fehler };
     for (const QByteArray& zeile : marke.split('\n')) {
         const QString name = QString::fromUtf8(zeile);
         if (name.isEmpty())
@@ -285,20 +285,22 @@ QString SchreibeKopienZurueck(const QString& verzeichnis, const QList<TEuroSchri
         const auto eigen = std::find_if(weitere.begin(), weitere.end(),
             [&](const TEuroSchritt& s) { return s.Datei == name && s.SchreibeZurueck; });
         if (eigen != weitere.end()) {
-            fehler = eigen->SchreibeZurueck(Pfad(verzeichnis, name), Pfad(verzeichnis, KopieName(name)));
-            if (!fehler.isEmpty())
-                return fehler;
+            if (TErgebnis e
+                = eigen->SchreibeZurueck(Pfad(verzeichnis, name), Pfad(verzeichnis, KopieName(name)));
+                !e.Ok())
+                return e;
             continue;
         }
         const std::optional<QByteArray> kopie = LiesGanz(Pfad(verzeichnis, KopieName(name)), fehler);
         if (!kopie)
-            return fehler;
-        fehler = ErsetzeGanz(Pfad(verzeichnis, name), *kopie);
-        if (!fehler.isEmpty())
-            return fehler;
+            return { fehler };
+        if (TErgebnis e = ErsetzeGanz(Pfad(verzeichnis, name), *kopie); !e.Ok())
+            return e;
     }
     const TSpeicherErgebnis weg = EntferneDatei(Pfad(verzeichnis, MarkeName));
-    return weg.Ok ? QString() : weg.Grund;
+    if (!weg.Ok)
+        return { weg.Grund };
+    return {};
 }
 
 } // namespace
@@ -313,18 +315,18 @@ QList<TEuroSchritt> WeitereEuroSchritte()
             std::optional<TJournal> j = DekodiereJournal(datei.Inhalt);
             // One that cannot be read is set aside at the next start as it is.
             if (!j)
-                return QString();
+                return TErgebnis::Erfolg();
             RechneTarifInEuroUm(j->Tarif);
             if (!j->Regeln.isEmpty()) {
                 QString grund;
                 const std::optional<QByteArray> regeln = RechneRegelnInEuroUm(j->Regeln, grund);
                 if (!regeln)
-                    return grund;
+                    return TErgebnis::Fehlschlag(grund);
                 j->Regeln = *regeln;
             }
             const QByteArray neu = KodiereJournal(*j);
             const TSpeicherErgebnis e = ErsetzeDatei(pfad, neu.constData(), size_t(neu.size()), true);
-            return e.Ok ? QString() : e.Grund;
+            return e.Ok ? TErgebnis::Erfolg() : TErgebnis::Fehlschlag(e.Grund);
         } };
     return { journal, VerlaufEuroSchritt() };
 }
@@ -336,7 +338,8 @@ TEuroSchritt VerlaufEuroSchritt()
     const auto mitVerlauf = [](const QString& pfad, auto&& tue) {
         TVerlauf verlauf(pfad);
         if (!verlauf.OeffneVorhandenen())
-            return QStringLiteral("%1 kann nicht gelesen werden").arg(QDir::toNativeSeparators(pfad));
+            return TErgebnis::Fehlschlag(
+                QStringLiteral("%1 kann nicht gelesen werden").arg(QDir::toNativeSeparators(pfad)));
         return tue(verlauf);
     };
     TEuroSchritt schritt;
@@ -353,7 +356,7 @@ TEuroSchritt VerlaufEuroSchritt()
         // from the data file as written back. Refusing here would keep the marker, and
         // every later start would write the copies back over what was logged since.
         TVerlauf verlauf(pfad);
-        return verlauf.OeffneVorhandenen() ? verlauf.UebernimmZeilen(kopie) : QString();
+        return verlauf.OeffneVorhandenen() ? verlauf.UebernimmZeilen(kopie) : TErgebnis::Erfolg();
     };
     return schritt;
 }
@@ -425,10 +428,10 @@ TEuroErgebnis StelleAufEuroUm(const QString& verzeichnis, const QList<TEuroSchri
     for (const TEuroSchritt& schritt : std::as_const(schritte)) {
         if (!schritt.Sichere)
             continue;
-        if (const QString grund
+        if (const TErgebnis e
             = schritt.Sichere(Pfad(verzeichnis, schritt.Datei), Pfad(verzeichnis, KopieName(schritt.Datei)));
-            !grund.isEmpty())
-            return Fehler(grund);
+            !e.Ok())
+            return Fehler(e.Fehler);
         namen << schritt.Datei;
     }
     const QByteArray marke = (namen.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
@@ -438,14 +441,14 @@ TEuroErgebnis StelleAufEuroUm(const QString& verzeichnis, const QList<TEuroSchri
         return Fehler(markiert.Grund);
 
     const auto zurueck = [&](const QString& grund) {
-        const QString nichtZurueck = SchreibeKopienZurueck(verzeichnis, weitere);
-        if (nichtZurueck.isEmpty())
+        const TErgebnis nichtZurueck = SchreibeKopienZurueck(verzeichnis, weitere);
+        if (nichtZurueck.Ok())
             return Fehler(grund);
         return TEuroErgebnis { TEuroErgebnis::Fehlgeschlagen,
             QStringLiteral("Die Umstellung auf Euro ist nicht gelungen (%1), und die Sicherungen "
                            "(*.dm) konnten nicht zurückgeschrieben werden (%2). Kostenwolf stellt sie "
                            "beim nächsten Start wieder her.")
-                .arg(grund, nichtZurueck) };
+                .arg(grund, nichtZurueck.Fehler) };
     };
 
     const std::optional<QByteArray> ini
@@ -455,23 +458,25 @@ TEuroErgebnis StelleAufEuroUm(const QString& verzeichnis, const QList<TEuroSchri
     for (const TDatei& d : std::as_const(dateien)) {
         if (d.Name == EinstellungsDateiName || d.Neu == d.Alt)
             continue;
-        fehler = ErsetzeGanz(Pfad(verzeichnis, d.Name), d.Neu);
-        if (!fehler.isEmpty())
-            return zurueck(fehler);
+        if (const TErgebnis e = ErsetzeGanz(Pfad(verzeichnis, d.Name), d.Neu); !e.Ok())
+            return zurueck(e.Fehler);
     }
     for (const TEuroSchritt& schritt : std::as_const(schritte)) {
-        fehler = schritt.RechneUm(Pfad(verzeichnis, schritt.Datei));
-        if (!fehler.isEmpty())
-            return zurueck(QStringLiteral("%1: %2").arg(schritt.Datei, fehler));
+        if (const TErgebnis e = schritt.RechneUm(Pfad(verzeichnis, schritt.Datei)); !e.Ok())
+            return zurueck(QStringLiteral("%1: %2").arg(schritt.Datei, e.Fehler));
     }
     // The one step that makes it Euro.
-    fehler = mitIni ? ErsetzeGanz(iniPfad, *ini) : [&] {
+    const TErgebnis euro = mitIni ? ErsetzeGanz(iniPfad, *ini) : [&] {
         const TSpeicherErgebnis e = ErsetzeDatei(iniPfad, ini->constData(), size_t(ini->size()), true);
-        return e.Ok ? QString() : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(iniPfad), e.Grund);
+        return e.Ok
+            ? TErgebnis::Erfolg()
+            : TErgebnis::Fehlschlag(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(iniPfad), e.Grund));
     }();
-    if (!fehler.isEmpty())
-        return zurueck(fehler);
-    EntferneDatei(Pfad(verzeichnis, MarkeName));
+    if (!euro.Ok())
+        return zurueck(euro.Fehler);
+    // The move is complete; a marker that stays is removed at the next start, which
+    // finds Waehrung=EUR.
+    (void)EntferneDatei(Pfad(verzeichnis, MarkeName));
     return { TEuroErgebnis::Umgestellt,
         QStringLiteral("Alle Beträge sind jetzt in Euro. Die bisherigen Dateien liegen als Sicherung "
                        "daneben (Endung .dm).") };
@@ -483,15 +488,16 @@ QString SetzeAbgebrocheneEuroUmstellungZurueck(const QString& verzeichnis, const
         return {};
     // Waehrung=EUR was the last step: written, the move is complete.
     if (LiesWaehrung(Pfad(verzeichnis, EinstellungsDateiName)).Waehrung == TWaehrung::EUR) {
-        EntferneDatei(Pfad(verzeichnis, MarkeName));
+        // Should the removal fail, the next start comes here again.
+        (void)EntferneDatei(Pfad(verzeichnis, MarkeName));
         return {};
     }
-    const QString fehler = SchreibeKopienZurueck(verzeichnis, weitere);
-    if (!fehler.isEmpty())
+    const TErgebnis zurueck = SchreibeKopienZurueck(verzeichnis, weitere);
+    if (!zurueck.Ok())
         return QStringLiteral(
             "Eine abgebrochene Umstellung auf Euro konnte nicht zurückgenommen werden (%1). "
             "Die bisherigen Dateien liegen mit der Endung .dm daneben.")
-            .arg(fehler);
+            .arg(zurueck.Fehler);
     return QStringLiteral(
         "Eine abgebrochene Umstellung auf Euro wurde zurückgenommen; die Beträge sind in DM.");
 }
@@ -505,12 +511,17 @@ TEuroErgebnis StelleGeladenesKontoAufEuroUm()
             return Fehler(e.Gesperrt
                     ? QStringLiteral("%1 ist nicht lesbar").arg(QDir::toNativeSeparators(e.Pfad))
                     : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(e.Pfad), e.Grund));
-    const TEuroErgebnis ergebnis = StelleAufEuroUm(DatenVerzeichnis());
+    TEuroErgebnis ergebnis = StelleAufEuroUm(DatenVerzeichnis());
     if (ergebnis.art != TEuroErgebnis::Umgestellt)
         return ergebnis;
-    LadeDaten();
-    LadeTarife();
+    // A file that cannot be read back keeps this run's hands off it; the user learns so
+    // as at start-up.
+    for (const auto& [pfad, geladen] :
+        { std::pair { DatenPfad(), LadeDaten() }, std::pair { TarifePfad(), LadeTarife() } })
+        if (geladen.art == TLadeErgebnis::Unlesbar)
+            ergebnis.Meldung += QLatin1Char('\n') + LadeFehlerText(pfad);
     RechneTarifInEuroUm(AktTarif);
+    // Their notices were given at start-up; the move itself changes none of them.
     LadeBudgets();
     LadeWaehrung();
     return ergebnis;

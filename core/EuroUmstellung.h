@@ -11,6 +11,7 @@
 // a crash on the way is undone at the next start by the same means.
 #pragma once
 
+#include "runtime/Ergebnis.h"
 #include "store/Daten.h"
 #include "store/Tarife.h"
 
@@ -54,16 +55,15 @@ inline const QString EuroFrageText
                      "Die bisherigen Dateien bleiben als Sicherung erhalten. Umstellen?");
 
 // A further file of the data folder that holds amounts: copied and restored like the
-// others; 'RechneUm' converts it in place, crash-safe, and returns why it could not,
-// empty when done. Files that do not exist are left out.
+// others; 'RechneUm' converts it in place, crash-safe. Files that do not exist are
+// left out.
 struct TEuroSchritt {
     QString Datei; // name within the data folder
-    std::function<QString(const QString& pfad)> RechneUm;
+    std::function<TErgebnis(const QString& pfad)> RechneUm;
     // For a file not to be copied byte for byte (a database, whose latest part may lie
-    // beside it): makes the copy at 'kopie', and writes it back from there. Both return
-    // why they could not, empty when done.
-    std::function<QString(const QString& pfad, const QString& kopie)> Sichere = {};
-    std::function<QString(const QString& pfad, const QString& kopie)> SchreibeZurueck = {};
+    // beside it): makes the copy at 'kopie', and writes it back from there.
+    std::function<TErgebnis(const QString& pfad, const QString& kopie)> Sichere = {};
+    std::function<TErgebnis(const QString& pfad, const QString& kopie)> SchreibeZurueck = {};
 };
 
 // The history log "Verlauf.sqlite": its DM rows to the cent in Euro, in one transaction.
@@ -72,7 +72,7 @@ TEuroSchritt VerlaufEuroSchritt();
 // history log.
 QList<TEuroSchritt> WeitereEuroSchritte();
 
-struct TEuroErgebnis {
+struct [[nodiscard]] TEuroErgebnis {
     enum Art {
         Umgestellt,
         BereitsEuro, // nothing changed
@@ -87,8 +87,8 @@ struct TEuroErgebnis {
 TEuroErgebnis StelleAufEuroUm(
     const QString& verzeichnis, const QList<TEuroSchritt>& weitere = WeitereEuroSchritte());
 
-// A move that a crash cut short is taken back from its copies. Returns what to tell the
-// user, empty when there was none.
+// A move that a crash cut short is taken back from its copies. Returns the notice for
+// the user (taken back or not), empty when there was no such move.
 QString SetzeAbgebrocheneEuroUmstellungZurueck(
     const QString& verzeichnis, const QList<TEuroSchritt>& weitere = WeitereEuroSchritte());
 

@@ -132,7 +132,7 @@ void TVerbindungsjournal::Protokolliert(const TBeendeteVerbindung& verbindung)
     j.Datum = verbindung.Datum;
     j.Kosten = verbindung.Kosten;
     // Not written: the checkpoint stays, and a start after a crash logs from it.
-    Sichere(j);
+    (void)Sichere(j);
 }
 
 void TVerbindungsjournal::Beende(bool gespeichert)

@@ -4,6 +4,7 @@
 #include "store/Daten.h"
 #include "store/Regeldatei.h"
 
+#include <QDir>
 #include <optional>
 
 namespace {
@@ -56,6 +57,9 @@ QString TTarifErgebnis::Meldung(const TTarifEingabe& eingabe) const
         return QStringLiteral("Ein Tarif mit diesem Namen existiert bereits.");
     case Negativ:
         return TarifFeldName(feld) + QStringLiteral(": bitte eine Zahl ab 0 eingeben");
+    case RegelnBleiben:
+        return QStringLiteral("Die Zeiten des Tarifs konnten nicht umbenannt werden: ") + Grund
+            + QStringLiteral(". Der Tarif behält seinen Namen.");
     case KeineZahl:
         break;
     }
@@ -167,8 +171,13 @@ TTarifErgebnis TarifAendern(int slot, const TTarifEingabe& eingabe)
     const std::optional<TGeprueft> g = Pruefe(eingabe, slot, ergebnis);
     if (!g)
         return ergebnis;
-    // The tariff's rules go by its name.
-    BenenneRegeldateiUm(Tarife[slot].Name.Text(), g->Name);
+    // The tariff's rules go by its name: renamed without them, it would lose them.
+    if (const TSpeicherErgebnis regeln = BenenneRegeldateiUm(Tarife[slot].Name.Text(), g->Name); !regeln.Ok) {
+        ergebnis.art = TTarifErgebnis::RegelnBleiben;
+        ergebnis.Grund
+            = QDir::toNativeSeparators(regeln.Pfad) + QStringLiteral(" (") + regeln.Grund + QLatin1Char(')');
+        return ergebnis;
+    }
     Schreibe(Tarife[slot], *g);
     ergebnis.Slot = slot;
     return ergebnis;
@@ -197,8 +206,9 @@ void TarifLoeschen(int slot)
     if (slot < 1 || slot > MaxTarife)
         return;
     // A later tariff of the same name must not inherit the rules.
+    // A file that cannot be removed stays; nothing else can be done about it here.
     if (!Tarife[slot].Name.Leer())
-        EntferneRegeldatei(Tarife[slot].Name.Text());
+        (void)EntferneRegeldatei(Tarife[slot].Name.Text());
     LeereTarif(Tarife[slot]);
     geaendert = true;
 }

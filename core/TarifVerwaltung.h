@@ -29,7 +29,7 @@ struct TTarifEingabe {
     QString Grundpreis;
 };
 
-struct TTarifErgebnis {
+struct [[nodiscard]] TTarifErgebnis {
     enum Art {
         Gespeichert,
         KeinPlatz, // all 99 slots used
@@ -38,14 +38,16 @@ struct TTarifErgebnis {
         KeineZahl, // a number field holds no finite number
         Negativ, // a number field holds a number below 0
         NichtGefunden, // the slot to change is free
+        RegelnBleiben, // the rules file could not take the new name: the tariff keeps its old one
     } art
         = Gespeichert;
     int Slot = 0;
     QString Name; // the name as stored
+    QString Grund; // RegelnBleiben: the file and why
     enum Feld { FeldName, FeldPreis, FeldEinwahl, FeldGrundpreis } feld = FeldName; // the field at fault
 
     bool Ok() const { return art == Gespeichert; }
-    // The message for the user; empty when stored.
+    // The message for the user (a text to show, not a second result); empty when stored.
     QString Meldung(const TTarifEingabe& eingabe) const;
 };
 
@@ -71,7 +73,7 @@ void AlleTarifeLoeschen();
 
 // Makes the slot the current user's tariff: its number into TarifNr, its copy into
 // AktTarif. False, changing nothing, without a slot or a current user.
-bool TarifWaehlen(int slot);
+[[nodiscard]] bool TarifWaehlen(int slot);
 
 // The current user's TarifNr, 0 without a current user.
 int TarifDesAktBenutzers();

@@ -76,7 +76,7 @@ TImport PruefeImport(const QByteArray& bytes, const QString& dateiname);
 // "Es gibt schon einen Tarif „Abend“. Soll er ersetzt werden?"
 QString ErsetzenFrage(const TImport& import);
 
-struct TImportErgebnis {
+struct [[nodiscard]] TImportErgebnis {
     int Slot = 0; // 0: nothing stored
     QString Fehler;
 };

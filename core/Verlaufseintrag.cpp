@@ -37,7 +37,8 @@ void SchreibeInVerlauf(const std::vector<TBeendeteVerbindung>& verbindungen)
                 e.RxBytes = qint64(v.Bytes->Empfangen);
                 e.TxBytes = qint64(v.Bytes->Gesendet);
             }
-            SchreibeInVerlauf(e);
+            // A write the log refuses is taken over from "Daten.kwd" at the next start.
+            (void)SchreibeInVerlauf(e);
         }
 }
 

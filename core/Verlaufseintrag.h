@@ -18,7 +18,7 @@ TVerlaufsEintrag VerlaufsEintrag(
     int benutzer, const TTarif& tarif, TDateTime beginn, TDateTime ende, TDateTime dauer, double kosten);
 
 // Writes into the program's log when it is open. False when that failed.
-bool SchreibeInVerlauf(const TVerlaufsEintrag& eintrag);
+[[nodiscard]] bool SchreibeInVerlauf(const TVerlaufsEintrag& eintrag);
 // The connections of a metering event that went into "Daten.kwd".
 void SchreibeInVerlauf(const std::vector<TBeendeteVerbindung>& verbindungen);
 

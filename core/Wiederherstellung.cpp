@@ -152,7 +152,9 @@ TWiederherstellung StelleVerbindungWiederHer(
     TVerlaufsEintrag eintrag
         = VerlaufsEintrag(j.Benutzer, j.Tarif, j.Beginn, j.Beginn + dauer, dauer, kosten);
     eintrag.Wiederhergestellt = true;
-    SchreibeInVerlauf(eintrag);
+    // The connection is in "Daten.kwd" now; the next start takes it over into a log
+    // that refused it.
+    (void)SchreibeInVerlauf(eintrag);
     EntferneJournal(pfad);
     // Its bytes count towards the month's volume; "Daten.kwd" has no room for them.
     Volumenbuch().Trage({ j.Benutzer, MonatsIndex(j.Beginn), j.Beginn + dauer, dauer, kosten, j.Bytes });

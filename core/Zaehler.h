@@ -13,7 +13,7 @@
 #include <QStringList>
 #include <optional>
 
-struct TZaehlerErgebnis {
+struct [[nodiscard]] TZaehlerErgebnis {
     // What the metering changed: the labels' texts, whether the tick runs, the month
     // turn. Its messages are in Meldungen.
     TMessErgebnis Messung;

@@ -19,7 +19,7 @@ public:
     ~TInstanzServer() override;
 
     // Listens at pfad; a socket file found there must already be known to be stale.
-    bool Lausche(const QString& pfad);
+    [[nodiscard]] bool Lausche(const QString& pfad);
     void Schliesse();
     bool Lauscht() const;
     QString Fehlertext() const { return fehlertext; }

@@ -15,7 +15,7 @@ public:
     TInstanzSperre(const TInstanzSperre&) = delete;
     TInstanzSperre& operator=(const TInstanzSperre&) = delete;
 
-    TErgebnis Warte(int millisekunden);
+    [[nodiscard]] TErgebnis Warte(int millisekunden);
     void Freigeben();
     bool Gehalten() const { return fd >= 0; }
     QString Pfad() const { return pfad; }
@@ -27,7 +27,7 @@ private:
     int fd = -1;
 };
 
-enum class TDatenSperre {
+enum class [[nodiscard]] TDatenSperre {
     Gehalten, // held by this process until it ends
     Belegt, // another living process holds it
     NichtMoeglich, // the folder cannot be opened or offers no such lock ('grund' says why)

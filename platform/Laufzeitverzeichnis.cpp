@@ -73,7 +73,8 @@ bool BereiteVor(const QString& pfad, bool mitEltern, QString* fehler)
 {
     const QByteArray nativ = QFile::encodeName(pfad);
     if (mitEltern)
-        LegePrivatenOrdnerAn(QFileInfo(pfad).absolutePath());
+        // Whatever failed here, the mkdir below fails too and says why.
+        (void)LegePrivatenOrdnerAn(QFileInfo(pfad).absolutePath());
     if (::mkdir(nativ.constData(), 0700) != 0 && errno != EEXIST) {
         *fehler = QStringLiteral("%1 (%2)").arg(pfad, Systemfehler(errno));
         return false;

@@ -24,4 +24,4 @@ bool IstPrivatesVerzeichnis(const QString& pfad, QString* fehler = nullptr);
 
 // Creates the folder and whatever is missing above it, each closed to others (0700)
 // whatever the umask. True when it is a folder afterwards.
-bool LegePrivatenOrdnerAn(const QString& pfad);
+[[nodiscard]] bool LegePrivatenOrdnerAn(const QString& pfad);

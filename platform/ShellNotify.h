@@ -71,7 +71,7 @@ public:
     virtual bool NotifyIcon(uint32_t nachricht, const NOTIFYICONDATA& daten) = 0;
     // A message in a balloon at the icon of 'daten', with the warning sign, for
     // 'millisekunden'. False where that icon is not shown.
-    virtual bool Sprechblase(
+    [[nodiscard]] virtual bool Sprechblase(
         const NOTIFYICONDATA& daten, const QString& titel, const QString& text, int millisekunden);
     // Where the mouse is and which modifier keys are down, read when a click is handled.
     virtual QPoint Cursorposition() const;

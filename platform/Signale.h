@@ -6,4 +6,4 @@
 
 // Installs the handlers; 'beenden' runs in the event loop after each signal. Needs a
 // QCoreApplication. A later call replaces the action.
-bool LeiteBeendenSignaleUm(std::function<void()> beenden);
+[[nodiscard]] bool LeiteBeendenSignaleUm(std::function<void()> beenden);

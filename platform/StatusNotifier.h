@@ -41,7 +41,7 @@ public:
     void SetzeTip(const QString& text);
     // A desktop notification with the warning sign; false where no notification service
     // runs.
-    bool ZeigeNachricht(const QString& titel, const QString& text, int millisekunden);
+    [[nodiscard]] bool ZeigeNachricht(const QString& titel, const QString& text, int millisekunden);
 
     QString Dienstname() const { return dienstname; }
     // The host's clicks, with the screen position it names.

@@ -149,7 +149,8 @@ std::optional<int> InstanceManagerStart(int argc, char** argv)
     // An instance started with another runtime folder (another XDG_RUNTIME_DIR, say)
     // has a socket this start cannot see; its hold on the data folder still shows. A
     // data file linked from another data folder is held through the folder it is in.
-    LegePrivatenOrdnerAn(DatenVerzeichnis());
+    // A folder that cannot be made cannot be locked either: the lock below says why.
+    (void)LegePrivatenOrdnerAn(DatenVerzeichnis());
     for (const QString& ordner : DatenOrdner()) {
         QString grund;
         switch (SperreDatenverzeichnis(ordner, Waechter ? Waechter->Sperrwartezeit : 5000, &grund)) {

@@ -154,9 +154,9 @@ void TBenutzerSeite::BudgetBtnClick(QObject*)
                     .arg(MaxWarnstufe));
         return;
     }
-    const QString fehler = Budgets().SetzeBudget(u, TBudget { AufPfennig(*betrag), *stufen });
-    if (!fehler.isEmpty())
-        Meldung(fehler);
+    const TErgebnis ergebnis = Budgets().SetzeBudget(u, TBudget { AufPfennig(*betrag), *stufen });
+    if (!ergebnis.Ok())
+        Meldung(ergebnis.Fehler);
     ZeigeBudget();
 }
 

@@ -236,7 +236,8 @@ void TTarifSeite::OKBtnClick(QObject*)
     case TTarifErgebnis::NameLeer:
     case TTarifErgebnis::NameVergeben:
     case TTarifErgebnis::KeineZahl:
-    case TTarifErgebnis::Negativ: {
+    case TTarifErgebnis::Negativ:
+    case TTarifErgebnis::RegelnBleiben: {
         // The entry stays open to be put right.
         QLineEdit* felder[] = { EName, EPreis, EEinwahl, EGrundpreis };
         QLineEdit* feld = felder[ergebnis.feld];
@@ -336,7 +337,8 @@ void TTarifSeite::ZeitenTarifClick(QObject*)
         Tarife[slot].Name.Text(), *regeln,
         [slot](const TTarifregeln& neu) {
             const TSpeicherErgebnis ergebnis = SpeichereZeiten(slot, neu);
-            return ergebnis.Ok ? QString() : SpeicherFehlerText(ergebnis);
+            // A locked file was named at start-up already: nothing more to tell.
+            return TErgebnis { SpeicherFehlerText(ergebnis) };
         },
         this);
     fenster.exec();

@@ -148,9 +148,10 @@ TZeitenEingabe TZeitenFenster::Eingabe() const
 void TZeitenFenster::OKBtnClick()
 {
     const TZeitenGelesen gelesen = LiesZeitenEingabe(Eingabe());
-    const QString fehler = gelesen.Regeln ? speichern(*gelesen.Regeln) : gelesen.Fehler;
-    if (!fehler.isEmpty()) {
-        ShowMessage(fehler);
+    const TErgebnis ergebnis
+        = gelesen.Regeln ? speichern(*gelesen.Regeln) : TErgebnis::Fehlschlag(gelesen.Fehler);
+    if (!ergebnis.Ok()) {
+        ShowMessage(ergebnis.Fehler);
         return;
     }
     accept();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/TarifZeiten.h"
+#include "runtime/Ergebnis.h"
 
 #include <QDialog>
 #include <functional>
@@ -18,9 +19,9 @@ class TZeitenFenster : public QDialog {
     Q_OBJECT
 
 public:
-    // 'speichern' stores the rules read from the editor and returns the text of a
-    // failure, empty on success; the editor stays open after a failure.
-    using TSpeichern = std::function<QString(const TTarifregeln&)>;
+    // 'speichern' stores the rules read from the editor; the editor stays open after a
+    // failure.
+    using TSpeichern = std::function<TErgebnis(const TTarifregeln&)>;
     TZeitenFenster(const QString& tarifname, const TTarifregeln& regeln, TSpeichern speichern,
         QWidget* parent = nullptr);
 

@@ -34,7 +34,7 @@ double PreisNachLaufzeit(int64_t dauerMs, const TTarif& tarif);
 // prices and the time label shows.
 TDateTime GanzeSekunden(int64_t dauerMs);
 
-enum class TProtokollErgebnis {
+enum class [[nodiscard]] TProtokollErgebnis {
     Eingetragen,
     MonatVoll, // all entries of the month in use: nothing written
     KeinBenutzer, // no valid current user: nothing written

@@ -40,7 +40,7 @@ private:
     QList<TZeile> zeilen;
 };
 
-struct TEinstellungsStand {
+struct [[nodiscard]] TEinstellungsStand {
     enum Art {
         Fehlt,
         Gelesen,

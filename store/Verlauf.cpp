@@ -431,36 +431,38 @@ QString TVerlauf::Fehler(const QString& grund) const
     return QStringLiteral("%1: %2").arg(QFileInfo(FPfad).fileName(), grund);
 }
 
-QString TVerlauf::Sichere(const QString& ziel)
+TErgebnis TVerlauf::Sichere(const QString& ziel)
 {
     if (!Offen())
-        return Fehler(QStringLiteral("nicht geöffnet"));
+        return { Fehler(QStringLiteral("nicht geöffnet")) };
     // SQLite writes the copy into a file that is there and empty, and leaves its mode.
     const QFileInfo info(ziel);
     const QString vorlaeufig
         = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".neu");
     QFile::remove(vorlaeufig);
     if (!LegeDateiAn(vorlaeufig))
-        return QStringLiteral("%1 kann nicht angelegt werden").arg(vorlaeufig);
+        return { QStringLiteral("%1 kann nicht angelegt werden").arg(vorlaeufig) };
     QSqlQuery q(FAbfragen->Db);
     q.prepare(QStringLiteral("VACUUM INTO ?"));
     q.addBindValue(vorlaeufig);
     if (!q.exec()) {
         QFile::remove(vorlaeufig);
-        return Fehler(q.lastError().text());
+        return { Fehler(q.lastError().text()) };
     }
     const TSpeicherErgebnis e = SetzeDateiEin(vorlaeufig, ziel);
-    return e.Ok ? QString() : QStringLiteral("%1: %2").arg(ziel, e.Grund);
+    if (!e.Ok)
+        return { QStringLiteral("%1: %2").arg(ziel, e.Grund) };
+    return {};
 }
 
-QString TVerlauf::RechneKostenUm(
+TErgebnis TVerlauf::RechneKostenUm(
     TWaehrung von, TWaehrung nach, const std::function<double(double)>& umrechnen)
 {
     if (!Offen() || !FAbfragen->Db.transaction())
-        return Fehler(Offen() ? FAbfragen->Db.lastError().text() : QStringLiteral("nicht geöffnet"));
+        return { Fehler(Offen() ? FAbfragen->Db.lastError().text() : QStringLiteral("nicht geöffnet")) };
     QSqlQuery q(FAbfragen->Db);
     const auto abbrechen = [&] {
-        const QString grund = Fehler(q.lastError().text());
+        const TErgebnis grund { Fehler(q.lastError().text()) };
         q.finish();
         FAbfragen->Db.rollback();
         return grund;
@@ -486,25 +488,25 @@ QString TVerlauf::RechneKostenUm(
     }
     q.finish();
     if (!FAbfragen->Db.commit()) {
-        const QString grund = Fehler(FAbfragen->Db.lastError().text());
+        const TErgebnis grund { Fehler(FAbfragen->Db.lastError().text()) };
         FAbfragen->Db.rollback();
         return grund;
     }
     return {};
 }
 
-QString TVerlauf::UebernimmZeilen(const QString& quelle)
+TErgebnis TVerlauf::UebernimmZeilen(const QString& quelle)
 {
     if (!Offen())
-        return Fehler(QStringLiteral("nicht geöffnet"));
+        return { Fehler(QStringLiteral("nicht geöffnet")) };
     // ATTACH would make an empty database of a missing file.
     if (!QFileInfo(quelle).isFile())
-        return QStringLiteral("%1 fehlt").arg(quelle);
+        return { QStringLiteral("%1 fehlt").arg(quelle) };
     QSqlQuery q(FAbfragen->Db);
     q.prepare(QStringLiteral("ATTACH ? AS sicherung"));
     q.addBindValue(quelle);
     if (!q.exec())
-        return Fehler(q.lastError().text());
+        return { Fehler(q.lastError().text()) };
     QString grund;
     if (!FAbfragen->Db.transaction()) {
         grund = Fehler(FAbfragen->Db.lastError().text());
@@ -521,7 +523,7 @@ QString TVerlauf::UebernimmZeilen(const QString& quelle)
         FAbfragen->Db.rollback();
     }
     q.exec(QStringLiteral("DETACH sicherung"));
-    return grund;
+    return { grund };
 }
 
 std::vector<TMonatsWerte> TVerlauf::Gruppiert(

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "runtime/Datum.h"
+#include "runtime/Ergebnis.h"
 #include "runtime/Waehrung.h"
 #include "store/Daten.h"
 
@@ -69,19 +70,19 @@ public:
     TOeffnen Oeffne();
     // Only reads: never creates, changes or sets anything aside. False when there is no
     // readable log.
-    bool OeffneNurLesend();
+    [[nodiscard]] bool OeffneNurLesend();
     // Opens a log that is there, as it stands: nothing is created, set aside or set up.
     // False when there is no readable log of ours.
-    bool OeffneVorhandenen(bool nurLesend = false);
+    [[nodiscard]] bool OeffneVorhandenen(bool nurLesend = false);
     // A log in memory only, for reading the account where no log file is.
-    bool OeffneImSpeicher();
+    [[nodiscard]] bool OeffneImSpeicher();
     void Schliesse();
     bool Offen() const;
     QString Pfad() const { return FPfad; }
 
     // Enters one connection unless the log holds it already (same user, end, length,
     // cost and tariff). False when the write failed.
-    bool Schreibe(const TVerlaufsEintrag& eintrag);
+    [[nodiscard]] bool Schreibe(const TVerlaufsEintrag& eintrag);
 
     // Takes over every logged entry of "Daten.kwd" the log lacks, with its start as end
     // minus length, unknown bytes and the source "Daten.kwd". Returns how many were
@@ -89,14 +90,13 @@ public:
     std::optional<int> UebernimmAusDaten(const TDaten& daten);
 
     // A consistent copy of the whole log, with what its -wal file holds yet, at 'ziel'
-    // (readable by its owner only, durable); a file there is replaced. The changes below
-    // return why they failed, empty when done.
-    QString Sichere(const QString& ziel);
+    // (readable by its owner only, durable); a file there is replaced.
+    TErgebnis Sichere(const QString& ziel);
     // Every cost logged in 'von' through 'umrechnen', then logged in 'nach', in one
     // transaction. An empty cost stays empty.
-    QString RechneKostenUm(TWaehrung von, TWaehrung nach, const std::function<double(double)>& umrechnen);
+    TErgebnis RechneKostenUm(TWaehrung von, TWaehrung nach, const std::function<double(double)>& umrechnen);
     // The rows of the copy at 'quelle' in place of all of this log's, in one transaction.
-    QString UebernimmZeilen(const QString& quelle);
+    TErgebnis UebernimmZeilen(const QString& quelle);
 
     // The queries go by the connection's start, as the month slots do.
     // Connections, seconds and costs of the twelve months of a year (January first).
@@ -113,9 +113,9 @@ private:
     // (6: the month, 9: the day), numbered from 1.
     std::vector<TMonatsWerte> Gruppiert(
         const QString& benutzer, const QString& von, const QString& bis, int stelle, size_t anzahl) const;
-    bool Verbinde(bool nurLesend);
+    [[nodiscard]] bool Verbinde(bool nurLesend);
     QString Fehler(const QString& grund) const;
-    bool RichteEin();
+    [[nodiscard]] bool RichteEin();
     bool Vorhanden(const TVerlaufsEintrag& eintrag) const;
     enum class TEintrag { Neu, Vorhanden, Fehler };
     // 'nachsehen': look first whether the log holds it.

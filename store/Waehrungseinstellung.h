@@ -22,6 +22,6 @@ struct TWaehrungsEintrag {
 // nothing put in its place can make this wait.
 TWaehrungsEintrag LiesWaehrung(const QString& pfad);
 
-// Sets Waehrung from the data directory's settings file; returns what to tell the user,
-// empty when there is nothing.
+// Sets Waehrung from the data directory's settings file; returns the notice for the
+// user, empty when there is nothing.
 QString LadeWaehrung();

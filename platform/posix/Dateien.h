@@ -16,7 +16,7 @@ bool IstBeschreibbar(const QString& verzeichnis);
 // program's menu entry.
 bool IstInstallationsverzeichnis(const QString& verzeichnis);
 
-struct TLadeErgebnis {
+struct [[nodiscard]] TLadeErgebnis {
     enum Art {
         Geladen, // read (possibly only a short file's bytes)
         Angelegt, // missing and created empty
@@ -27,7 +27,7 @@ struct TLadeErgebnis {
     QString Grund;
 };
 
-struct TSpeicherErgebnis {
+struct [[nodiscard]] TSpeicherErgebnis {
     bool Ok = true;
     // True when the file could not be read at start-up, so this run keeps its hands off
     // it; the user has been told at start-up already.
@@ -68,7 +68,7 @@ int RaeumeTemporaereAuf(const QString& pfad);
 // The German reason for an errno value.
 QString DateiFehlerGrund(int fehler);
 
-// The text shown after a failed save, empty when there is nothing to tell.
+// The text to show after a failed save, empty when there is nothing to tell.
 QString SpeicherFehlerText(const TSpeicherErgebnis& ergebnis);
 // The start-up text for a file that could not be read.
 QString LadeFehlerText(const QString& pfad);

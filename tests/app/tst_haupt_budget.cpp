@@ -50,7 +50,7 @@ class TestHauptBudget : public QObject {
         Tarife[1].Preis = 10;
         AktTarif = Tarife[1];
         AktBenutzer = 1;
-        QVERIFY(Budgets().SetzeBudget(1, { 5, StandardWarnstufen }).isEmpty());
+        QVERIFY(Budgets().SetzeBudget(1, { 5, StandardWarnstufen }).Ok());
     }
 
     void Starte()

@@ -529,7 +529,7 @@ private slots:
         QTRY_COMPARE(aufrufe, 1);
         ::raise(SIGINT);
         QTRY_COMPARE(aufrufe, 2);
-        LeiteBeendenSignaleUm([] {});
+        QVERIFY(LeiteBeendenSignaleUm([] {}));
     }
 };
 

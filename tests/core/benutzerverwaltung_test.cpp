@@ -83,7 +83,7 @@ TEST_F(Benutzerverwaltung, BudgetsFollowTheirUsersAndLeaveWithThem)
 {
     VierBenutzer();
     for (int u = 1; u <= 4; ++u)
-        Budgets().SetzeBudget(u, { 10.0 * u, StandardWarnstufen });
+        ASSERT_TRUE(Budgets().SetzeBudget(u, { 10.0 * u, StandardWarnstufen }).Ok());
     EXPECT_EQ(EntferneBenutzer(2), TEntfernenErgebnis::Entfernt);
     LadeBudgets(); // as the next start reads them
     EXPECT_EQ(Budgets().Budget(2).Betrag, 30);

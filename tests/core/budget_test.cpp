@@ -55,8 +55,8 @@ TEST_F(Budgets, JedeStufeWarntEinmalImMonatAuchUeberEinenNeustartHinweg)
 {
     TBudgets b;
     EXPECT_EQ(b.Lade(ini), TBudgets::TLadeZustand::Fehlt);
-    ASSERT_TRUE(b.SetzeBudget(1, { 50, StandardWarnstufen }).isEmpty());
-    ASSERT_TRUE(b.SetzeBudget(2, { 20, StandardWarnstufen }).isEmpty());
+    ASSERT_TRUE(b.SetzeBudget(1, { 50, StandardWarnstufen }).Ok());
+    ASSERT_TRUE(b.SetzeBudget(2, { 20, StandardWarnstufen }).Ok());
     const TDateTime dezember = Am(2026, 12, 8);
 
     EXPECT_FALSE(b.Pruefe(1, 39.99, dezember));
@@ -80,9 +80,9 @@ TEST_F(Budgets, JedeStufeWarntEinmalImMonatAuchUeberEinenNeustartHinweg)
 
     // A changed budget warns afresh; one set to 0 is gone.
     b = Neustart();
-    b.SetzeBudget(1, { 60, { 50 } });
+    ASSERT_TRUE(b.SetzeBudget(1, { 60, { 50 } }).Ok());
     EXPECT_TRUE(b.Pruefe(1, 45, Am(2027, 1, 2)));
-    b.SetzeBudget(1, { 0, StandardWarnstufen });
+    ASSERT_TRUE(b.SetzeBudget(1, { 0, StandardWarnstufen }).Ok());
     EXPECT_FALSE(Neustart().Budget(1).Gesetzt());
 }
 
@@ -91,7 +91,7 @@ TEST_F(Budgets, EinBudgetGiltNurFuerPositionUndNameUndFolgtEinerEntfernung)
     TBudgets b;
     b.Lade(ini);
     for (int u = 1; u <= 3; ++u)
-        b.SetzeBudget(u, { 10.0 * u, StandardWarnstufen });
+        ASSERT_TRUE(b.SetzeBudget(u, { 10.0 * u, StandardWarnstufen }).Ok());
 
     // Bernd leaves; Cäcilie moves down to position 2.
     std::memcpy(&Daten.Benutzer[2], &Daten.Benutzer[3], sizeof(TBenutzer));
@@ -115,7 +115,7 @@ TEST_F(Budgets, BeschaedigtGiltNichtsUndDieDateiBleibtUnberuehrt)
     TBudgets b;
     EXPECT_EQ(b.Lade(ini), TBudgets::TLadeZustand::Beschaedigt);
     EXPECT_FALSE(b.LadeMeldung().isEmpty());
-    EXPECT_FALSE(b.SetzeBudget(1, { 50, StandardWarnstufen }).isEmpty());
+    EXPECT_FALSE(b.SetzeBudget(1, { 50, StandardWarnstufen }).Ok());
     EXPECT_FALSE(b.Pruefe(1, 100, Am(2026, 12, 8)));
     ASSERT_TRUE(datei.open(QIODevice::ReadOnly));
     EXPECT_EQ(datei.readAll(), kaputt);
@@ -135,8 +135,8 @@ TEST_F(Budgets, WasAussenGeaendertWirdBleibtUndUnsinnWirdNichtUeberschrieben)
 {
     TBudgets b;
     b.Lade(ini);
-    b.SetzeBudget(1, { 50, StandardWarnstufen });
-    b.SetzeBudget(2, { 20, StandardWarnstufen });
+    ASSERT_TRUE(b.SetzeBudget(1, { 50, StandardWarnstufen }).Ok());
+    ASSERT_TRUE(b.SetzeBudget(2, { 20, StandardWarnstufen }).Ok());
     // By hand while the program runs: Anna's limit raised, a comment and a group of
     // someone else's added.
     const QByteArray vonHand = "; von Hand\n[Budget1]\nName=Anna\nMonatsbudget=500\n"

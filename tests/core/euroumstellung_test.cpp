@@ -229,7 +229,7 @@ TEST_F(EuroUmstellungDateien, FehlerUnterwegsLaesstDieDmDateienWieSieWaren)
                 QDir(verzeichnis + QStringLiteral("/Tarife.dm")).entryList(QDir::Files))
                 Schreib(absturz + QStringLiteral("/Tarife.dm/") + name,
                     Lies(umgebung.Pfad(QStringLiteral("Tarife.dm/") + name)));
-            return QStringLiteral("Datenträger voll");
+            return TErgebnis::Fehlschlag(QStringLiteral("Datenträger voll"));
         } };
     Schreib(umgebung.Pfad(JournalName), "kein Journal");
     const auto mitJournal = Stand();

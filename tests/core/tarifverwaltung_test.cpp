@@ -2,9 +2,11 @@
 #include "core/Zahleingabe.h"
 #include "runtime/Format.h"
 #include "store/Daten.h"
+#include "store/Regeldatei.h"
 #include "store/Tarife.h"
 #include "support/Testumgebung.h"
 
+#include <QDir>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -197,6 +199,21 @@ TEST_F(Tarifverwaltung, EditingKeepsTheSlotAndLeavesAktTarifAlone)
     TarifLoeschen(1);
     EXPECT_EQ(TarifAendern(1, Eingabe(QStringLiteral("Wieder"))).art, TTarifErgebnis::NichtGefunden);
     EXPECT_TRUE(Tarife[1].Name.Leer());
+}
+
+TEST_F(Tarifverwaltung, ARenameItsRulesCannotFollowIsRefused)
+{
+    Belege(1, QStringLiteral("Eins"));
+    ASSERT_TRUE(SchreibeRegeldatei(QStringLiteral("Eins"), "Mo-Fr 08:00-18:00 0,10").Ok);
+    // A folder under the new name takes no file.
+    ASSERT_TRUE(QDir().mkpath(RegelPfad(QStringLiteral("Neu"))));
+
+    const TTarifErgebnis e = TarifAendern(1, Eingabe(QStringLiteral("Neu"), QStringLiteral("2,5")));
+    EXPECT_EQ(e.art, TTarifErgebnis::RegelnBleiben);
+    EXPECT_TRUE(e.Meldung(Eingabe(QStringLiteral("Neu"))).contains(QStringLiteral("Neu.rst")));
+    EXPECT_EQ(Tarife[1].Name.Text(), "Eins");
+    EXPECT_EQ(Tarife[1].Preis, 1);
+    EXPECT_EQ(LeseRegeldatei(QStringLiteral("Eins")).Inhalt, "Mo-Fr 08:00-18:00 0,10");
 }
 
 TEST_F(Tarifverwaltung, DeletingChangesNeitherTarifNrNorAktTarif)

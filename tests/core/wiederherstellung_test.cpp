@@ -215,7 +215,7 @@ TEST_F(Wiederherstellung, EveryConnectionIsLoggedExactlyOnceWhereverTheProgramDi
             }
             // The next start with the record as it is on disk, and perhaps one after it.
             for (bool stirbt : { erholungStirbt, false }) {
-                LadeDaten();
+                ASSERT_EQ(LadeDaten().art, TLadeErgebnis::Geladen);
                 try {
                     StelleVerbindungWiederHer(pfad, [&] {
                         const TSpeicherErgebnis e = SpeichereDaten();

@@ -79,7 +79,7 @@ protected:
         ASSERT_TRUE(SpeichereDaten().Ok);
         ASSERT_TRUE(SpeichereTarife().Ok);
         LadeBudgets();
-        ASSERT_TRUE(Budgets().SetzeBudget(1, { 1, StandardWarnstufen }).isEmpty());
+        ASSERT_TRUE(Budgets().SetzeBudget(1, { 1, StandardWarnstufen }).Ok());
     }
 
     void TearDown() override

@@ -246,8 +246,8 @@ private slots:
         std::memset(&Daten, 0, sizeof Daten);
         std::memset(&Tarife, 0, sizeof Tarife);
         std::memset(&AktTarif, 0, sizeof AktTarif);
-        LadeDaten();
-        LadeTarife();
+        QCOMPARE(LadeDaten().art, TLadeErgebnis::Geladen);
+        QCOMPARE(LadeTarife().art, TLadeErgebnis::Geladen);
         SetzeAktTarif(Daten.Benutzer[1].TarifNr);
         QCOMPARE(AktTarif.Name.Text(), QStringLiteral("Drei"));
         QCOMPARE(AktTarif.Grundpreis, 7.0);
@@ -275,7 +275,7 @@ private slots:
         NeuerTarifEingeben(QStringLiteral("Neu"), QStringLiteral("1,5"));
         f.close();
         std::memset(&Tarife, 0, sizeof Tarife);
-        LadeTarife();
+        QCOMPARE(LadeTarife().art, TLadeErgebnis::Geladen);
         QCOMPARE(Tarife[1].Name.Text(), QStringLiteral("Neu"));
     }
 

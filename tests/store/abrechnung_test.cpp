@@ -217,19 +217,22 @@ TEST_F(Abrechnung, ImBeginnmonatNachDenRegelnDesMonatswechsels)
 
     // The program's month, not yet entered by the user: rolled over into it first.
     Trage(Daten.Benutzer[1].Monate[4], 0, "Vorjahr", 9);
-    ProtokolliereVerbindungImBeginnmonat(1, t, april, 60 * Sekunde, 0.5, 4, april);
+    ASSERT_EQ(ProtokolliereVerbindungImBeginnmonat(1, t, april, 60 * Sekunde, 0.5, 4, april),
+        TProtokollErgebnis::Eingetragen);
     EXPECT_EQ(Daten.Benutzer[1].MonatNr, 4);
     EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[1].Monate[4]), 1);
     EXPECT_EQ(Daten.Benutzer[1].Monate[4].Verbindungen[0].Tarif.Text(), "T");
 
     // A late entry for an earlier month: into its slot, nothing emptied, no turn back.
-    ProtokolliereVerbindungImBeginnmonat(1, t, maerz, 60 * Sekunde, 0.5, 4, april);
+    ASSERT_EQ(ProtokolliereVerbindungImBeginnmonat(1, t, maerz, 60 * Sekunde, 0.5, 4, april),
+        TProtokollErgebnis::Eingetragen);
     EXPECT_EQ(AnzahlVerbindungen(Maerz()), 3);
     EXPECT_EQ(Daten.Benutzer[1].MonatNr, 4);
 
     // A user created this run has no month yet.
     Daten.Benutzer[2].MonatNr = 0;
-    ProtokolliereVerbindungImBeginnmonat(2, t, april, 60 * Sekunde, 0.5, 4, april);
+    ASSERT_EQ(ProtokolliereVerbindungImBeginnmonat(2, t, april, 60 * Sekunde, 0.5, 4, april),
+        TProtokollErgebnis::Eingetragen);
     EXPECT_EQ(Daten.Benutzer[2].MonatNr, 4);
     EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[0]), 0);
     EXPECT_EQ(AnzahlVerbindungen(Daten.Benutzer[2].Monate[4]), 1);

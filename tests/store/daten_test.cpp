@@ -199,7 +199,7 @@ TEST_F(Store, DamagedRecordIsClamped)
     f[int(u2) + 78] = char(13); // MonatNr
     f[int(EintragOffset(4, 12, 599))] = char(51);
     Schreib(DatenPfad(), f);
-    LadeDaten();
+    ASSERT_EQ(LadeDaten().art, TLadeErgebnis::Geladen);
     EXPECT_EQ(Daten.BenutzerAnzahl, 4);
     EXPECT_EQ(Daten.StartBenutzer, 1);
     EXPECT_EQ(Daten.Benutzer[2].Name.Laenge, 50);
@@ -212,7 +212,7 @@ TEST_F(Store, DamagedRecordIsClamped)
     f[0] = 0;
     f[1] = 0;
     Schreib(DatenPfad(), f);
-    LadeDaten();
+    ASSERT_EQ(LadeDaten().art, TLadeErgebnis::Geladen);
     EXPECT_EQ(Daten.StartBenutzer, 0);
 }
 
@@ -262,7 +262,7 @@ TEST_F(Store, TariffTableSlotsAndCopyRule)
 TEST_F(Store, ZeroTableIsFreeAndDamagedValuesPriceAsZero)
 {
     Schreib(TarifePfad(), QByteArray(7'524, '\0'));
-    LadeTarife();
+    ASSERT_EQ(LadeTarife().art, TLadeErgebnis::Geladen);
     for (int k = 1; k <= 99; ++k)
         EXPECT_TRUE(Tarife[k].Name.Leer());
     QByteArray f(7'524, '\0');
@@ -271,7 +271,7 @@ TEST_F(Store, ZeroTableIsFreeAndDamagedValuesPriceAsZero)
     Setze(f, 60, std::numeric_limits<double>::infinity());
     Setze(f, 68, 6.0);
     Schreib(TarifePfad(), f + "tail");
-    LadeTarife();
+    ASSERT_EQ(LadeTarife().art, TLadeErgebnis::Geladen);
     EXPECT_EQ(Tarife[1].Name.Laenge, 50);
     SetzeAktTarif(1);
     EXPECT_EQ(AktTarif.Preis, 0);
@@ -413,7 +413,7 @@ TEST_F(Store, SaveKeepsAnExistingFilesPermissions)
 {
     Schreib(DatenPfad(), QByteArray(10, '\0'));
     ::chmod(QFile::encodeName(DatenPfad()).constData(), 0640);
-    LadeDaten();
+    ASSERT_EQ(LadeDaten().art, TLadeErgebnis::Geladen);
     ASSERT_TRUE(SpeichereDaten().Ok);
     struct stat st { };
     ::stat(QFile::encodeName(DatenPfad()).constData(), &st);
