@@ -49,8 +49,6 @@ public:
     // Whether the icon is in the notification area. False while the desktop has none,
     // and after the session's end removed it.
     bool IconAngezeigt() const { return FAngezeigt; }
-    // The window that receives the shell's callback message.
-    HWND Fenster() const { return FNotifyData.hWnd; }
 
     // A warning in a balloon at the icon for ten seconds; false without an icon, or
     // where the notification area shows no messages.

@@ -46,6 +46,9 @@ protected:
         InstalliereShellNotify(nullptr);
     }
 
+    // The window the icon reports to, as the notification area knows it.
+    HWND FensterDesSymbols() const { return shell.AufrufeMit(NIM_ADD).front().Daten.hWnd; }
+
     void Beobachte(TTrayIcon& tray)
     {
         tray.OnDblClick = [this](QObject*) { ereignisse << "DblClick"; };
@@ -160,10 +163,10 @@ TEST_F(TrayIconTest, ADoubleClickOfAnyButtonOpensAndOtherMessagesDoNothing)
 
     // Only the callback message is a mouse notification.
     ereignisse.clear();
-    SendeFensterNachricht(tray.Fenster(), 0x402, 0, WM_LBUTTONDBLCLK);
+    SendeFensterNachricht(FensterDesSymbols(), 0x402, 0, WM_LBUTTONDBLCLK);
     EXPECT_TRUE(ereignisse.isEmpty());
-    EXPECT_EQ(SendeFensterNachricht(tray.Fenster(), WM_QUERYENDSESSION), 1);
-    EXPECT_EQ(SendeFensterNachricht(tray.Fenster(), WM_ENDSESSION, 0), 0);
+    EXPECT_EQ(SendeFensterNachricht(FensterDesSymbols(), WM_QUERYENDSESSION), 1);
+    EXPECT_EQ(SendeFensterNachricht(FensterDesSymbols(), WM_ENDSESSION, 0), 0);
     EXPECT_TRUE(tray.IconAngezeigt()); // the session goes on: the icon stays
 }
 
@@ -295,7 +298,7 @@ TEST_F(TrayIconTest, DestructionRemovesIconHooksAndCallbacks)
 {
     auto tray = std::make_unique<TTrayIcon>(nullptr);
     Beobachte(*tray);
-    const HWND fensterHandle = tray->Fenster();
+    const HWND fensterHandle = FensterDesSymbols();
     StelleNachrichtZu(fensterHandle, 0x401, 0, WM_LBUTTONDBLCLK); // still on its way
 
     tray.reset();
