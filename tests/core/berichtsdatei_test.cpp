@@ -1,4 +1,5 @@
 #include "core/BerichtsDatei.h"
+#include "support/Dateiinhalt.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,28 +8,11 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-namespace {
-
-QByteArray Lies(const QString& pfad)
-{
-    QFile f(pfad);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
-}
-
-void Schreibe(const QString& pfad, const QByteArray& inhalt)
-{
-    QFile f(pfad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(inhalt);
-}
-
-} // namespace
-
 TEST(BerichtsDatei, ReplacesAnExistingFileWhole)
 {
     QTemporaryDir dir;
     const QString pfad = dir.filePath(QStringLiteral("März2026.txt"));
-    Schreibe(pfad, QByteArray(10'000, 'x'));
+    Schreib(pfad, QByteArray(10'000, 'x'));
     EXPECT_EQ(SchreibeBerichtsDatei(pfad, "{\\rtf1 kurz}"), TExportErgebnis::Geschrieben);
     EXPECT_EQ(Lies(pfad), "{\\rtf1 kurz}");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "März2026.txt" });
@@ -50,7 +34,7 @@ TEST(BerichtsDatei, FailedWriteKeepsTheOldFileAndLeavesNothingBehind)
 {
     QTemporaryDir dir;
     const QString pfad = dir.filePath(QStringLiteral("Juni2026.txt"));
-    Schreibe(pfad, "alter Bericht");
+    Schreib(pfad, "alter Bericht");
 
     // A file size limit makes the write fail as a full disk would.
     rlimit vorher {};

@@ -1,4 +1,5 @@
 #include "platform/posix/Dateien.h"
+#include "support/Dateiinhalt.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,19 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray Lies(const QString& pfad)
-{
-    QFile f(pfad);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
-}
-
-void Schreibe(const QString& pfad, const QByteArray& inhalt)
-{
-    QFile f(pfad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(inhalt);
-}
 
 unsigned Modus(const QString& pfad)
 {
@@ -36,7 +24,7 @@ TEST(Speichern, UeberVerweisBleibtDerVerweisUndDasZielWirdGeschrieben)
     ASSERT_TRUE(daten.isValid() && anderswo.isValid());
     const QString ziel = anderswo.filePath(QStringLiteral("echt.kwd"));
     const QString verweis = daten.filePath(QStringLiteral("Daten.kwd"));
-    Schreibe(ziel, "altaltalt-rest");
+    Schreib(ziel, "altaltalt-rest");
     ::chmod(QFile::encodeName(ziel).constData(), 0640);
 
     // Absolute and relative links, and a link to a link.
@@ -83,23 +71,23 @@ TEST(Aufraeumen, NurUnsereVerwaistenTemporaerenDateien)
 {
     QTemporaryDir daten, anderswo;
     const QString pfad = daten.filePath(QStringLiteral("Daten.kwd"));
-    Schreibe(pfad, "daten");
+    Schreib(pfad, "daten");
     const QStringList unsere { QStringLiteral(".Daten.kwd.a1B2c3"), QStringLiteral(".Daten.kwd.XXXXXX") };
     for (const QString& n : unsere)
-        Schreibe(daten.filePath(n), QByteArray(1000, 'x'));
+        Schreib(daten.filePath(n), QByteArray(1000, 'x'));
     const QStringList fremde { QStringLiteral("Daten.kwd.a1B2c3"), QStringLiteral(".Daten.kwd.a1B2c"),
         QStringLiteral(".Daten.kwd.a1B2c34"), QStringLiteral(".Daten.kwd.a1-2c3"),
         QStringLiteral(".Tarife.kwt.a1B2c3"), QStringLiteral(".Daten.kwd~"), QStringLiteral("notizen.txt") };
     for (const QString& n : fremde)
-        Schreibe(daten.filePath(n), "fremd");
+        Schreib(daten.filePath(n), "fremd");
     // A directory and a link of our pattern are not ours.
     ASSERT_TRUE(QDir(daten.path()).mkdir(QStringLiteral(".Daten.kwd.dir123")));
     const QString wichtig = anderswo.filePath(QStringLiteral("wichtig"));
-    Schreibe(wichtig, "wichtig");
+    Schreib(wichtig, "wichtig");
     ASSERT_TRUE(QFile::link(wichtig, daten.filePath(QStringLiteral(".Daten.kwd.lnk123"))));
     if (::geteuid() == 0) {
         const QString fremderBesitz = daten.filePath(QStringLiteral(".Daten.kwd.nobody"));
-        Schreibe(fremderBesitz, "fremd");
+        Schreib(fremderBesitz, "fremd");
         ASSERT_EQ(::chown(QFile::encodeName(fremderBesitz).constData(), 65534, 65534), 0);
     }
 
@@ -120,11 +108,11 @@ TEST(Aufraeumen, AuchNebenDemZielEinesVerweises)
 {
     QTemporaryDir daten, anderswo;
     const QString ziel = anderswo.filePath(QStringLiteral("echt.kwd"));
-    Schreibe(ziel, "daten");
+    Schreib(ziel, "daten");
     const QString pfad = daten.filePath(QStringLiteral("Daten.kwd"));
     ASSERT_TRUE(QFile::link(ziel, pfad));
-    Schreibe(anderswo.filePath(QStringLiteral(".echt.kwd.Qw3rT9")), "halb");
-    Schreibe(daten.filePath(QStringLiteral(".Daten.kwd.Qw3rT9")), "halb");
+    Schreib(anderswo.filePath(QStringLiteral(".echt.kwd.Qw3rT9")), "halb");
+    Schreib(daten.filePath(QStringLiteral(".Daten.kwd.Qw3rT9")), "halb");
     EXPECT_EQ(RaeumeTemporaereAuf(pfad), 2);
     EXPECT_EQ(Lies(ziel), "daten");
     EXPECT_TRUE(QFileInfo(pfad).isSymLink());
@@ -150,6 +138,6 @@ TEST(DatenVerzeichnis, NieNebenEinemInstalliertenProgramm)
     };
     for (const auto& fall : faelle)
         EXPECT_EQ(IstInstallationsverzeichnis(fall.ordner), fall.installiert) << fall.ordner.toStdString();
-    Schreibe(praefix.filePath(QStringLiteral("share/applications/kostenwolf.desktop")), "[Desktop Entry]\n");
+    Schreib(praefix.filePath(QStringLiteral("share/applications/kostenwolf.desktop")), "[Desktop Entry]\n");
     EXPECT_TRUE(IstInstallationsverzeichnis(bin));
 }
